@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <exception>
+
+// The application's standard error report: a failure that escapes a handler is shown in a
+// message box captioned "TQ-612" with the error icon, and the event loop goes on.
+namespace ErrorReport {
+
+// The failure's text with a full stop appended when its last character sorts after ".".
+QString reportText(const QString& message);
+
+// Shows the report for a caught failure.
+void show(const std::exception& error);
+void show(const QString& message);
+
+}  // namespace ErrorReport
+
+// Every event, timer tick, signal delivered by a queued call and dialog answer passes through
+// notify(), so catching here gives every handler the same error report.
+class TqApplication : public QApplication {
+    Q_OBJECT
+public:
+    TqApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// A failure that reaches the user through the standard error report. what() is UTF-8.
+class ProgramError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a whole number the way the program reads every typed or received one: leading
+// blanks skipped, one optional sign, then decimal digits to the end, within 32 bits.
+// Throws ProgramError "'<text>' is not a valid integer value" otherwise.
+int32_t parseIntegerText(const QByteArray& text);
+
+// Same rule without throwing; false when the text is not a valid integer.
+bool tryParseIntegerText(const QByteArray& text, int32_t& value);
+
+std::string invalidIntegerMessage(const QByteArray& text);

@@ -1,0 +1,6 @@
+# The main window and the About window.
+add_library(tq612_window STATIC
+  TFCOMM.h TFCOMM.cpp
+)
+target_include_directories(tq612_window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tq612_window PUBLIC tq612_shell Qt6::Widgets Qt6::Charts Qt6::PrintSupport)
