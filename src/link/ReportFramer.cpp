@@ -1,0 +1,128 @@
+#include "ReportFramer.h"
+
+#include <exception>
+
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+void appendHexByte(QByteArray& out, uint8_t byte)
+{
+    out.append(kHexDigits[byte >> 4]);
+    out.append(kHexDigits[byte & 0x0F]);
+}
+
+// Characters from..to (1-based, inclusive) of a text; positions past the end contribute nothing.
+QByteArray positions(const QByteArray& text, int from, int to)
+{
+    if (from > text.size())
+        return {};
+    return text.mid(from - 1, to - from + 1);
+}
+
+}  // namespace
+
+QByteArray ReportFramer::historyLine(uint8_t reportId, const uint8_t* data, uint16_t size)
+{
+    QByteArray line("R ");
+    appendHexByte(line, reportId);
+    line.append("  ");
+    for (uint16_t i = 0; i < size; ++i) {
+        appendHexByte(line, data[i]);
+        line.append(' ');
+    }
+    return line;
+}
+
+QByteArray ReportFramer::frameTextFromBurst(const QByteArray& burstHex)
+{
+    // Each byte's low nibble is the second of its two hex digits.
+    QByteArray digits;
+    const qsizetype bytes = std::min<qsizetype>(burstHex.size() / 2, 11);
+    digits.reserve(bytes);
+    for (qsizetype i = 0; i < bytes; ++i)
+        digits.append(burstHex[2 * i + 1]);
+    if (digits.size() == 11)
+        digits = digits.right(1) + digits.left(10);
+    return digits;
+}
+
+QByteArray ReportFramer::typeCode(const QByteArray& frameText)
+{
+    return positions(frameText, 1, 1) + positions(frameText, 11, 11) + positions(frameText, 7, 7) +
+           positions(frameText, 8, 8);
+}
+
+std::optional<ReportFramer::Range> ReportFramer::modelRange(const QByteArray& frameText)
+{
+    // The model code is the four digits the instrument shows in its model frame. Every code,
+    // the four later models included, is read there: position 2 is the status digit, which
+    // never holds a model number.
+    static const struct { const char* code; int32_t max; } kModels[] = {
+        {"3051", 855}, {"3052", 1055}, {"3061", 1055}, {"3053", 1255}, {"3062", 1255},
+        {"3071", 1255}, {"3063", 1555}, {"3072", 1555}, {"3073", 1855},
+    };
+    const QByteArray code = positions(frameText, 3, 6);
+    for (const auto& model : kModels)
+        if (code == model.code)
+            return Range{model.max, -50};
+    return std::nullopt;
+}
+
+void ReportFramer::handleReport(uint8_t reportId, const uint8_t* data, uint16_t size)
+{
+    if (size >= 1)
+        ++m_state.ReportCount;
+    const int payload = size >= 1 ? (data[0] & 0x0F) : 0;
+    if (payload >= 1 && payload <= 9) {
+        m_state.ReportCount = 0;
+        m_state.BurstPending = true;
+        for (int i = 1; i <= payload && i < size; ++i)
+            appendHexByte(m_state.BurstHex, data[i]);
+        m_host.addHistoryLine(historyLine(reportId, data, size));
+        return;
+    }
+    if (m_state.BurstPending)
+        closeBurst();
+}
+
+void ReportFramer::closeBurst()
+{
+    m_state.FrameText = frameTextFromBurst(m_state.BurstHex);
+    const QByteArray frame = m_state.FrameText;
+    const QByteArray type = typeCode(frame);
+    m_host.showFrameText(frame);
+
+    std::exception_ptr decodeFailure;
+    if (!m_state.Printing) {
+        try {
+            if (m_host.downloadMode()) {
+                m_host.switchOffSamplingInterval();
+                if (type == "AD07")
+                    m_host.decodeFrame();
+            } else if (type == "AD01") {
+                m_host.decodeFrame();
+            }
+        } catch (...) {
+            decodeFailure = std::current_exception();
+        }
+        // The end mark stops the instrument even when the marked reading could not be decoded,
+        // otherwise the download would never end.
+        if (m_host.downloadMode() && positions(frame, 9, 10) == "99")
+            m_host.sendStopCommand();
+    }
+    if (positions(frame, 3, 5) == "100")
+        m_host.showMarkedFrameText(frame);
+    if (type == "AD10") {
+        m_host.showMarkedFrameText(frame);
+        if (const auto range = modelRange(frame)) {
+            m_state.RangeMax = range->max;
+            m_state.RangeMin = range->min;
+        }
+    }
+    m_state.BurstHex.clear();
+    m_host.releaseSyncHandle();
+    m_state.BurstPending = false;
+    if (decodeFailure)
+        std::rethrow_exception(decodeFailure);
+}
