@@ -1,0 +1,242 @@
+#include "MeasurementTable.h"
+
+#include "IntegerText.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+using measurement_storage::RowHead;
+
+namespace {
+
+constexpr QByteArrayView kFieldNames[MeasurementTable::kFieldCount] = {"No", "Time", "Value", "Unit"};
+constexpr qsizetype kMaxRowText = 3 * MeasurementTable::kTextFieldSize;
+
+QByteArrayView cut(QByteArrayView text)
+{
+    return text.first(std::min(text.size(), MeasurementTable::kTextFieldSize));
+}
+
+}  // namespace
+
+// The row being filled through the edit buffer, with the same layout limits as a stored row.
+struct MeasurementTable::PendingRow {
+    int32_t no = 0;
+    char text[3][kTextFieldSize];
+    uint8_t length[3] = {0, 0, 0};
+    uint8_t present = 0;
+    bool modified = false;
+
+    void setText(int field, QByteArrayView value)
+    {
+        value = cut(value);
+        std::memcpy(text[field - 1], value.data(), size_t(value.size()));
+        length[field - 1] = uint8_t(value.size());
+        present |= uint8_t(1u << field);
+        modified = true;
+    }
+};
+
+MeasurementTable::MeasurementTable(QObject* parent) : QObject(parent) {}
+
+MeasurementTable::~MeasurementTable() = default;
+
+int MeasurementTable::fieldIndex(QByteArrayView name)
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (name.compare(kFieldNames[i], Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QByteArrayView MeasurementTable::fieldName(int field)
+{
+    return kFieldNames[field];
+}
+
+void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3])
+{
+    if (m_rowCount == INT_MAX)
+        throw ProgramError("The measurement table is full");
+    const int slot = m_rowCount & (kChunkRows - 1);
+    if (slot == 0)
+        m_chunks.push_back(std::make_unique_for_overwrite<Chunk>());
+    if (m_textPageUsed > kTextPageSize - kMaxRowText) {
+        // A row's texts never straddle two pages; the few bytes left at the end stay unused.
+        m_textPages.push_back(std::make_unique_for_overwrite<char[]>(size_t(kTextPageSize)));
+        m_textPageUsed = 0;
+    }
+    RowHead& head = m_chunks.back()->heads[slot];
+    char* const start = m_textPages.back().get() + m_textPageUsed;
+    char* out = start;
+    head.text = start;
+    head.no = no.value_or(0);
+    head.present = no ? 1 : 0;
+    for (int i = 0; i < 3; ++i) {
+        const QByteArrayView text = texts[i] ? cut(*texts[i]) : QByteArrayView();
+        std::memcpy(out, text.data(), size_t(text.size()));
+        out += text.size();
+        head.length[i] = uint8_t(text.size());
+        if (texts[i])
+            head.present |= uint8_t(1u << (i + 1));
+    }
+    m_textPageUsed += out - start;
+
+    const int index = m_rowCount++;
+    emit rowsAppended(index, index);
+    setCurrentRow(index, false);
+}
+
+void MeasurementTable::appendRow(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
+                                 QByteArrayView unit)
+{
+    finishEditing();
+    const std::optional<QByteArrayView> texts[3] = {time, value, unit};
+    store(no, texts);
+}
+
+void MeasurementTable::append()
+{
+    finishEditing();
+    m_pending = std::make_unique<PendingRow>();
+}
+
+MeasurementTable::PendingRow& MeasurementTable::pendingFor(int field)
+{
+    if (field < 0 || field >= kFieldCount)
+        throw ProgramError("Field index out of range");
+    if (!m_pending)
+        throw ProgramError("Cannot set a field: no row is being appended");
+    return *m_pending;
+}
+
+void MeasurementTable::setField(int field, QByteArrayView text)
+{
+    PendingRow& row = pendingFor(field);
+    if (field == No) {
+        row.no = parseIntegerText(text.toByteArray());
+        row.present |= 1;
+        row.modified = true;
+    } else {
+        row.setText(field, text);
+    }
+}
+
+void MeasurementTable::setField(int field, int32_t number)
+{
+    PendingRow& row = pendingFor(field);
+    if (field == No) {
+        row.no = number;
+        row.present |= 1;
+        row.modified = true;
+    } else {
+        row.setText(field, QByteArray::number(number));
+    }
+}
+
+void MeasurementTable::clearField(int field)
+{
+    PendingRow& row = pendingFor(field);
+    row.present &= uint8_t(~(1u << field));
+    if (field != No)
+        row.length[field - 1] = 0;
+    row.modified = true;
+}
+
+namespace {
+int fieldOrThrow(QByteArrayView name)
+{
+    const int field = MeasurementTable::fieldIndex(name);
+    if (field < 0)
+        throw ProgramError("Field '" + name.toByteArray().toStdString() + "' not found");
+    return field;
+}
+}  // namespace
+
+void MeasurementTable::setFieldByName(QByteArrayView name, QByteArrayView text)
+{
+    setField(fieldOrThrow(name), text);
+}
+
+void MeasurementTable::setFieldByName(QByteArrayView name, int32_t number)
+{
+    setField(fieldOrThrow(name), number);
+}
+
+void MeasurementTable::post()
+{
+    if (!m_pending)
+        return;
+    const std::unique_ptr<PendingRow> row = std::move(m_pending);
+    std::optional<QByteArrayView> texts[3];
+    for (int i = 0; i < 3; ++i) {
+        if (row->present & (1u << (i + 1)))
+            texts[i] = QByteArrayView(row->text[i], row->length[i]);
+    }
+    store((row->present & 1) ? std::optional<int32_t>(row->no) : std::nullopt, texts);
+}
+
+void MeasurementTable::finishEditing()
+{
+    if (m_pending && m_pending->modified)
+        post();
+    m_pending.reset();
+}
+
+void MeasurementTable::setCurrentRow(int row, bool atEnd)
+{
+    m_atEnd = atEnd;
+    if (row == m_currentRow)
+        return;
+    m_currentRow = row;
+    emit currentRowChanged(row);
+}
+
+void MeasurementTable::first()
+{
+    finishEditing();
+    setCurrentRow(m_rowCount > 0 ? 0 : -1, m_rowCount == 0);
+}
+
+void MeasurementTable::next()
+{
+    finishEditing();
+    if (m_currentRow + 1 < m_rowCount)
+        setCurrentRow(m_currentRow + 1, false);
+    else
+        m_atEnd = true;
+}
+
+void MeasurementTable::last()
+{
+    finishEditing();
+    setCurrentRow(m_rowCount - 1, m_rowCount == 0);
+}
+
+void MeasurementTable::empty()
+{
+    m_pending.reset();
+    m_chunks.clear();
+    m_chunks.shrink_to_fit();
+    m_textPages.clear();
+    m_textPages.shrink_to_fit();
+    m_textPageUsed = kTextPageSize;
+    m_rowCount = 0;
+    ++m_generation;
+    emit emptied();
+    setCurrentRow(-1, true);
+}
+
+qsizetype MeasurementTable::memoryUsage() const
+{
+    qsizetype bytes = qsizetype(sizeof(*this));
+    bytes += qsizetype(m_chunks.capacity() * sizeof(m_chunks[0]) + m_chunks.size() * sizeof(Chunk));
+    bytes += qsizetype(m_textPages.capacity() * sizeof(m_textPages[0])) + qsizetype(m_textPages.size()) * kTextPageSize;
+    if (m_pending)
+        bytes += qsizetype(sizeof(PendingRow));
+    return bytes;
+}

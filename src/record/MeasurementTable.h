@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace measurement_storage {
+
+// 16 bytes per row; the row's three texts follow one another in a text page.
+struct RowHead {
+    const char* text;
+    int32_t no;
+    uint8_t length[3];  // Time, Value, Unit
+    uint8_t present;    // bit n set: field n holds a value
+};
+
+}  // namespace measurement_storage
+
+// One row of the measurement table as read back. The texts point into the table and stay
+// valid until the table is emptied.
+class MeasurementRow {
+public:
+    std::optional<int32_t> no() const
+    {
+        return (m_head->present & 1) ? std::optional<int32_t>(m_head->no) : std::nullopt;
+    }
+    std::optional<QByteArrayView> time() const { return text(1); }
+    std::optional<QByteArrayView> value() const { return text(2); }
+    std::optional<QByteArrayView> unit() const { return text(3); }
+
+    // field 1 = Time, 2 = Value, 3 = Unit.
+    std::optional<QByteArrayView> text(int field) const
+    {
+        if (!(m_head->present & (1u << field)))
+            return std::nullopt;
+        const char* p = m_head->text;
+        for (int i = 0; i < field - 1; ++i)
+            p += m_head->length[i];
+        return QByteArrayView(p, m_head->length[field - 1]);
+    }
+
+private:
+    friend class MeasurementTable;
+    explicit MeasurementRow(const measurement_storage::RowHead* head) : m_head(head) {}
+    const measurement_storage::RowHead* m_head;
+};
+
+// The in-memory measurement table: the fields No (32-bit signed), Time, Value and Unit (texts
+// of at most 20 bytes), each of which may hold no value at all, which is not the same as an
+// empty text. Rows stay in the order they were appended; there is no deletion but emptying.
+//
+// Ten million rows must fit comfortably and appending must not slow down as the table grows,
+// so nothing is ever reallocated: rows live in fixed-size chunks and their texts are packed
+// into fixed-size pages, instead of one allocation per cell.
+//
+// Rows are added either in one call (appendRow) or through an edit buffer: append(), then set
+// fields one at a time, then post(). A row left in the buffer is completed by the next
+// operation that leaves editing when any of its fields was set, and dropped otherwise.
+class MeasurementTable : public QObject {
+    Q_OBJECT
+public:
+    enum Field : int { No = 0, Time = 1, Value = 2, Unit = 3 };
+    static constexpr int kFieldCount = 4;
+    static constexpr qsizetype kTextFieldSize = 20;
+
+    explicit MeasurementTable(QObject* parent = nullptr);
+    ~MeasurementTable() override;
+
+    // Field names are matched without regard to case; -1 for a name that is not a field.
+    static int fieldIndex(QByteArrayView name);
+    static QByteArrayView fieldName(int field);
+
+    int rowCount() const { return m_rowCount; }
+
+    // Random access for the grid and the exporters; index must be below rowCount().
+    MeasurementRow row(int index) const
+    {
+        return MeasurementRow(&m_chunks[size_t(index) >> kChunkShift]->heads[index & (kChunkRows - 1)]);
+    }
+
+    // Appends and posts a complete row in one step; texts longer than 20 bytes are cut.
+    void appendRow(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value, QByteArrayView unit);
+
+    // Edit buffer. Setting a field throws ProgramError when no row is being appended, when the
+    // field does not exist, or when a text put into No is not a whole number. Texts put into
+    // Time, Value and Unit are cut to 20 bytes; a number put into them is stored as its text.
+    void append();
+    bool isAppending() const { return m_pending != nullptr; }
+    void setField(int field, QByteArrayView text);
+    void setField(int field, int32_t number);
+    void clearField(int field);
+    void setFieldByName(QByteArrayView name, QByteArrayView text);
+    void setFieldByName(QByteArrayView name, int32_t number);
+    // Stores the row being appended, whether or not any field was set.
+    void post();
+    // Stores the row being appended if any field was set, drops it otherwise.
+    void finishEditing();
+
+    // The current row: the last one posted, or where navigation moved it; -1 when empty.
+    // Navigation leaves editing first.
+    int currentRow() const { return m_currentRow; }
+    void first();
+    void next();
+    void last();
+    bool atEnd() const { return m_atEnd; }
+
+    // Removes every row and restarts the change log; a row being appended is dropped.
+    void empty();
+
+    // Every appended row is logged as an insertion until the table is emptied, and nothing
+    // else commits or clears the log, so the log holds exactly the rows in order.
+    int changeLogCount() const { return m_rowCount; }
+
+    // Changes whenever the table is emptied, so a long reader can tell that the rows it
+    // counted on are gone even if as many have been appended again meanwhile.
+    quint64 generation() const { return m_generation; }
+
+    // Bytes held by the table's storage.
+    qsizetype memoryUsage() const;
+
+signals:
+    // Emitted after the rows first..last have been stored.
+    void rowsAppended(int first, int last);
+    void emptied();
+    void currentRowChanged(int row);
+
+private:
+    static constexpr int kChunkShift = 12;
+    static constexpr int kChunkRows = 1 << kChunkShift;
+    static constexpr qsizetype kTextPageSize = 64 * 1024;
+
+    struct Chunk {
+        measurement_storage::RowHead heads[kChunkRows];  // left uninitialised until written
+    };
+    struct PendingRow;
+
+    void store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3]);
+    void setCurrentRow(int row, bool atEnd);
+    PendingRow& pendingFor(int field);
+
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::vector<std::unique_ptr<char[]>> m_textPages;
+    qsizetype m_textPageUsed = kTextPageSize;  // bytes used in the last page
+    int m_rowCount = 0;
+    int m_currentRow = -1;
+    bool m_atEnd = true;
+    quint64 m_generation = 0;
+    std::unique_ptr<PendingRow> m_pending;
+};

@@ -1,0 +1,90 @@
+#include "MeasurementTableModel.h"
+
+#include "MeasurementTable.h"
+
+namespace {
+
+constexpr int kColumnCount = 4;
+const char* const kTitles[kColumnCount] = {"Measurement No.", "Time", "Value", "Unit"};
+
+QFont pixelFont(const QString& family, int pixelSize)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+}  // namespace
+
+MeasurementTableModel::MeasurementTableModel(const MeasurementTable* table, QObject* parent)
+    : QAbstractTableModel(parent),
+      m_table(table),
+      m_rows(table->rowCount()),
+      m_cellFont(pixelFont(QStringLiteral("Arial"), 12)),
+      // The unit glyphs "#" and "?" are drawn by the LCD font as the degree signs.
+      m_unitFont(pixelFont(QStringLiteral("Tarvion-A1"), 12))
+{
+    connect(table, &MeasurementTable::rowsAppended, this, &MeasurementTableModel::onRowsAppended);
+    connect(table, &MeasurementTable::emptied, this, &MeasurementTableModel::onEmptied);
+}
+
+int MeasurementTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int MeasurementTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant MeasurementTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: {
+        const MeasurementRow row = m_table->row(index.row());
+        if (index.column() == MeasurementTable::No) {
+            const std::optional<int32_t> no = row.no();
+            return no ? QString::number(*no) : QString();
+        }
+        const std::optional<QByteArrayView> text = row.text(index.column());
+        return text ? QString::fromLocal8Bit(*text) : QString();
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    case Qt::FontRole:
+        return index.column() == MeasurementTable::Unit ? m_unitFont : m_cellFont;
+    default:
+        return {};
+    }
+}
+
+QVariant MeasurementTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromLatin1(kTitles[section]);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    default:
+        return {};
+    }
+}
+
+void MeasurementTableModel::onRowsAppended(int first, int last)
+{
+    beginInsertRows(QModelIndex(), first, last);
+    m_rows = last + 1;
+    endInsertRows();
+}
+
+void MeasurementTableModel::onEmptied()
+{
+    beginResetModel();
+    m_rows = 0;
+    endResetModel();
+}
