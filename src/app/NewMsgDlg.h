@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -31,7 +32,12 @@ class TMessageForm;
 int32_t ShowWideMessage(const QString& text, MessageKind kind, MessageButtons buttons, int32_t helpContext);
 int32_t ShowWideMessageAt(const QString& text, MessageKind kind, MessageButtons buttons, int32_t helpContext,
                           int32_t x, int32_t y, const QString& helpFile);
+// Creates and lays out the form without showing it; the caller owns it.
 TMessageForm* BuildMessageForm(const QString& text, MessageKind kind, MessageButtons buttons);
+
+// Entry n: the width of button n's caption plus 8, measured in the font of the first dialog
+// that showed the button and reused by every later one; 0 until then.
+const std::array<int32_t, 11>& ButtonCaptionWidths();
 
 // Tests answer the dialog without showing it; the answerer sees what would have been shown.
 using WideMessageAnswerer = std::function<int32_t(const QString& text, MessageKind kind, MessageButtons buttons)>;
