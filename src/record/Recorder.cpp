@@ -1,0 +1,114 @@
+#include "Recorder.h"
+
+#include "LocaleTexts.h"
+#include "MeasurementTable.h"
+#include "PlatformMessageBox.h"
+#include "ProgramState.h"
+#include "RecorderSettings.h"
+#include "TChartControl.h"
+
+#include <cmath>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Tarvion TQ-612");
+
+// Halves go to the even neighbour, whatever rounding mode the floating-point unit is in.
+int64_t roundHalfToEven(double value)
+{
+    const double below = std::floor(value);
+    const double fraction = value - below;
+    int64_t rounded = int64_t(below);
+    if (fraction > 0.5 || (fraction == 0.5 && rounded % 2 != 0))
+        ++rounded;
+    return rounded;
+}
+
+}  // namespace
+
+Recorder::Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls,
+                   const QLocale& locale)
+    : m_state(state), m_table(table), m_controls(controls), m_locale(locale)
+{
+}
+
+void Recorder::recordReading()
+{
+    if (m_state.RowCount < m_state.RecordLimit) {
+        const bool sample = !m_controls.samplingTicked() || m_state.SampleTick == 0;
+        if (sample) {
+            const QByteArray signature = m_state.ReadingText + m_state.UnitSymbol;
+            if (m_controls.repeatTicked() || signature != m_state.TimeText) {
+                m_state.TimeText = signature;
+                m_state.SampleTick = intervalSeconds(m_controls.intervalText());
+                ++m_state.RowCount;
+                m_table.appendRow(m_state.RecordNo, timeText(), m_state.ReadingText, m_state.UnitSymbol);
+                m_controls.setPageLabel(m_state.ChartPager->AddPoint(double(m_state.ReadingValue)));
+                raisePeak();
+            }
+            // A sample the Repeat filter drops still uses up its number.
+            ++m_state.RecordNo;
+        }
+    }
+    // Also reached when the limit was just lowered to the number of rows.
+    if (m_state.RowCount == m_state.RecordLimit)
+        promptAtLimit();
+}
+
+QByteArray Recorder::timeText() const
+{
+    const QTime time = m_controls.recallTicked() ? LocaleTexts::fromDayCount(m_state.StartTime).time()
+                                                 : m_controls.currentTimeOfDay();
+    return LocaleTexts::timeOfDayText(time, m_locale);
+}
+
+void Recorder::raisePeak()
+{
+    const double value = m_state.ReadingValue;
+    if (value > m_state.PeakValue) {
+        m_state.PeakValue = value;
+        const int64_t peak = roundHalfToEven(m_state.PeakValue);
+        m_state.ChartPager->SetYMaximum(double((peak / 100 + 1) * 100));
+    }
+}
+
+void Recorder::promptAtLimit()
+{
+    // Counted past the limit before asking: the box runs an event loop in which more readings
+    // can arrive, and the save command may fail, and neither may record on or ask again.
+    ++m_state.RowCount;
+    const QString text = QStringLiteral("Measurement data exceeds %1 sets!Save and remove on-screen data before "
+                                        "proceeding next measurement.")
+                             .arg(m_state.RecordLimit);
+    using namespace PlatformMessageBox;
+    if (m_controls.askUser(text, kCaption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+        m_controls.runSave();
+}
+
+void Recorder::tickSamplingTimer()
+{
+    if (m_controls.samplingTicked() && m_state.SampleTick > 0)
+        --m_state.SampleTick;
+}
+
+void Recorder::restartSamplingCountdown()
+{
+    m_state.SampleTick = intervalSeconds(m_controls.intervalText());
+}
+
+void Recorder::closeData()
+{
+    using namespace PlatformMessageBox;
+    if (m_controls.askUser(QStringLiteral("Do you want to remove on-screen data and create new data?"), kCaption,
+                           MB_YESNO | MB_ICONQUESTION) == IDYES)
+        startNewRecording();
+}
+
+void Recorder::startNewRecording()
+{
+    if (m_table.rowCount() > 0)
+        m_table.empty();
+    m_state.RecordNo = 1;
+    m_state.RowCount = 0;
+    m_state.ChartPager->Reset();
+}
