@@ -1,0 +1,273 @@
+#include "ChartView.h"
+
+#include "VisiblePoints.h"
+
+#include <QAreaSeries>
+#include <QEvent>
+#include <QGraphicsLayout>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QValueAxis>
+#include <cmath>
+
+namespace {
+
+QFont arialPixels(int pixels)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// A label step from `factors` times a power of ten that keeps labels at least minPixels apart.
+double niceTickInterval(double span, double pixels, double minPixels, std::initializer_list<double> factors)
+{
+    if (!(span > 0.0) || !(pixels > 0.0))
+        return 1.0;
+    const double wanted = span * minPixels / pixels;
+    const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
+    for (double factor : factors) {
+        if (factor * decade >= wanted)
+            return factor * decade;
+    }
+    return 10.0 * decade;
+}
+
+// Qt Charts cannot draw an axis whose ends coincide (a page of one point): it is widened
+// around that value, so the point shows in the middle.
+void showRange(QValueAxis* shown, const ChartAxis& axis)
+{
+    if (axis.minimum == axis.maximum)
+        shown->setRange(axis.minimum - 0.5, axis.maximum + 0.5);
+    else
+        shown->setRange(axis.minimum, axis.maximum);
+}
+
+}  // namespace
+
+ChartView::ChartView(QWidget* parent) : QChartView(parent)
+{
+    setObjectName(QStringLiteral("ChtshowView"));
+    setFrameShape(QFrame::NoFrame);
+    setRenderHint(QPainter::Antialiasing);
+    setRubberBand(QChartView::RectangleRubberBand);
+    setUpChart();
+    m_engine.setChangeListener([this](const ChartChange& change) { onEngineChanged(change); });
+    if (parent) {
+        setGeometry(parent->rect());
+        parent->installEventFilter(this);
+        lower();
+    }
+    refresh();
+}
+
+void ChartView::setUpChart()
+{
+    QChart* c = chart();
+    c->legend()->hide();
+    c->setAnimationOptions(QChart::NoAnimation);
+    c->setBackgroundRoundness(0);
+    c->setDropShadowEnabled(false);
+    c->setBackgroundBrush(Qt::white);
+    c->setPlotAreaBackgroundVisible(true);
+    c->setPlotAreaBackgroundBrush(Qt::white);
+    c->layout()->setContentsMargins(0, 0, 0, 0);
+    c->setTitle(QStringLiteral("  "));
+    c->setTitleFont(arialPixels(13));
+    c->setTitleBrush(QColor(Qt::blue));
+    c->setLocalizeNumbers(true);
+
+    m_horizontalAxis = new QValueAxis(c);
+    m_horizontalAxis->setTitleText(QStringLiteral("Measurement No."));
+    m_horizontalAxis->setTitleFont(arialPixels(11));
+    m_horizontalAxis->setTitleBrush(QColor(Qt::blue));
+    // Whole numbers with the locale's digit grouping; Qt Charts shows no labels for a
+    // localized "%d".
+    m_horizontalAxis->setLabelFormat(QStringLiteral("%.0f"));
+    m_horizontalAxis->setTickType(QValueAxis::TicksDynamic);
+    m_horizontalAxis->setTickAnchor(0.0);
+    c->addAxis(m_horizontalAxis, Qt::AlignBottom);
+
+    m_verticalAxis = new QValueAxis(c);
+    m_verticalAxis->setTitleText(QStringLiteral("Temp."));
+    m_verticalAxis->setTitleFont(arialPixels(11));
+    m_verticalAxis->setTitleBrush(QColor(Qt::blue));
+    m_verticalAxis->setLinePen(QPen(QColor(0, 64, 128), 1, Qt::DashLine));
+    m_verticalAxis->setMinorTickCount(4);
+    m_verticalAxis->setMinorGridLineVisible(false);
+    m_verticalAxis->setTickType(QValueAxis::TicksDynamic);
+    m_verticalAxis->setTickAnchor(0.0);
+    c->addAxis(m_verticalAxis, Qt::AlignLeft);
+
+    for (int i = 0; i < m_engine.seriesCount(); ++i)
+        addSeries(m_engine.series(i));
+
+    for (QValueAxis* axis : {m_horizontalAxis, m_verticalAxis})
+        connect(axis, &QValueAxis::rangeChanged, this, [this] {
+            // A mouse zoom moved the axes: the points handed to Qt Charts must cover the new range.
+            if (!m_refreshing)
+                scheduleRefresh();
+        });
+    connect(c, &QChart::plotAreaChanged, this, [this] {
+        if (!m_refreshing)
+            scheduleRefresh();
+    });
+}
+
+void ChartView::addSeries(const ChartSeries& series)
+{
+    auto* line = new QLineSeries(this);
+    QAbstractSeries* shown = line;
+    if (series.kind() == SeriesKind::Area) {
+        auto* area = new QAreaSeries(line);
+        area->setPen(QPen(series.outlineColour()));
+        area->setBrush(series.colour());
+        shown = area;
+    } else {
+        line->setPen(QPen(series.colour(), 1));
+    }
+    line->setPointsVisible(false);
+    shown->setName(QString::fromLatin1(series.name()));
+    chart()->addSeries(shown);
+    shown->attachAxis(m_horizontalAxis);
+    shown->attachAxis(m_verticalAxis);
+    m_lines.push_back(line);
+    m_shownSeries.push_back(shown);
+}
+
+void ChartView::onEngineChanged(const ChartChange& change)
+{
+    if (change.kind == ChartChange::PointAppended) {
+        // A point outside the view (and not the neighbour whose segment enters it) changes no pixel.
+        if (!m_engine.series(change.series).active())
+            return;
+        const double position = double(change.position);
+        if (position < std::ceil(m_horizontalAxis->min()) - 1.0 || position > std::floor(m_horizontalAxis->max()) + 1.0)
+            return;
+    } else if (change.kind == ChartChange::AxisChanged) {
+        m_axesChanged = true;
+    }
+    scheduleRefresh();
+}
+
+void ChartView::scheduleRefresh()
+{
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QMetaObject::invokeMethod(this, &ChartView::refreshNow, Qt::QueuedConnection);
+}
+
+void ChartView::refreshNow()
+{
+    if (m_refreshPending)
+        refresh();
+}
+
+void ChartView::refresh()
+{
+    m_refreshPending = false;
+    QScopedValueRollback<bool> guard(m_refreshing, true);
+    if (m_axesChanged) {
+        m_axesChanged = false;
+        // The engine's range replaces a mouse zoom, as a scroll of the zoomed axis would.
+        if (chart()->isZoomed())
+            chart()->zoomReset();
+        showRange(m_horizontalAxis, m_engine.axis(AxisId::Horizontal));
+        showRange(m_verticalAxis, m_engine.axis(AxisId::Vertical));
+    }
+    updateTicks();
+
+    const int columns = int(chart()->plotArea().width());
+    for (int i = 0; i < m_engine.seriesCount(); ++i) {
+        const ChartSeries& series = m_engine.series(i);
+        QXYSeries* line = m_lines[size_t(i)];
+        m_shownSeries[size_t(i)]->setVisible(series.active());
+        if (!series.active()) {
+            if (line->count() > 0)
+                line->clear();
+            continue;
+        }
+        const QList<QPointF> points = visiblePoints(series, m_horizontalAxis->min(), m_horizontalAxis->max(), columns);
+        if (!points.isEmpty()) {
+            // A line is drawn in one colour: that of its newest point in view.
+            const QColor colour = series.pointColour(int64_t(points.back().x()));
+            if (series.kind() == SeriesKind::Area) {
+                auto* area = static_cast<QAreaSeries*>(m_shownSeries[size_t(i)]);
+                if (area->brush().color() != colour)
+                    area->setBrush(colour);
+            } else if (line->pen().color() != colour) {
+                line->setPen(QPen(colour, 1));
+            }
+        }
+        line->replace(points);
+    }
+}
+
+void ChartView::updateTicks()
+{
+    const QRectF plot = chart()->plotArea();
+    // Measurement numbers are whole: their step never drops below 1.
+    const double horizontal = std::max(1.0, niceTickInterval(m_horizontalAxis->max() - m_horizontalAxis->min(), plot.width(), 60.0, {1.0, 2.0, 5.0}));
+    const double vertical = niceTickInterval(m_verticalAxis->max() - m_verticalAxis->min(), plot.height(), 40.0, {1.0, 2.0, 2.5, 5.0});
+    if (m_horizontalAxis->tickInterval() != horizontal)
+        m_horizontalAxis->setTickInterval(horizontal);
+    if (m_verticalAxis->tickInterval() != vertical) {
+        m_verticalAxis->setTickInterval(vertical);
+        // Only fixed-point formats are localized properly, so the step decides the decimals.
+        int decimals = 0;
+        for (double scaled = vertical; decimals < 9 && std::abs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10.0)
+            ++decimals;
+        m_verticalAxis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    }
+}
+
+QImage ChartView::renderImage()
+{
+    refreshNow();
+    if (QGraphicsLayout* layout = chart()->layout())
+        layout->activate();
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHints(renderHints());
+    render(&painter, QRectF(image.rect()), viewport()->rect());
+    return image;
+}
+
+bool ChartView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QChartView::eventFilter(watched, event);
+}
+
+void ChartView::resizeEvent(QResizeEvent* event)
+{
+    QChartView::resizeEvent(event);
+    // The chart's margins are per cent of its size: top 2, bottom 1, left 0, right 5.
+    const QSize s = size();
+    chart()->setMargins(QMargins(0, qRound(s.height() * 0.02), qRound(s.width() * 0.05), qRound(s.height() * 0.01)));
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event)
+{
+    m_pressPosition = event->position().toPoint();
+    QChartView::mousePressEvent(event);
+}
+
+// Dragging towards the left, or a right click, undoes the zoom: the axes return to the range
+// they had before it.
+void ChartView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        chart()->zoomReset();
+        event->accept();
+        return;
+    }
+    QChartView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && event->position().toPoint().x() < m_pressPosition.x())
+        chart()->zoomReset();
+}
