@@ -1,0 +1,120 @@
+// The road of one live reading: decoding a frame onto the LCD panel and recording it into the
+// table and the chart. The cable delivers some twenty frames a second at 2400 baud; these
+// figures show how far below that budget a reading stays, and that recording does not slow
+// down as the table fills towards the largest record limit.
+#include "ChartEngine.h"
+#include "DecodeFrameOntoPanel.h"
+#include "FrameDecoder.h"
+#include "LcdPanel.h"
+#include "MeasurementTable.h"
+#include "ProgramState.h"
+#include "Recorder.h"
+#include "TChartControl.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class BenchControls : public RecordingControls {
+public:
+    bool repeatTicked() const override { return true; }
+    bool samplingTicked() const override { return false; }
+    QByteArray intervalText() const override { return "1"; }
+    bool recallTicked() const override { return false; }
+    QTime currentTimeOfDay() const override { return QTime(12, 34, 56); }
+    void setPageLabel(int32_t) override {}
+    int askUser(const QString&, const QString&, unsigned) override { return 2; }
+    void runSave() override {}
+};
+
+const QByteArray kFrames[] = {"A1A2530000", "A3B1230000", "A015710000", "A1A0FA0000", "A0BBBB0000"};
+
+// Everything a recorded reading touches, with the limit at "limitless".
+struct RecordingRig {
+    RecordingRig() : pager(chart, 100)
+    {
+        state.RecordNo = 1;
+        state.RecordLimit = 10000000;
+        state.RangeMax = 855;
+        state.RangeMin = -50;
+        state.DecimalText = ".";
+        state.ChartPager = &pager;
+    }
+
+    void prefill(int rows)
+    {
+        for (int i = 0; i < rows; ++i) {
+            state.FrameText = kFrames[i % std::size(kFrames)];
+            applyReading(decodeFrame(state.FrameText, ".", 855, -50), state);
+            recorder.recordReading();
+        }
+    }
+
+    ProgramState state;
+    MeasurementTable table;
+    ChartEngine chart;
+    TChartControl pager;
+    BenchControls controls;
+    Recorder recorder{state, table, controls, QLocale::c()};
+};
+
+void BM_DecodeFrame(benchmark::State& s)
+{
+    size_t i = 0;
+    for (auto _ : s)
+        benchmark::DoNotOptimize(decodeFrame(kFrames[i++ % std::size(kFrames)], ".", 855, -50));
+    s.SetItemsProcessed(s.iterations());
+}
+BENCHMARK(BM_DecodeFrame);
+
+// Arg: rows already in the table. Per-reading time should not depend on it. A fixed count of
+// readings keeps the largest case below the record limit.
+void BM_RecordReading(benchmark::State& s)
+{
+    RecordingRig rig;
+    rig.prefill(int(s.range(0)));
+    rig.state.ReadingText = " 25.3";
+    rig.state.ReadingValue = 25.3f;
+    rig.state.UnitSymbol = "#";
+    for (auto _ : s)
+        rig.recorder.recordReading();
+    s.SetItemsProcessed(s.iterations());
+    s.counters["rows"] = rig.table.rowCount();
+    s.counters["table_MB"] = double(rig.table.memoryUsage()) / 1e6;
+}
+BENCHMARK(BM_RecordReading)->Arg(0)->Arg(8000000)->Iterations(1000000)->Unit(benchmark::kMicrosecond);
+
+// The whole road: panel, state and recorder, as the window runs it for each display frame.
+void BM_DecodeOntoPanelAndRecord(benchmark::State& s)
+{
+    QWidget window;
+    for (const char* name : {"LcdD4", "LcdD3", "LcdD2", "LcdD1"})
+        (new QLabel(&window))->setObjectName(name);
+    for (const char* name :
+         {"LcdP0", "LcdP1", "LcdP2", "LCDC", "LCDF", "LCDBF", "LCDDI", "LcdAC", "LcdDc1", "CONok", "CONokN"})
+        (new QWidget(&window))->setObjectName(name);
+    LcdPanel panel(&window);
+    RecordingRig rig;
+    size_t i = 0;
+    for (auto _ : s) {
+        rig.state.FrameText = kFrames[i++ % std::size(kFrames)];
+        decodeFrameOntoPanel(rig.state, panel, [&] { rig.recorder.recordReading(); });
+    }
+    s.SetItemsProcessed(s.iterations());
+}
+BENCHMARK(BM_DecodeOntoPanelAndRecord)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
