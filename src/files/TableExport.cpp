@@ -1,0 +1,102 @@
+#include "TableExport.h"
+
+#include "ExportBuffer.h"
+#include "IntegerText.h"
+#include "LocaleTexts.h"
+#include "MeasurementTable.h"
+#include "NewMsgDlg.h"
+#include "TableDataPacket.h"
+#include "TableFileFormat.h"
+#include "TableTextReport.h"
+
+#include <QSaveFile>
+
+namespace {
+
+// QSaveFile writes to an unnamed or temporary file beside the target, and commit() flushes it
+// to disk and then puts it in the target's place; when anything fails the temporary file is
+// dropped and the target never touched.
+template <class Write>
+void writeFileSafely(const QString& fileName, Write write)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw ExportWriteError(ExportWriteError::Stage::Create, file.errorString());
+    ExportBuffer out(file);
+    write(out);
+    out.flush();
+    if (!file.commit())
+        throw ExportWriteError(ExportWriteError::Stage::Write, file.errorString());
+}
+
+std::string quotedFailure(const char* what, const QString& fileName, const QString& reason)
+{
+    return (QString::fromLatin1(what) + QStringLiteral(" \"") + fileName + QStringLiteral("\". ") + reason)
+        .toUtf8()
+        .toStdString();
+}
+
+void showSaved(const QString& fileName)
+{
+    ShowWideMessage(QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!"),
+                    MessageKind::Information, MessageButton::OK, 0);
+}
+
+void reportWritingOver(const TableExportSettings& settings, int rows)
+{
+    if (settings.progress)
+        settings.progress(rows, rows);
+}
+
+void saveDataPacket(MeasurementTable& table, const QString& fileName, const TableExportSettings& settings)
+{
+    table.finishEditing();
+    const int rows = table.rowCount();
+    try {
+        writeFileSafely(fileName,
+                        [&](ExportBuffer& out) { writeTableDataPacket(table, rows, out, settings.progress); });
+    } catch (...) {
+        reportWritingOver(settings, rows);
+        try {
+            throw;
+        } catch (const ExportWriteError& e) {
+            const char* what = e.stage() == ExportWriteError::Stage::Create ? "Cannot create file" : "Cannot write file";
+            throw ProgramError(quotedFailure(what, fileName, e.reason()));
+        }
+    }
+    reportWritingOver(settings, rows);
+    showSaved(fileName);
+}
+
+void saveTextReport(MeasurementTable& table, const QString& fileName, const TableExportSettings& settings)
+{
+    table.finishEditing();
+    const int rows = table.rowCount();
+    bool saved = false;
+    try {
+        const QByteArray date = LocaleTexts::shortDateText(settings.date, settings.locale);
+        writeFileSafely(fileName,
+                        [&](ExportBuffer& out) { writeTableTextReport(table, rows, date, out, settings.progress); });
+        saved = true;
+    } catch (const std::exception&) {
+        // Whatever went wrong, the user gets the one warning below and the old file stays.
+    }
+    reportWritingOver(settings, rows);
+    // The report is read from the first row to the end, which leaves the last row current.
+    table.last();
+    if (saved)
+        showSaved(fileName);
+    else
+        ShowWideMessage(QStringLiteral("Could not save table to specified file: ") + fileName, MessageKind::Warning,
+                        MessageButton::OK, 0);
+}
+
+}  // namespace
+
+void SaveTableToFile(MeasurementTable& table, const QString& fileName, const TableExportSettings& settings)
+{
+    if (tableFileFormat(fileName) == TableFileFormat::DataPacket)
+        saveDataPacket(table, fileName, settings);
+    else
+        saveTextReport(table, fileName, settings);
+}
