@@ -51,9 +51,9 @@ void ChartEngine::clear(int series)
     notify({ChartChange::SeriesCleared, series});
 }
 
-void ChartEngine::setActive(int series)
+void ChartEngine::setActive(int series, bool active)
 {
-    m_series[size_t(series)].m_active = true;
+    m_series[size_t(series)].m_active = active;
     notify({ChartChange::SeriesActivated, series});
 }
 

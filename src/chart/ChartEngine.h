@@ -79,7 +79,8 @@ public:
 
     void append(int series, double value, QColor colour);
     void clear(int series);
-    void setActive(int series);
+    // Only active series are drawn and count for the scroll limits.
+    void setActive(int series, bool active = true);
 
     const ChartAxis& axis(AxisId id) const { return id == AxisId::Horizontal ? m_horizontal : m_vertical; }
     // Throw ProgramError when the new end would pass the other one; the axis is then unchanged.

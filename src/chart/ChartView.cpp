@@ -11,6 +11,7 @@
 #include <QScopedValueRollback>
 #include <QValueAxis>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -21,28 +22,43 @@ QFont arialPixels(int pixels)
     return font;
 }
 
-// A label step from `factors` times a power of ten that keeps labels at least minPixels apart.
-double niceTickInterval(double span, double pixels, double minPixels, std::initializer_list<double> factors)
+// A label step of 1, 2, 2.5 or 5 times a power of ten that keeps labels at least minPixels apart.
+// Among the first few such steps, one that lands on both ends of the range is preferred, so a
+// value axis of -50 .. 100 is labelled at its ends.
+double niceTickInterval(double minimum, double maximum, double pixels, double minPixels)
 {
-    if (!(span > 0.0) || !(pixels > 0.0))
+    const double span = maximum - minimum;
+    if (!(span > 0.0))
         return 1.0;
+    // Before the first layout the plot has no size yet: few labels then, never a flood.
+    pixels = std::max(pixels, 100.0);
     const double wanted = span * minPixels / pixels;
-    const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
-    for (double factor : factors) {
-        if (factor * decade >= wanted)
-            return factor * decade;
+    double decade = std::pow(10.0, std::floor(std::log10(wanted)));
+    double first = 0.0;
+    for (int tries = 0; tries < 2; ++tries, decade *= 10.0) {
+        for (double factor : {1.0, 2.0, 2.5, 5.0}) {
+            const double step = factor * decade;
+            if (step < wanted)
+                continue;
+            if (first == 0.0)
+                first = step;
+            if (std::fmod(minimum, step) == 0.0 && std::fmod(maximum, step) == 0.0)
+                return step;
+        }
     }
-    return 10.0 * decade;
+    return first;
 }
 
-// Qt Charts cannot draw an axis whose ends coincide (a page of one point): it is widened
-// around that value, so the point shows in the middle.
-void showRange(QValueAxis* shown, const ChartAxis& axis)
+void setTickStep(QValueAxis* axis, double step)
 {
-    if (axis.minimum == axis.maximum)
-        shown->setRange(axis.minimum - 0.5, axis.maximum + 0.5);
-    else
-        shown->setRange(axis.minimum, axis.maximum);
+    if (axis->tickInterval() == step)
+        return;
+    axis->setTickInterval(step);
+    // Qt Charts localizes only fixed-point label formats, so the step decides the decimals.
+    int decimals = 0;
+    for (double scaled = step; decimals < 9 && std::abs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10.0)
+        ++decimals;
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
 }
 
 }  // namespace
@@ -83,9 +99,6 @@ void ChartView::setUpChart()
     m_horizontalAxis->setTitleText(QStringLiteral("Measurement No."));
     m_horizontalAxis->setTitleFont(arialPixels(11));
     m_horizontalAxis->setTitleBrush(QColor(Qt::blue));
-    // Whole numbers with the locale's digit grouping; Qt Charts shows no labels for a
-    // localized "%d".
-    m_horizontalAxis->setLabelFormat(QStringLiteral("%.0f"));
     m_horizontalAxis->setTickType(QValueAxis::TicksDynamic);
     m_horizontalAxis->setTickAnchor(0.0);
     c->addAxis(m_horizontalAxis, Qt::AlignBottom);
@@ -174,11 +187,16 @@ void ChartView::refresh()
         m_axesChanged = false;
         // The engine's range replaces a mouse zoom, as a scroll of the zoomed axis would.
         if (chart()->isZoomed())
-            chart()->zoomReset();
-        showRange(m_horizontalAxis, m_engine.axis(AxisId::Horizontal));
-        showRange(m_verticalAxis, m_engine.axis(AxisId::Vertical));
+            resetZoom();
+        const ChartAxis& h = m_engine.axis(AxisId::Horizontal);
+        const ChartAxis& v = m_engine.axis(AxisId::Vertical);
+        showRange(m_horizontalAxis, Qt::Horizontal, h.minimum, h.maximum);
+        showRange(m_verticalAxis, Qt::Vertical, v.minimum, v.maximum);
+    } else {
+        // A zoom or a new plot size: the range stays, the label step may not.
+        showRange(m_horizontalAxis, Qt::Horizontal, m_horizontalAxis->min(), m_horizontalAxis->max());
+        showRange(m_verticalAxis, Qt::Vertical, m_verticalAxis->min(), m_verticalAxis->max());
     }
-    updateTicks();
 
     const int columns = int(chart()->plotArea().width());
     for (int i = 0; i < m_engine.seriesCount(); ++i) {
@@ -206,22 +224,41 @@ void ChartView::refresh()
     }
 }
 
-void ChartView::updateTicks()
+double ChartView::tickStep(Qt::Orientation orientation, double minimum, double maximum) const
 {
     const QRectF plot = chart()->plotArea();
-    // Measurement numbers are whole: their step never drops below 1.
-    const double horizontal = std::max(1.0, niceTickInterval(m_horizontalAxis->max() - m_horizontalAxis->min(), plot.width(), 60.0, {1.0, 2.0, 5.0}));
-    const double vertical = niceTickInterval(m_verticalAxis->max() - m_verticalAxis->min(), plot.height(), 40.0, {1.0, 2.0, 2.5, 5.0});
-    if (m_horizontalAxis->tickInterval() != horizontal)
-        m_horizontalAxis->setTickInterval(horizontal);
-    if (m_verticalAxis->tickInterval() != vertical) {
-        m_verticalAxis->setTickInterval(vertical);
-        // Only fixed-point formats are localized properly, so the step decides the decimals.
-        int decimals = 0;
-        for (double scaled = vertical; decimals < 9 && std::abs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10.0)
-            ++decimals;
-        m_verticalAxis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    // Measurement numbers are whole, and so is their step.
+    if (orientation == Qt::Horizontal)
+        return std::max(1.0, std::ceil(niceTickInterval(minimum, maximum, plot.width(), 60.0)));
+    return niceTickInterval(minimum, maximum, plot.height(), 40.0);
+}
+
+// Qt Charts makes an item for every tick in the range at once, so a small step must never meet a
+// wide range, not even for a moment: the step grows before the range does and shrinks after it.
+void ChartView::showRange(QValueAxis* axis, Qt::Orientation orientation, double minimum, double maximum)
+{
+    // Qt Charts cannot draw an axis whose ends coincide (a page of one point): it is widened
+    // around that value, so the point shows in the middle.
+    if (minimum == maximum) {
+        minimum -= 0.5;
+        maximum += 0.5;
     }
+    const double step = tickStep(orientation, minimum, maximum);
+    if (step > axis->tickInterval()) {
+        setTickStep(axis, step);
+        axis->setRange(minimum, maximum);
+    } else {
+        axis->setRange(minimum, maximum);
+        setTickStep(axis, step);
+    }
+}
+
+void ChartView::resetZoom()
+{
+    // Undoing a zoom widens the axes at once: park their steps out of reach first.
+    for (QValueAxis* axis : {m_horizontalAxis, m_verticalAxis})
+        axis->setTickInterval(std::numeric_limits<double>::max());
+    chart()->zoomReset();
 }
 
 QImage ChartView::renderImage()
@@ -263,11 +300,14 @@ void ChartView::mousePressEvent(QMouseEvent* event)
 void ChartView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
-        chart()->zoomReset();
+        resetZoom();
+        refreshNow();
         event->accept();
         return;
     }
     QChartView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && event->position().toPoint().x() < m_pressPosition.x())
-        chart()->zoomReset();
+    if (event->button() == Qt::LeftButton && event->position().toPoint().x() < m_pressPosition.x()) {
+        resetZoom();
+        refreshNow();
+    }
 }

@@ -42,7 +42,9 @@ private:
     void onEngineChanged(const ChartChange& change);
     void scheduleRefresh();
     void refresh();
-    void updateTicks();
+    double tickStep(Qt::Orientation orientation, double minimum, double maximum) const;
+    void showRange(QValueAxis* axis, Qt::Orientation orientation, double minimum, double maximum);
+    void resetZoom();
 
     ChartEngine m_engine;
     QValueAxis* m_horizontalAxis = nullptr;

@@ -1,0 +1,180 @@
+#include "ChartView.h"
+#include "TChartControl.h"
+
+#include <QAreaSeries>
+#include <QFrame>
+#include <QLabel>
+#include <QLineSeries>
+#include <QSignalSpy>
+#include <QTest>
+#include <QValueAxis>
+
+namespace {
+
+QLineSeries* lineOf(ChartView& view, int index)
+{
+    QAbstractSeries* shown = view.chart()->series().at(index);
+    if (auto* area = qobject_cast<QAreaSeries*>(shown))
+        return area->upperSeries();
+    return qobject_cast<QLineSeries*>(shown);
+}
+
+QValueAxis* axisOf(ChartView& view, Qt::Alignment alignment)
+{
+    return qobject_cast<QValueAxis*>(view.chart()->axes(alignment == Qt::AlignBottom ? Qt::Horizontal : Qt::Vertical).at(0));
+}
+
+}  // namespace
+
+class ChartViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void showsOnlyThePointsInView();
+    void manyPointsInViewBecomeAnEnvelope();
+    void followsItsContainer();
+    void hasTheChartsSettings();
+    void rendersOnWhiteAtItsSize();
+};
+
+void ChartViewTest::showsOnlyThePointsInView()
+{
+    ChartView view;
+    view.resize(583, 516);
+    view.show();
+    TChartControl pager(view.engine(), 100);
+    QCoreApplication::processEvents();
+    QLineSeries* line = lineOf(view, 0);
+    QSignalSpy rebuilt(line, &QXYSeries::pointsReplaced);
+
+    for (int i = 1; i <= 10050; ++i)
+        pager.AddPoint(i % 50);
+    // A burst of points is one rebuild, on the next pass of the event loop.
+    QCOMPARE(rebuilt.count(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(rebuilt.count(), 1);
+
+    // View 10001 .. 10100: its 50 points and the neighbour to the left.
+    QCOMPARE(line->count(), 51);
+    QCOMPARE(line->at(0), QPointF(10000, 0));
+    QCOMPARE(line->at(50), QPointF(10050, 0));
+    QCOMPARE(lineOf(view, 1)->count(), 0);
+
+    pager.PreviousPage();
+    view.refreshNow();
+    QCOMPARE(line->count(), 102);
+    QCOMPARE(line->at(0).x(), 9900.0);
+    QCOMPARE(line->at(101).x(), 10001.0);
+    QCOMPARE(axisOf(view, Qt::AlignBottom)->min(), 9901.0);
+
+    // Points beyond the held page change nothing on screen.
+    rebuilt.clear();
+    for (int i = 0; i < 500; ++i)
+        pager.AddPoint(1.0);
+    QCoreApplication::processEvents();
+    QCOMPARE(rebuilt.count(), 0);
+
+    // An inactive series draws nothing; made active, it shows its points too.
+    view.engine().setActive(1);
+    view.refreshNow();
+    QVERIFY(view.chart()->series().at(1)->isVisible());
+    QCOMPARE(lineOf(view, 1)->count(), 102);
+}
+
+void ChartViewTest::manyPointsInViewBecomeAnEnvelope()
+{
+    ChartView view;
+    view.resize(583, 516);
+    view.show();
+    TChartControl pager(view.engine(), 200000);
+    for (int i = 1; i <= 150000; ++i)
+        pager.AddPoint(i % 2 ? 90.0 : -40.0);
+    QCoreApplication::processEvents();
+    const QLineSeries* line = lineOf(view, 0);
+    const int columns = int(view.chart()->plotArea().width());
+    QVERIFY(columns > 400);
+    QVERIFY(line->count() <= 4 * columns);
+    // Every column still swings over the full range.
+    QList<QPointF> points = line->points();
+    QCOMPARE(std::min_element(points.begin(), points.end(), [](auto a, auto b) { return a.y() < b.y(); })->y(), -40.0);
+    QCOMPARE(std::max_element(points.begin(), points.end(), [](auto a, auto b) { return a.y() < b.y(); })->y(), 90.0);
+}
+
+void ChartViewTest::followsItsContainer()
+{
+    QFrame container;
+    container.resize(583, 516);
+    auto* label = new QLabel(QStringLiteral("date"), &container);
+    auto* view = new ChartView(&container);
+    container.show();
+    QCOMPARE(view->objectName(), QStringLiteral("ChtshowView"));
+    QCOMPARE(view->geometry(), container.rect());
+    // The date label sits on the chart, so it stays above the view.
+    QCOMPARE(container.children().indexOf(view), 0);
+    QVERIFY(container.children().indexOf(label) > 0);
+    container.resize(700, 400);
+    QCOMPARE(view->geometry(), QRect(0, 0, 700, 400));
+}
+
+void ChartViewTest::hasTheChartsSettings()
+{
+    ChartView view;
+    view.resize(500, 400);
+    view.show();
+    QCoreApplication::processEvents();
+    QChart* chart = view.chart();
+    QVERIFY(!chart->legend()->isVisible());
+    QCOMPARE(chart->title(), QStringLiteral("  "));
+    QCOMPARE(chart->titleBrush().color(), QColor(Qt::blue));
+    QCOMPARE(chart->titleFont().pixelSize(), 13);
+    QCOMPARE(chart->margins(), QMargins(0, 8, 25, 4));
+    QVERIFY(view.rubberBand() == QChartView::RectangleRubberBand);
+
+    QValueAxis* bottom = axisOf(view, Qt::AlignBottom);
+    QCOMPARE(bottom->titleText(), QStringLiteral("Measurement No."));
+    QCOMPARE(bottom->titleBrush().color(), QColor(Qt::blue));
+    QCOMPARE(bottom->titleFont().pixelSize(), 11);
+    QValueAxis* left = axisOf(view, Qt::AlignLeft);
+    QCOMPARE(left->titleText(), QStringLiteral("Temp."));
+    QCOMPARE(left->linePen().color(), QColor(0, 64, 128));
+    QCOMPARE(left->linePen().style(), Qt::DashLine);
+    QCOMPARE(left->minorTickCount(), 4);
+    QCOMPARE(left->min(), -61.0);
+    QCOMPARE(left->max(), 60.0);
+
+    QCOMPARE(lineOf(view, 0)->pen().color(), QColor(Qt::blue));
+    QVERIFY(chart->series().at(0)->isVisible());
+    QVERIFY(!chart->series().at(1)->isVisible());
+    QCOMPARE(qobject_cast<QAreaSeries*>(chart->series().at(1))->pen().color(), QColor(0, 128, 255));
+}
+
+void ChartViewTest::rendersOnWhiteAtItsSize()
+{
+    QFrame container;
+    container.resize(583, 516);
+    auto* view = new ChartView(&container);
+    TChartControl pager(view->engine(), 100);
+    pager.SetYMaximum(100.0);
+    pager.SetYMinimum(-50.0);
+    for (int i = 1; i <= 350; ++i)
+        pager.AddPoint(25.0 + 30.0 * std::sin(i / 9.0) + (i % 7));
+    container.show();
+    QCoreApplication::processEvents();
+
+    const QImage image = view->renderImage();
+    image.save(QStringLiteral("/tmp/chart.png"));
+    QCOMPARE(image.size(), QSize(583, 516));
+    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(580, 513), QColor(Qt::white));
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            blue += c.blue() > 200 && c.red() < 80 && c.green() < 80;
+        }
+    QVERIFY2(blue > 100, qPrintable(QString::number(blue)));
+    QCOMPARE(axisOf(*view, Qt::AlignLeft)->min(), -50.0);
+    QCOMPARE(axisOf(*view, Qt::AlignBottom)->min(), 301.0);
+}
+
+QTEST_MAIN(ChartViewTest)
+#include "ChartViewTest.moc"
