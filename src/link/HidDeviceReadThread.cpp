@@ -1,0 +1,153 @@
+#include "HidDeviceReadThread.h"
+
+#include "ErrorReport.h"
+#include "HidDevice.h"
+
+#include <algorithm>
+#include <chrono>
+
+THidDeviceReadThread::THidDeviceReadThread(THidDevice* device, uint16_t inputReportByteLength)
+    : m_device(device), m_inputBuffer(inputReportByteLength)
+{
+    connect(this, &THidDeviceReadThread::handOverPosted, this, &THidDeviceReadThread::deliverPending,
+            Qt::QueuedConnection);
+}
+
+THidDeviceReadThread::~THidDeviceReadThread()
+{
+    {
+        std::unique_lock lock(m_lock);
+        if (isRunning())
+            m_wake.wait(lock, [this] { return m_finished; });
+    }
+    wait();
+}
+
+void THidDeviceReadThread::Terminate()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+}
+
+bool THidDeviceReadThread::stopRequested()
+{
+    std::lock_guard lock(m_lock);
+    return m_stop;
+}
+
+void THidDeviceReadThread::run()
+{
+    while (!stopRequested()) {
+        std::fill(m_inputBuffer.begin(), m_inputBuffer.end(), uint8_t{0});
+        uint32_t error = 0;
+        const std::shared_ptr<HidHandle> handle = m_device->acquireReadHandle(error);
+        if (!handle) {
+            m_readError = error;
+            handOver(HandOver::ReadError);
+            pauseUnlessStopped(m_device->WaitSlice());
+            continue;
+        }
+        HidReadResult result = handle->readInputReport(m_inputBuffer, m_device->WaitSlice());
+        while (result.status == HidReadResult::TimedOut && !stopRequested())
+            result = handle->readInputReport(m_inputBuffer, m_device->WaitSlice());
+        if (result.status == HidReadResult::TimedOut)
+            break;
+        if (result.status == HidReadResult::Failed) {
+            m_readError = result.error;
+            handOver(HandOver::ReadError);
+            pauseUnlessStopped(m_device->WaitSlice());
+            continue;
+        }
+        m_bytesRead = result.status == HidReadResult::Completed ? result.bytesRead : 0;
+        if (m_bytesRead > 0)
+            handOver(HandOver::Report);
+    }
+    {
+        std::lock_guard lock(m_lock);
+        m_finished = true;
+    }
+    m_wake.notify_all();
+}
+
+void THidDeviceReadThread::handOver(HandOver kind)
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (m_stop)
+            return;
+        m_pending = kind;
+    }
+    m_wake.notify_all();
+    emit handOverPosted();
+    std::unique_lock lock(m_lock);
+    m_wake.wait(lock, [this] { return m_pending == HandOver::None; });
+}
+
+void THidDeviceReadThread::pauseUnlessStopped(int milliseconds)
+{
+    std::unique_lock lock(m_lock);
+    m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_stop; });
+}
+
+void THidDeviceReadThread::deliverPending()
+{
+    HandOver kind;
+    {
+        std::lock_guard lock(m_lock);
+        kind = m_pending;
+    }
+    if (kind == HandOver::None || m_inHandOver)
+        return;
+
+    // The handler may release the device, and with it stop this reader: nothing here touches the
+    // device after the call.
+    THidDevice* device = m_device;
+    m_inHandOver = true;
+    try {
+        if (kind == HandOver::Report) {
+            const THidDataEvent handler = device->ReportHandler();
+            if (handler)
+                handler(device, m_inputBuffer[0], m_inputBuffer.data() + 1, static_cast<uint16_t>(m_bytesRead - 1));
+        } else {
+            const THidDataErrorEvent handler = device->ErrorHandler();
+            if (handler)
+                handler(device, m_readError);
+        }
+    } catch (const std::exception& error) {
+        // Passed back to the reader, the failure would end it and reading would stop unnoticed.
+        ErrorReport::show(error);
+    } catch (...) {
+        ErrorReport::show(QStringLiteral("Unknown error"));
+    }
+    m_inHandOver = false;
+
+    {
+        std::lock_guard lock(m_lock);
+        m_pending = HandOver::None;
+    }
+    m_wake.notify_all();
+}
+
+void THidDeviceReadThread::WaitServingHandOvers()
+{
+    std::unique_lock lock(m_lock);
+    while (!m_finished) {
+        if (m_pending != HandOver::None) {
+            lock.unlock();
+            deliverPending();
+            lock.lock();
+            continue;
+        }
+        m_wake.wait(lock);
+    }
+    lock.unlock();
+    wait();
+}
+
+void THidDeviceReadThread::FreeOnTermination()
+{
+    connect(this, &QThread::finished, this, &QObject::deleteLater);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "HidHandler.h"
+#include "IntegerText.h"
+
+#include <cstdint>
+
+class QObject;
+class THidDevice;
+
+// The events of the HID layer. The parameter names are the ones handlers are documented with.
+using THidPlugEvent = THidHandler<void(THidDevice* HidDev)>;
+// Returns true to go on enumerating.
+using THidEnumerateEvent = THidHandler<bool(THidDevice* HidDev, int32_t Idx)>;
+// Data points to the Size bytes after the report ID; they are valid only during the call.
+using THidDataEvent = THidHandler<void(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)>;
+using THidDataErrorEvent = THidHandler<void(THidDevice* HidDev, uint32_t Error)>;
+using TNotifyEvent = THidHandler<void(QObject* Sender)>;
+
+// The failures of the HID layer: "device cannot be opened", "device cannot be identified",
+// "Only one THidDeviceController allowed per program".
+class EControllerError : public ProgramError {
+public:
+    using ProgramError::ProgramError;
+};

@@ -1,0 +1,396 @@
+#include "SimulatedHidBackend.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How far behind the clock an unread cable may fall before it loses reports, as hidraw's
+// buffer of 64 reports does at the cable's idle rate.
+constexpr int64_t kBacklogLimitUs = 64 * SimulatedCable::kIdleReportIntervalUs;
+
+constexpr int32_t kDefaultInputBufferCount = 64;
+
+}  // namespace
+
+struct SimulatedHidBackend::Device {
+    DeviceId id = 0;
+    DeviceSpec spec;
+    bool plugged = true;
+    int generation = 0;
+    std::unique_ptr<SimulatedCable> cable;
+    std::optional<SimulatedCable::InputReport> pendingReport;  // real-time pacing: not due yet
+    std::deque<QByteArray> script;
+    int failuresLeft = 0;
+    uint32_t failureError = 0;
+    std::vector<ReceivedReport> received;
+
+    QByteArray path() const { return "/dev/simhidraw" + QByteArray::number(id); }
+    QByteArray instance() const
+    {
+        return "/sys/devices/virtual/simhid/" + QByteArray::number(id) + "." + QByteArray::number(generation);
+    }
+    HidReportLengths reportLengths() const { return cable ? cable->reportLengths() : spec.reportLengths; }
+};
+
+struct SimulatedHidBackend::Bus {
+    mutable std::mutex lock;
+    std::condition_variable wake;  // a blocked read has something to look at
+    Options options;
+    Clock::time_point epoch = Clock::now();
+    std::map<DeviceId, std::shared_ptr<Device>> devices;
+    DeviceId nextId = 1;
+
+    int64_t clockNow() const
+    {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - epoch).count();
+        return static_cast<int64_t>(static_cast<double>(elapsed) * options.timeScale);
+    }
+    Clock::time_point realTimeOf(int64_t simulated) const
+    {
+        return epoch + std::chrono::microseconds(static_cast<int64_t>(static_cast<double>(simulated) / options.timeScale));
+    }
+    bool fast() const { return options.pacing == Pacing::Fast; }
+    // When a report sent now would be sent: the fast clock stands where the last report was.
+    int64_t sendTime(const Device& device) const { return fast() ? device.cable->lastReportTime() : clockNow(); }
+
+    Device* find(DeviceId id) const
+    {
+        const auto it = devices.find(id);
+        return it == devices.end() ? nullptr : it->second.get();
+    }
+};
+
+class SimulatedHidBackend::Handle : public HidHandle {
+public:
+    Handle(std::shared_ptr<Bus> bus, std::shared_ptr<Device> device, HidAccess access)
+        : m_bus(std::move(bus)), m_device(std::move(device)), m_access(access)
+    {
+    }
+
+    bool getAttributes(HidAttributes& attributes) override
+    {
+        std::lock_guard lock(m_bus->lock);
+        if (!m_device->plugged || !m_device->spec.identifiable)
+            return false;
+        attributes = {m_device->spec.vendorId, m_device->spec.productId, m_device->spec.versionNumber};
+        return true;
+    }
+
+    bool getProductString(QString& text) override
+    {
+        std::lock_guard lock(m_bus->lock);
+        text = m_device->spec.product;
+        return m_device->plugged && !text.isEmpty();
+    }
+
+    bool getSerialNumberString(QString& text) override
+    {
+        std::lock_guard lock(m_bus->lock);
+        if (!m_device->plugged)
+            return false;
+        text = m_device->spec.serialNumber;
+        if (text.isEmpty() && m_device->spec.languageIds) {
+            const std::u16string& ids = *m_device->spec.languageIds;
+            text = QString::fromUtf16(ids.data(), static_cast<qsizetype>(ids.size()));
+        }
+        return !text.isEmpty();
+    }
+
+    HidLanguageIds getLanguageIds(std::u16string& ids) override
+    {
+        std::lock_guard lock(m_bus->lock);
+        if (!m_device->spec.languageIds)
+            return HidLanguageIds::NotApplicable;
+        if (!m_device->plugged || !m_device->spec.languageIdsReadable)
+            return HidLanguageIds::Unreadable;
+        ids = *m_device->spec.languageIds;
+        return HidLanguageIds::Read;
+    }
+
+    std::optional<HidReportLengths> getReportLengths() override
+    {
+        std::lock_guard lock(m_bus->lock);
+        return m_device->reportLengths();
+    }
+
+    bool setInputBufferCount(int32_t count) override
+    {
+        if (count < 0)
+            return false;
+        m_inputBufferCount = count;
+        return true;
+    }
+    bool getInputBufferCount(int32_t& count) override
+    {
+        count = m_inputBufferCount;
+        return true;
+    }
+
+    bool sendFeatureReport(std::span<const uint8_t> report) override
+    {
+        std::lock_guard lock(m_bus->lock);
+        Device& device = *m_device;
+        if (!device.plugged || !writable() || device.reportLengths().feature == 0)
+            return false;
+        device.received.push_back({ReceivedReport::Feature, bytesOf(report)});
+        return !device.cable || device.cable->receiveFeatureReport(report, m_bus->sendTime(device));
+    }
+
+    bool writeOutputReport(std::span<const uint8_t> report, uint32_t& written) override
+    {
+        std::lock_guard lock(m_bus->lock);
+        written = 0;
+        Device& device = *m_device;
+        if (!device.plugged || !writable() || report.empty())
+            return false;
+        device.received.push_back({ReceivedReport::Output, bytesOf(report)});
+        if (device.cable && !device.cable->receiveOutputReport(report, m_bus->sendTime(device)))
+            return false;
+        written = static_cast<uint32_t>(report.size());
+        return true;
+    }
+
+    HidReadResult readInputReport(std::span<uint8_t> buffer, int timeoutMs) override
+    {
+        std::unique_lock lock(m_bus->lock);
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        Device& device = *m_device;
+        for (;;) {
+            if (m_cancelled)
+                return {HidReadResult::Cancelled};
+            if (m_access != HidAccess::Read && m_access != HidAccess::ReadWrite)
+                return {HidReadResult::Failed, 0, EBADF};
+            if (!device.plugged)
+                return {HidReadResult::Failed, 0, ENODEV};
+            if (device.failuresLeft > 0) {
+                --device.failuresLeft;
+                return {HidReadResult::Failed, 0, device.failureError};
+            }
+            Clock::time_point wakeAt = deadline;
+            if (device.cable) {
+                if (!device.pendingReport) {
+                    if (!m_bus->fast())
+                        device.cable->skipTo(m_bus->clockNow() - kBacklogLimitUs);
+                    device.pendingReport = device.cable->nextReport();
+                }
+                if (m_bus->fast() || device.pendingReport->time <= m_bus->clockNow()) {
+                    const QByteArray report = std::move(device.pendingReport->bytes);
+                    device.pendingReport.reset();
+                    return deliver(report, buffer);
+                }
+                wakeAt = std::min(wakeAt, m_bus->realTimeOf(device.pendingReport->time));
+            } else if (!device.script.empty()) {
+                const QByteArray report = device.script.front();
+                device.script.pop_front();
+                return deliver(report, buffer);
+            }
+            if (Clock::now() >= deadline)
+                return {};
+            m_bus->wake.wait_until(lock, wakeAt);
+        }
+    }
+
+    void cancel() override
+    {
+        {
+            std::lock_guard lock(m_bus->lock);
+            m_cancelled = true;
+        }
+        m_bus->wake.notify_all();
+    }
+
+private:
+    bool writable() const { return m_access == HidAccess::ReadWrite || m_access == HidAccess::Write; }
+
+    static QByteArray bytesOf(std::span<const uint8_t> report)
+    {
+        return QByteArray(reinterpret_cast<const char*>(report.data()), static_cast<qsizetype>(report.size()));
+    }
+
+    static HidReadResult deliver(const QByteArray& report, std::span<uint8_t> buffer)
+    {
+        const size_t count = std::min(buffer.size(), static_cast<size_t>(report.size()));
+        std::copy_n(report.constData(), count, buffer.begin());
+        return {HidReadResult::Completed, static_cast<uint32_t>(count)};
+    }
+
+    std::shared_ptr<Bus> m_bus;
+    std::shared_ptr<Device> m_device;
+    HidAccess m_access;
+    bool m_cancelled = false;  // guarded by the bus lock
+    int32_t m_inputBufferCount = kDefaultInputBufferCount;
+};
+
+SimulatedHidBackend::SimulatedHidBackend() : SimulatedHidBackend(Options{}) {}
+
+SimulatedHidBackend::SimulatedHidBackend(Options options) : m_bus(std::make_shared<Bus>())
+{
+    m_bus->options = options;
+    if (m_bus->options.timeScale <= 0)
+        m_bus->options.timeScale = 1.0;
+}
+
+SimulatedHidBackend::~SimulatedHidBackend() = default;
+
+SimulatedHidBackend::DeviceId SimulatedHidBackend::plugDevice(DeviceSpec spec)
+{
+    DeviceId id;
+    {
+        std::lock_guard lock(m_bus->lock);
+        auto device = std::make_shared<Device>();
+        id = device->id = m_bus->nextId++;
+        device->spec = std::move(spec);
+        m_bus->devices.emplace(id, std::move(device));
+    }
+    announceChange();
+    return id;
+}
+
+SimulatedHidBackend::DeviceId SimulatedHidBackend::plugCable(SimulatedCable::Options options)
+{
+    DeviceId id;
+    {
+        std::lock_guard lock(m_bus->lock);
+        auto device = std::make_shared<Device>();
+        id = device->id = m_bus->nextId++;
+        device->spec.vendorId = kCableVendorId;
+        device->spec.productId = kCableProductId;
+        device->spec.product = QStringLiteral("USB to Serial");
+        device->cable = std::make_unique<SimulatedCable>(options);
+        if (!m_bus->fast())
+            device->cable->skipTo(m_bus->clockNow());
+        m_bus->devices.emplace(id, std::move(device));
+    }
+    announceChange();
+    return id;
+}
+
+void SimulatedHidBackend::unplug(DeviceId id)
+{
+    {
+        std::lock_guard lock(m_bus->lock);
+        Device* device = m_bus->find(id);
+        if (!device || !device->plugged)
+            return;
+        device->plugged = false;
+    }
+    m_bus->wake.notify_all();
+    announceChange();
+}
+
+void SimulatedHidBackend::replug(DeviceId id)
+{
+    {
+        std::lock_guard lock(m_bus->lock);
+        Device* device = m_bus->find(id);
+        if (!device || device->plugged)
+            return;
+        device->plugged = true;
+        ++device->generation;
+        if (device->cable) {
+            device->cable->powerCycle();
+            device->pendingReport.reset();
+            if (!m_bus->fast())
+                device->cable->skipTo(m_bus->clockNow());
+        }
+    }
+    announceChange();
+}
+
+void SimulatedHidBackend::queueInputReports(DeviceId id, std::vector<QByteArray> reports)
+{
+    {
+        std::lock_guard lock(m_bus->lock);
+        if (Device* device = m_bus->find(id))
+            device->script.insert(device->script.end(), reports.begin(), reports.end());
+    }
+    m_bus->wake.notify_all();
+}
+
+void SimulatedHidBackend::failReads(DeviceId id, int count, uint32_t error)
+{
+    {
+        std::lock_guard lock(m_bus->lock);
+        if (Device* device = m_bus->find(id)) {
+            device->failuresLeft = count;
+            device->failureError = error;
+        }
+    }
+    m_bus->wake.notify_all();
+}
+
+std::vector<SimulatedHidBackend::ReceivedReport> SimulatedHidBackend::receivedReports(DeviceId id) const
+{
+    std::lock_guard lock(m_bus->lock);
+    const Device* device = m_bus->find(id);
+    return device ? device->received : std::vector<ReceivedReport>{};
+}
+
+void SimulatedHidBackend::withCable(DeviceId id, const std::function<void(SimulatedCable& cable)>& action)
+{
+    {
+        std::lock_guard lock(m_bus->lock);
+        Device* device = m_bus->find(id);
+        if (!device || !device->cable)
+            return;
+        action(*device->cable);
+    }
+    m_bus->wake.notify_all();
+}
+
+std::vector<HidInterfaceInfo> SimulatedHidBackend::enumerate()
+{
+    std::lock_guard lock(m_bus->lock);
+    std::vector<HidInterfaceInfo> list;
+    for (const auto& [id, device] : m_bus->devices) {
+        if (!device->plugged)
+            continue;
+        list.push_back({device->instance(), device->path(), device->spec.vendorId, device->spec.productId,
+                        device->spec.versionNumber, device->spec.product, device->spec.serialNumber});
+    }
+    return list;
+}
+
+std::shared_ptr<HidHandle> SimulatedHidBackend::open(const HidInterfaceInfo& info, HidAccess access, uint32_t& error)
+{
+    std::lock_guard lock(m_bus->lock);
+    const auto it = std::find_if(m_bus->devices.begin(), m_bus->devices.end(),
+                                 [&](const auto& entry) { return entry.second->path() == info.path; });
+    if (it == m_bus->devices.end() || !it->second->plugged) {
+        error = ENOENT;
+        return {};
+    }
+    const std::shared_ptr<Device>& device = it->second;
+    const Access rights = device->spec.access;
+    if (rights == Access::Unopenable || (rights == Access::AccessZeroOnly && access != HidAccess::None)) {
+        error = EACCES;
+        return {};
+    }
+    return std::make_shared<Handle>(m_bus, device, access);
+}
+
+bool SimulatedHidBackend::watchChanges(std::function<void()> changed)
+{
+    // Destroying the context drops announcements still queued for the previous watcher.
+    m_changeContext.reset();
+    m_changed = std::move(changed);
+    if (m_changed)
+        m_changeContext = std::make_unique<QObject>();
+    return true;
+}
+
+// Queued, as the platform's notice arrives: the bus changes at once, the device list learns of
+// it when the event loop gets there.
+void SimulatedHidBackend::announceChange()
+{
+    if (m_changeContext)
+        QMetaObject::invokeMethod(m_changeContext.get(), m_changed, Qt::QueuedConnection);
+}
