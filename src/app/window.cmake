@@ -1,6 +1,13 @@
 # The main window and the About window.
 add_library(tq612_window STATIC
-  TFCOMM.h TFCOMM.cpp
+  TFCOMM.h TFCOMM.cpp TFCOMM_Layout.cpp TFCOMM_Diagnostics.cpp TFCOMM_Menus.cpp
+  AboutForm.h AboutForm.cpp
+  BevelPanel.h BevelPanel.cpp
+  CompactCheckStyle.h CompactCheckStyle.cpp
+  LcdDot.h LcdDot.cpp
+  Icons.h Icons.cpp
+  FileDialogs.h FileDialogs.cpp
+  WidgetFactory.h WidgetFactory.cpp
 )
 target_include_directories(tq612_window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tq612_window PUBLIC tq612_shell Qt6::Widgets Qt6::Charts Qt6::PrintSupport)

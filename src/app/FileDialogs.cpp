@@ -1,0 +1,67 @@
+#include "FileDialogs.h"
+
+#include <QFileDialog>
+#include <QRegularExpression>
+
+namespace FileDialogs {
+
+QStringList nameFilters(const QString& pairs)
+{
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')).trimmed() + QLatin1Char(')');
+    }
+    return filters;
+}
+
+QString suffixOfFilter(const QString& nameFilter)
+{
+    static const QRegularExpression patternList(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch match = patternList.match(nameFilter);
+    if (!match.hasMatch())
+        return {};
+    const QString first = match.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    static const QRegularExpression plainExtension(QStringLiteral("^\\*\\.([^*?.\\[\\]]+)$"));
+    const QRegularExpressionMatch ext = plainExtension.match(first);
+    return ext.hasMatch() ? ext.captured(1) : QString();
+}
+
+namespace {
+QFileDialog* createDialog(QWidget* parent, const QString& objectName, const QString& filterPairs)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(objectName);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(nameFilters(filterPairs));
+    return dialog;
+}
+}  // namespace
+
+QFileDialog* createOpenDialog(QWidget* parent, const QString& objectName, const QString& filterPairs)
+{
+    QFileDialog* dialog = createDialog(parent, objectName, filterPairs);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+}
+
+QFileDialog* createSaveDialog(QWidget* parent, const QString& objectName, const QString& filterPairs,
+                              const QString& defaultSuffix)
+{
+    QFileDialog* dialog = createDialog(parent, objectName, filterPairs);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(defaultSuffix);
+    // Without this, choosing "XML" and typing a bare name would still add the first
+    // filter's extension and write a text report under an ".xls" name.
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog, defaultSuffix](const QString& filter) {
+        const QString suffix = suffixOfFilter(filter);
+        dialog->setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
+    });
+    return dialog;
+}
+
+}  // namespace FileDialogs

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QFileDialog;
+class QWidget;
+
+// The window's open and save dialogs. They are Qt's own dialogs rather than the desktop's,
+// so they look the same everywhere and tests can drive them.
+namespace FileDialogs {
+
+// Filters are written as "description|pattern|description|pattern...", a pattern being one
+// or more wildcards separated by ";".
+inline const QString OpenFilter = QStringLiteral("Excel File(*.xls)|*.xls|XML (*.xml)|*.xml|Txt File(*.txt)|*.txt");
+inline const QString SaveFilter = QStringLiteral("Excel File(*.xls)|*.xls|XML(*.xml)|*.xml|Txt File(*.txt)|*.txt");
+inline const QString PictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp");
+
+// Qt name filters for the pairs: "description (patterns)", patterns separated by blanks.
+// The dialogs hide the added "(patterns)" part, so the user sees each description as written.
+// A trailing description without a pattern is dropped.
+QStringList nameFilters(const QString& pairs);
+
+// The suffix a name gets under the given Qt name filter: the extension of its first
+// pattern, or "" when that pattern has no plain extension (as "*.*" or "*").
+QString suffixOfFilter(const QString& nameFilter);
+
+// An open dialog for an existing file.
+QFileDialog* createOpenDialog(QWidget* parent, const QString& objectName, const QString& filterPairs);
+
+// A save dialog that asks before overwriting. A name typed without an extension gets the
+// extension of the selected filter, starting with defaultSuffix for the first one.
+QFileDialog* createSaveDialog(QWidget* parent, const QString& objectName, const QString& filterPairs,
+                              const QString& defaultSuffix);
+
+}  // namespace FileDialogs
