@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ChartEngineScroll, testing::Values(
     ScrollCase{"OnlyEmptyActiveSeries", 0, 500, true, false, 1, 100, 100, false},
     ScrollCase{"AllSeriesCountWhenNoneIsActive", 1, 500, false, false, 1, 100, 100, true},
     ScrollCase{"NoPointsAnywhere", 0, 0, false, false, 1, 100, -100, false}),
-    [](const testing::TestParamInfo<ScrollCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<ScrollCase>& scroll) { return scroll.param.name; });
 
 TEST(ChartEngine, TellsItsListenerWhereAPointLanded)
 {

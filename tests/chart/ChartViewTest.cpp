@@ -31,6 +31,7 @@ class ChartViewTest : public QObject {
 private slots:
     void showsOnlyThePointsInView();
     void manyPointsInViewBecomeAnEnvelope();
+    void mouseZoomLastsUntilUndoneOrScrolled();
     void followsItsContainer();
     void hasTheChartsSettings();
     void rendersOnWhiteAtItsSize();
@@ -97,6 +98,49 @@ void ChartViewTest::manyPointsInViewBecomeAnEnvelope()
     QList<QPointF> points = line->points();
     QCOMPARE(std::min_element(points.begin(), points.end(), [](auto a, auto b) { return a.y() < b.y(); })->y(), -40.0);
     QCOMPARE(std::max_element(points.begin(), points.end(), [](auto a, auto b) { return a.y() < b.y(); })->y(), 90.0);
+}
+
+void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
+{
+    ChartView view;
+    view.resize(583, 516);
+    view.show();
+    TChartControl pager(view.engine(), 100);
+    for (int i = 1; i <= 250; ++i)
+        pager.AddPoint(i % 50);
+    QCoreApplication::processEvents();
+    QValueAxis* bottom = axisOf(view, Qt::AlignBottom);
+    QLineSeries* line = lineOf(view, 0);
+    const QRectF plot = view.chart()->plotArea();
+    auto drag = [&](QPointF from, QPointF to) {
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, from.toPoint());
+        QTest::mouseMove(view.viewport(), to.toPoint());
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to.toPoint());
+        QCoreApplication::processEvents();
+    };
+
+    const QPointF left = plot.topLeft() + QPointF(plot.width() * 0.2, 10), right = plot.bottomLeft() + QPointF(plot.width() * 0.4, -10);
+    drag(left, right);
+    QVERIFY(bottom->min() > 220 && bottom->max() < 245);
+    QVERIFY(line->count() < 30);
+    QCOMPARE(line->at(0).x(), std::ceil(bottom->min()) - 1);
+
+    // A reading inside the page leaves the zoom; dragging to the left undoes it.
+    pager.AddPoint(7.0);
+    QCoreApplication::processEvents();
+    QVERIFY(bottom->max() < 245);
+    drag(right, left);
+    QCOMPARE(bottom->min(), 201.0);
+    QCOMPARE(bottom->max(), 300.0);
+    QCOMPARE(line->count(), 52);
+
+    // Paging replaces a zoom with the page.
+    drag(left, right);
+    pager.PreviousPage();
+    QCoreApplication::processEvents();
+    QVERIFY(!view.chart()->isZoomed());
+    QCOMPARE(bottom->min(), 101.0);
+    QCOMPARE(bottom->max(), 200.0);
 }
 
 void ChartViewTest::followsItsContainer()

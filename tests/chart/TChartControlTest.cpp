@@ -72,14 +72,14 @@ TEST_F(Pager, NewPageSizeGoesToTheLastPage)
     struct Case { int points; double first, last; };
     for (const Case& c : {Case{230, 201, 250}, Case{200, 151, 200}}) {
         ChartEngine chart;
-        TChartControl pager(chart, 100);
+        TChartControl sized(chart, 100);
         for (int i = 0; i < c.points; ++i)
-            pager.AddPoint(1.0);
-        pager.PreviousPage();
-        pager.SetPageSize(50);
-        EXPECT_EQ(pager.PageCount(), 5) << c.points;
-        EXPECT_EQ(pager.CurrentPage(), 5) << c.points;
-        EXPECT_FALSE(pager.HoldView());
+            sized.AddPoint(1.0);
+        sized.PreviousPage();
+        sized.SetPageSize(50);
+        EXPECT_EQ(sized.PageCount(), 5) << c.points;
+        EXPECT_EQ(sized.CurrentPage(), 5) << c.points;
+        EXPECT_FALSE(sized.HoldView());
         EXPECT_EQ(chart.axis(AxisId::Horizontal).minimum, c.first) << c.points;
         EXPECT_EQ(chart.axis(AxisId::Horizontal).maximum, c.last) << c.points;
     }
