@@ -1,23 +1,36 @@
 #include "ExportBuffer.h"
 
-#include <QIODevice>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <system_error>
+#include <unistd.h>
 
-ExportBuffer::ExportBuffer(QIODevice& device)
-    : m_device(device),
-      m_buffer(std::make_unique_for_overwrite<char[]>(size_t(kCapacity))),
-      m_pos(m_buffer.get()),
-      m_end(m_buffer.get() + kCapacity)
+ExportBuffer::ExportBuffer(int fd)
+    : m_fd(fd),
+      m_buffers{std::make_unique_for_overwrite<char[]>(size_t(kCapacity)),
+                std::make_unique_for_overwrite<char[]>(size_t(kCapacity))},
+      m_pos(m_buffers[0].get()),
+      m_end(m_buffers[0].get() + kCapacity),
+      m_writer([this] { writerLoop(); })
 {
+}
+
+ExportBuffer::~ExportBuffer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_writer.join();
 }
 
 void ExportBuffer::append(QByteArrayView bytes)
 {
     while (!bytes.isEmpty()) {
         if (m_pos == m_end)
-            flush();
+            handOver();
         const qsizetype n = std::min(bytes.size(), qsizetype(m_end - m_pos));
         std::memcpy(m_pos, bytes.data(), size_t(n));
         m_pos += n;
@@ -25,15 +38,68 @@ void ExportBuffer::append(QByteArrayView bytes)
     }
 }
 
-void ExportBuffer::flush()
+void ExportBuffer::waitUntilWriterIdle(std::unique_lock<std::mutex>& lock)
 {
-    // A write cut short (a full disk, a size limit) is tried again for the rest, which then
-    // fails with the system's reason.
-    for (const char* p = m_buffer.get(); p != m_pos;) {
-        const qint64 written = m_device.write(p, m_pos - p);
-        if (written <= 0)
-            throw ExportWriteError(ExportWriteError::Stage::Write, m_device.errorString());
-        p += written;
+    m_changed.wait(lock, [this] { return m_toWrite == nullptr; });
+    if (m_writeError != 0) {
+        throw ExportWriteError(ExportWriteError::Stage::Write,
+                               QString::fromLocal8Bit(std::generic_category().message(m_writeError)));
     }
-    m_pos = m_buffer.get();
+}
+
+void ExportBuffer::handOver()
+{
+    char* const filled = m_buffers[m_filling].get();
+    {
+        std::unique_lock lock(m_mutex);
+        waitUntilWriterIdle(lock);
+        if (m_pos == filled)
+            return;
+        m_toWrite = filled;
+        m_toWriteSize = m_pos - filled;
+    }
+    m_changed.notify_all();
+    m_filling ^= 1;
+    m_pos = m_buffers[m_filling].get();
+    m_end = m_pos + kCapacity;
+}
+
+void ExportBuffer::finish()
+{
+    handOver();
+    std::unique_lock lock(m_mutex);
+    waitUntilWriterIdle(lock);
+}
+
+void ExportBuffer::writerLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_toWrite != nullptr || m_stop; });
+        if (m_toWrite == nullptr)
+            return;
+        const char* p = m_toWrite;
+        const char* const end = p + m_toWriteSize;
+        lock.unlock();
+        // A write cut short (a full disk, a size limit) is tried again for the rest, which then
+        // fails with the system's reason.
+        int error = 0;
+        while (p != end) {
+            const ssize_t written = ::write(m_fd, p, size_t(end - p));
+            if (written > 0)
+                p += written;
+            else if (written < 0 && errno != EINTR) {
+                error = errno;
+                break;
+            } else if (written == 0) {
+                error = EIO;
+                break;
+            }
+        }
+        lock.lock();
+        if (error != 0 && m_writeError == 0)
+            m_writeError = error;
+        m_toWrite = nullptr;
+        m_changed.notify_all();
+    }
 }

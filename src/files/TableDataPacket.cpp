@@ -1,10 +1,11 @@
 #include "TableDataPacket.h"
 
+#include "DecimalText.h"
 #include "ExportBuffer.h"
 #include "MeasurementTable.h"
+#include "SmallCopy.h"
 
 #include <array>
-#include <charconv>
 #include <cstring>
 
 namespace {
@@ -39,13 +40,20 @@ char* putAttribute(char* p, QByteArrayView openQuote, std::optional<QByteArrayVi
 {
     if (!text)
         return p;
-    p = put(p, openQuote);
-    for (const char c : *text) {
-        const QByteArrayView escape = kEscapes[uchar(c)];
-        if (escape.isEmpty())
-            *p++ = c;
-        else
-            p = put(p, escape);
+    p = copySmall(p, openQuote.data(), size_t(openQuote.size()));
+    bool plain = true;
+    for (const char c : *text)
+        plain &= kEscapes[uchar(c)].isEmpty();
+    if (plain) {
+        p = copySmall(p, text->data(), size_t(text->size()));
+    } else {
+        for (const char c : *text) {
+            const QByteArrayView escape = kEscapes[uchar(c)];
+            if (escape.isEmpty())
+                *p++ = c;
+            else
+                p = put(p, escape);
+        }
     }
     *p++ = '"';
     return p;
@@ -63,7 +71,7 @@ void writeChangeLog(int rowsLogged, ExportBuffer& out)
         char* p = out.reserve(16);
         if (k > 1)
             *p++ = ' ';
-        p = std::to_chars(p, p + 10, k).ptr;
+        p = putDecimal(p, k);
         p = put(p, " 0 4");
         out.commit(p);
     }
@@ -90,7 +98,7 @@ void writeTableDataPacket(const MeasurementTable& table, int rowsTotal, ExportBu
         p = put(p, "<ROW RowState=\"4\"");
         if (const std::optional<int32_t> no = row.no()) {
             p = put(p, " No=\"");
-            p = std::to_chars(p, p + 11, *no).ptr;
+            p = putDecimal(p, *no);
             *p++ = '"';
         }
         p = putAttribute(p, " Time=\"", row.time());

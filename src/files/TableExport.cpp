@@ -20,11 +20,13 @@ template <class Write>
 void writeFileSafely(const QString& fileName, Write write)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly))
         throw ExportWriteError(ExportWriteError::Stage::Create, file.errorString());
-    ExportBuffer out(file);
-    write(out);
-    out.flush();
+    {
+        ExportBuffer out(file.handle());
+        write(out);
+        out.finish();
+    }
     if (!file.commit())
         throw ExportWriteError(ExportWriteError::Stage::Write, file.errorString());
 }

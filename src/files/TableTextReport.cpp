@@ -1,9 +1,10 @@
 #include "TableTextReport.h"
 
+#include "DecimalText.h"
 #include "ExportBuffer.h"
 #include "MeasurementTable.h"
+#include "SmallCopy.h"
 
-#include <charconv>
 #include <cstring>
 
 namespace {
@@ -28,8 +29,7 @@ char* putText(char* p, std::optional<QByteArrayView> text)
         std::memcpy(p, "NULL", 4);
         return p + 4;
     }
-    std::memcpy(p, begin, size_t(end - begin));
-    return p + (end - begin);
+    return copySmall(p, begin, size_t(end - begin));
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ void writeTableTextReport(const MeasurementTable& table, int rowsTotal, QByteArr
     forEachExportRow(table, rowsTotal, progress, [&out](const MeasurementRow& row) {
         char* p = out.reserve(kMaxLine);
         if (const std::optional<int32_t> no = row.no())
-            p = std::to_chars(p, p + 11, *no).ptr;
+            p = putDecimal(p, *no);
         *p++ = '\t';
         p = putText(p, row.time());
         *p++ = '\t';
