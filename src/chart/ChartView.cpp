@@ -123,6 +123,7 @@ void ChartView::setUpChart()
             if (!m_refreshing)
                 scheduleRefresh();
         });
+    // A new plot size changes the label steps and the number of pixel columns.
     connect(c, &QChart::plotAreaChanged, this, [this] {
         if (!m_refreshing)
             scheduleRefresh();
@@ -186,8 +187,7 @@ void ChartView::refresh()
     if (m_axesChanged) {
         m_axesChanged = false;
         // The engine's range replaces a mouse zoom, as a scroll of the zoomed axis would.
-        if (chart()->isZoomed())
-            resetZoom();
+        resetZoom();
         const ChartAxis& h = m_engine.axis(AxisId::Horizontal);
         const ChartAxis& v = m_engine.axis(AxisId::Vertical);
         showRange(m_horizontalAxis, Qt::Horizontal, h.minimum, h.maximum);
@@ -255,6 +255,8 @@ void ChartView::showRange(QValueAxis* axis, Qt::Orientation orientation, double 
 
 void ChartView::resetZoom()
 {
+    if (!chart()->isZoomed())
+        return;
     // Undoing a zoom widens the axes at once: park their steps out of reach first.
     for (QValueAxis* axis : {m_horizontalAxis, m_verticalAxis})
         axis->setTickInterval(std::numeric_limits<double>::max());

@@ -120,6 +120,10 @@ void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
     };
 
     const QPointF left = plot.topLeft() + QPointF(plot.width() * 0.2, 10), right = plot.bottomLeft() + QPointF(plot.width() * 0.4, -10);
+    // Undoing with nothing zoomed keeps the labels.
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, left.toPoint());
+    QCOMPARE(bottom->tickInterval(), 20.0);
+
     drag(left, right);
     QVERIFY(bottom->min() > 220 && bottom->max() < 245);
     QVERIFY(line->count() < 30);
@@ -133,6 +137,11 @@ void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
     QCOMPARE(bottom->min(), 201.0);
     QCOMPARE(bottom->max(), 300.0);
     QCOMPARE(line->count(), 52);
+
+    drag(left, right);
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, left.toPoint());
+    QCOMPARE(bottom->min(), 201.0);
+    QCOMPARE(bottom->tickInterval(), 20.0);
 
     // Paging replaces a zoom with the page.
     drag(left, right);
