@@ -40,7 +40,9 @@ bool SimulatedCable::receiveOutputReport(std::span<const uint8_t> report, int64_
     const size_t count = report.size() > 1 ? std::min<size_t>(report[1], report.size() - 2) : 0;
     if (count == 0)
         return true;
-    const int64_t arrival = now + SerialLine::byteArrival(static_cast<int64_t>(count) - 1);
+    const int64_t arrival =
+        std::max(now, m_transmitFreeAt) + SerialLine::byteArrival(static_cast<int64_t>(count) - 1);
+    m_transmitFreeAt = arrival;
     pull(arrival);
     if (m_baudRate == SerialLine::kBaud)
         m_thermometer.receive(QByteArrayView(reinterpret_cast<const char*>(report.data() + 2), count), arrival);
@@ -91,4 +93,5 @@ void SimulatedCable::powerCycle()
 {
     m_baudRate = 0;
     m_line.clear();
+    m_transmitFreeAt = 0;
 }

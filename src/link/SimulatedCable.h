@@ -76,4 +76,5 @@ private:
     std::deque<LineByte> m_line;
     uint32_t m_baudRate = 0;
     int64_t m_lastReportTime = 0;
+    int64_t m_transmitFreeAt = 0;  // messages to the instrument go out one after another
 };

@@ -1,0 +1,247 @@
+#include "DescribeDevice.h"
+#include "LinkTestSupport.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Received {
+    bool onGuiThread;
+    uint8_t reportId;
+    QByteArray data;
+};
+
+// A device with numbered 4-byte input reports, claimed and ready to read.
+class Reader : public SimulatedBusTest {
+protected:
+    void SetUp() override
+    {
+        SimulatedHidBackend::DeviceSpec spec;
+        spec.product = QStringLiteral("Counter");
+        spec.reportLengths = {5, 9, 0};
+        id = bus->plugDevice(spec);
+        makeController();
+        device = controller->ClaimByIndex(0);
+        ASSERT_NE(device, nullptr);
+        device->SetWaitSlice(10);
+    }
+    void TearDown() override { delete device; }
+
+    void queueCounted(int count)
+    {
+        std::vector<QByteArray> reports;
+        for (int i = 0; i < count; ++i)
+            reports.push_back(bytes({0x01, i, 0xAA, 0xBB}));
+        bus->queueInputReports(id, reports);
+    }
+
+    THidDataEvent recorder()
+    {
+        return [this](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+            EXPECT_EQ(from, device);
+            received.push_back({QThread::currentThread() == qApp->thread(), reportId,
+                                QByteArray(reinterpret_cast<const char*>(data), size)});
+        };
+    }
+
+    SimulatedHidBackend::DeviceId id = 0;
+    THidDevice* device = nullptr;
+    std::vector<Received> received;
+};
+
+TEST_F(Reader, DeliversReportsInOrderOnTheGuiThreadWhileAModalLoopRuns)
+{
+    bool modalRunning = false;
+    int deliveredInModalLoop = 0;
+    device->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+        recorder()(from, reportId, data, size);
+        deliveredInModalLoop += modalRunning;
+    });
+    // A dialog opened by some handler: its own loop serves the hand-overs.
+    QTimer::singleShot(0, [&] {
+        QEventLoop modal;
+        modalRunning = true;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &modal, [&] {
+            if (received.size() == 50)
+                modal.quit();
+        });
+        poll.start(1);
+        queueCounted(50);
+        modal.exec();
+        modalRunning = false;
+    });
+    ASSERT_TRUE(processUntil([&] { return received.size() == 50 && !modalRunning; }));
+
+    EXPECT_EQ(deliveredInModalLoop, 50);
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_TRUE(received[i].onGuiThread);
+        EXPECT_EQ(received[i].reportId, 1);
+        EXPECT_EQ(received[i].data, bytes({i, 0xAA, 0xBB})) << "report " << i;
+    }
+}
+
+TEST_F(Reader, StopServesAHandOverThatIsWaitingInsteadOfDeadlocking)
+{
+    device->SetReportHandler(recorder());
+    queueCounted(1);
+    // The reader reads the report and waits for the GUI thread, which is not serving its queue.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    device->SetReportHandler({});
+    EXPECT_FALSE(device->Reading());
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].data, bytes({0, 0xAA, 0xBB}));
+
+    queueCounted(3);
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received.size(), 1u) << "nothing is read once stopped";
+}
+
+TEST_F(Reader, HandlerMayStopItsOwnReaderOrReleaseItsDevice)
+{
+    const std::vector<std::function<void(THidDevice*)>> endings = {
+        [](THidDevice* from) { from->SetReportHandler({}); },
+        [this](THidDevice* from) {
+            delete from;
+            device = nullptr;
+        },
+    };
+    for (const auto& end : endings) {
+        received.clear();
+        if (!device)
+            device = controller->ClaimByIndex(0);
+        device->SetWaitSlice(10);
+        device->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+            recorder()(from, reportId, data, size);
+            end(from);
+        });
+        queueCounted(3);
+        ASSERT_TRUE(processUntil([&] { return !received.empty(); }));
+        // The reader ends after the handler has returned, with reports still waiting.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(received.size(), 1u);
+        if (device)
+            EXPECT_FALSE(device->Reading());
+    }
+    EXPECT_EQ(controller->DeviceCount(), 1);
+}
+
+TEST_F(Reader, FailingHandlerIsReportedAndReadingGoesOn)
+{
+    ErrorBoxes boxes;
+    device->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+        recorder()(from, reportId, data, size);
+        if (data[0] == 1)
+            throw ProgramError("'12C4' is not a valid integer value");
+        if (data[0] == 3)
+            throw 42;
+    });
+    queueCounted(5);
+    ASSERT_TRUE(processUntil([&] { return received.size() == 5; }));
+    EXPECT_TRUE(device->Reading());
+    EXPECT_EQ(boxes.texts, (QStringList{"'12C4' is not a valid integer value.", "Unknown error."}));
+    EXPECT_EQ(boxes.captions, (QStringList{"TQ-612", "TQ-612"}));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(received[i].data.at(0), i);
+}
+
+TEST_F(Reader, ReadErrorsReachTheErrorHandlerAndReadingResumes)
+{
+    std::vector<uint32_t> errors;
+    device->SetErrorHandler([&](THidDevice* from, uint32_t error) {
+        EXPECT_EQ(from, device);
+        EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        errors.push_back(error);
+    });
+    bus->failReads(id, 3, EIO);
+    queueCounted(2);
+    device->SetReportHandler(recorder());
+    ASSERT_TRUE(processUntil([&] { return received.size() == 2; }));
+    EXPECT_EQ(errors, (std::vector<uint32_t>{EIO, EIO, EIO}));
+    EXPECT_EQ(device->ErrorText(EIO), "Input/output error");
+}
+
+TEST_F(Reader, ClosingTheSyncHandleBetweenReportsLeavesTheReaderAlone)
+{
+    device->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+        recorder()(from, reportId, data, size);
+        from->SetInputBufferCount(0);
+        from->CloseSyncHandle();
+    });
+    queueCounted(20);
+    ASSERT_TRUE(processUntil([&] { return received.size() == 20; }));
+    EXPECT_TRUE(device->Reading());
+}
+
+// The thermometer's cable through the whole layer: what the program sends, and the frames that
+// come back when the reports are gathered the way the program's framer gathers them.
+TEST_F(SimulatedBusTest, CableCarriesCommandsAndFramesThroughTheLayer)
+{
+    const auto cableId = bus->plugCable();
+    makeController();
+    THidDevice* cable = controller->ClaimByIndex(0);
+    ASSERT_NE(cable, nullptr);
+    EXPECT_EQ(DescribeDevice(*cable), "USB to Serial");
+    const THidCaps caps = cable->ReadCaps();
+    EXPECT_EQ(caps.InputReportByteLength, 11);
+    EXPECT_EQ(caps.OutputReportByteLength, 9);
+    EXPECT_EQ(caps.FeatureReportByteLength, 10);
+
+    const QByteArray baud = bytes({0x00, 0x60, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00});
+    const QByteArray poll = bytes({0x00, 0x02, 0x5A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const QByteArray live = bytes({0x00, 0x01, 0x5A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const QByteArray stop = bytes({0x00, 0x01, 0x5B, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    EXPECT_TRUE(cable->SendFeatureReport(data(baud), baud.size()));
+    uint32_t written = 10;
+    EXPECT_TRUE(cable->WriteOutputReport(data(poll), caps.OutputReportByteLength, written));
+    EXPECT_EQ(written, 9u);
+
+    QByteArray burst;
+    std::vector<QByteArray> frames;
+    int reportsAfterStop = -1;
+    cable->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+        EXPECT_EQ(reportId, 0);
+        ASSERT_EQ(size, 10);
+        const int count = data[0] & 0x0F;
+        if (count >= 1 && count <= 9) {
+            burst.append(reinterpret_cast<const char*>(data + 1), count);
+        } else if (!burst.isEmpty()) {
+            frames.push_back(std::exchange(burst, {}));
+            from->SetInputBufferCount(0);
+            from->CloseSyncHandle();
+        }
+        if (reportsAfterStop >= 0)
+            ++reportsAfterStop;
+    });
+    EXPECT_TRUE(cable->WriteOutputReport(data(live), caps.OutputReportByteLength, written));
+    ASSERT_TRUE(processUntil([&] { return frames.size() >= 3; }));
+    EXPECT_TRUE(cable->WriteOutputReport(data(stop), caps.OutputReportByteLength, written));
+    const size_t framesAtStop = frames.size();
+    reportsAfterStop = 0;
+    ASSERT_TRUE(processUntil([&] { return reportsAfterStop >= 300; }));
+    EXPECT_LE(frames.size(), framesAtStop + 1);
+
+    for (const QByteArray& frame : frames) {
+        ASSERT_EQ(frame.size(), 11);
+        EXPECT_EQ(frame.right(2), "\r\n");
+        EXPECT_EQ(frame.at(5) & 0x0F, 0);
+        EXPECT_EQ(frame.at(6) & 0x0F, 1);
+    }
+    using Report = SimulatedHidBackend::ReceivedReport;
+    EXPECT_EQ(bus->receivedReports(cableId), (std::vector<Report>{{Report::Feature, baud},
+                                                                  {Report::Output, poll},
+                                                                  {Report::Output, live},
+                                                                  {Report::Output, stop}}));
+    delete cable;
+}
+
+}  // namespace
