@@ -65,10 +65,10 @@ void THidDeviceReadThread::run()
         if (m_bytesRead > 0)
             handOver(HandOver::Report);
     }
-    {
-        std::lock_guard lock(m_lock);
-        m_finished = true;
-    }
+    // Notified under the lock: once the GUI thread sees m_finished it may destroy the object,
+    // and with it the condition variable, so the reader must be done with it by then.
+    std::lock_guard lock(m_lock);
+    m_finished = true;
     m_wake.notify_all();
 }
 
