@@ -233,6 +233,29 @@ TEST_F(DeviceList, ControllerHandlersReachOnlyDevicesThatStillHaveThePreviousOne
     delete shared;
 }
 
+TEST_F(DeviceList, HandlesOpenOnlyWhileTheDeviceIsAttachedAndClaimedOrAnnounced)
+{
+    const auto id = bus->plugCable();
+    makeController();
+    THidDevice* device = controller->Device(0);
+    const auto opens = [](THidDevice* d) {
+        return std::vector<bool>{d->OpenSyncHandle(), d->OpenReadHandle(), d->OpenWriteHandle()};
+    };
+    EXPECT_EQ(opens(device), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(device->ProductString(), "") << "an unclaimed device reads nothing";
+    EXPECT_EQ(device->ReadCaps().InputReportByteLength, 0);
+
+    ASSERT_EQ(controller->ClaimByIndex(0), device);
+    EXPECT_EQ(opens(device), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(device->ProductString(), "USB to Serial");
+
+    bus->unplug(id);
+    ASSERT_TRUE(processUntil([&] { return !device->Attached(); }));
+    EXPECT_EQ(opens(device), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(device->ProductString(), "USB to Serial") << "kept from before";
+    delete device;
+}
+
 TEST_F(DeviceList, WaitSliceTakesOnlyValuesAbove9UpTo10000)
 {
     bus->plugCable();

@@ -245,3 +245,43 @@ TEST_F(SimulatedBusTest, CableCarriesCommandsAndFramesThroughTheLayer)
 }
 
 }  // namespace
+
+namespace {
+
+// The demo's pacing: the clock runs (here twenty times faster), reads wait for it.
+TEST(RealTimeCable, DeliversFramesAsTheClockRuns)
+{
+    auto bus = std::make_shared<SimulatedHidBackend>(
+        SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::RealTime, 20.0});
+    bus->plugCable();
+    THidDeviceController controller(bus, nullptr);
+    THidDevice* cable = controller.ClaimByIndex(0);
+    ASSERT_NE(cable, nullptr);
+    const QByteArray baud = bytes({0x00, 0x60, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00});
+    const QByteArray live = bytes({0x00, 0x01, 0x5A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    ASSERT_TRUE(cable->SendFeatureReport(data(baud), baud.size()));
+
+    int emptyReports = 0;
+    int frames = 0;
+    int pending = 0;
+    cable->SetReportHandler([&](THidDevice*, uint8_t, const uint8_t* data, uint16_t) {
+        const int count = data[0] & 0x0F;
+        if (count > 0) {
+            pending += count;
+        } else {
+            ++emptyReports;
+            if (pending > 0) {
+                EXPECT_EQ(pending, 11);
+                ++frames;
+            }
+            pending = 0;
+        }
+    });
+    uint32_t written = 0;
+    ASSERT_TRUE(cable->WriteOutputReport(data(live), live.size(), written));
+    ASSERT_TRUE(processUntil([&] { return frames >= 3; }));
+    EXPECT_GT(emptyReports, frames);
+    delete cable;
+}
+
+}  // namespace
