@@ -20,6 +20,14 @@ QByteArrayView cut(QByteArrayView text)
     return text.first(std::min(text.size(), MeasurementTable::kTextFieldSize));
 }
 
+// An empty view may carry no pointer at all, which memcpy must not be given.
+char* copyText(char* out, QByteArrayView text)
+{
+    if (!text.isEmpty())
+        std::memcpy(out, text.data(), size_t(text.size()));
+    return out + text.size();
+}
+
 }  // namespace
 
 // The row being filled through the edit buffer, with the same layout limits as a stored row.
@@ -33,7 +41,7 @@ struct MeasurementTable::PendingRow {
     void setText(int field, QByteArrayView value)
     {
         value = cut(value);
-        std::memcpy(text[field - 1], value.data(), size_t(value.size()));
+        copyText(text[field - 1], value);
         length[field - 1] = uint8_t(value.size());
         present |= uint8_t(1u << field);
         modified = true;
@@ -51,11 +59,6 @@ int MeasurementTable::fieldIndex(QByteArrayView name)
             return i;
     }
     return -1;
-}
-
-QByteArrayView MeasurementTable::fieldName(int field)
-{
-    return kFieldNames[field];
 }
 
 void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3])
@@ -78,8 +81,7 @@ void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByt
     head.present = no ? 1 : 0;
     for (int i = 0; i < 3; ++i) {
         const QByteArrayView text = texts[i] ? cut(*texts[i]) : QByteArrayView();
-        std::memcpy(out, text.data(), size_t(text.size()));
-        out += text.size();
+        out = copyText(out, text);
         head.length[i] = uint8_t(text.size());
         if (texts[i])
             head.present |= uint8_t(1u << (i + 1));

@@ -72,7 +72,6 @@ public:
 
     // Field names are matched without regard to case; -1 for a name that is not a field.
     static int fieldIndex(QByteArrayView name);
-    static QByteArrayView fieldName(int field);
 
     int rowCount() const { return m_rowCount; }
 
