@@ -16,16 +16,20 @@ QStringList nameFilters(const QString& pairs)
     return filters;
 }
 
-QString suffixOfFilter(const QString& nameFilter)
+QString suffixForChoice(const QStringList& nameFilters, const QString& chosen)
 {
-    static const QRegularExpression patternList(QStringLiteral("\\(([^()]*)\\)\\s*$"));
-    const QRegularExpressionMatch match = patternList.match(nameFilter);
-    if (!match.hasMatch())
-        return {};
-    const QString first = match.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    // Our filters all end in " (patterns)", as nameFilters() builds them.
+    static const QRegularExpression split(QStringLiteral("^(.*) \\(([^()]*)\\)$"));
     static const QRegularExpression plainExtension(QStringLiteral("^\\*\\.([^*?.\\[\\]]+)$"));
-    const QRegularExpressionMatch ext = plainExtension.match(first);
-    return ext.hasMatch() ? ext.captured(1) : QString();
+    for (const QString& filter : nameFilters) {
+        const QRegularExpressionMatch parts = split.match(filter);
+        if (!parts.hasMatch() || (filter != chosen && parts.captured(1) != chosen))
+            continue;
+        const QString first = parts.captured(2).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+        const QRegularExpressionMatch ext = plainExtension.match(first);
+        return ext.hasMatch() ? ext.captured(1) : QString();
+    }
+    return {};
 }
 
 namespace {
@@ -58,7 +62,7 @@ QFileDialog* createSaveDialog(QWidget* parent, const QString& objectName, const 
     // Without this, choosing "XML" and typing a bare name would still add the first
     // filter's extension and write a text report under an ".xls" name.
     QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog, defaultSuffix](const QString& filter) {
-        const QString suffix = suffixOfFilter(filter);
+        const QString suffix = suffixForChoice(dialog->nameFilters(), filter);
         dialog->setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
     });
     return dialog;

@@ -21,9 +21,11 @@ inline const QString PictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp");
 // A trailing description without a pattern is dropped.
 QStringList nameFilters(const QString& pairs);
 
-// The suffix a name gets under the given Qt name filter: the extension of its first
-// pattern, or "" when that pattern has no plain extension (as "*.*" or "*").
-QString suffixOfFilter(const QString& nameFilter);
+// The suffix a name gets when the user has chosen one of the name filters: the extension
+// of that filter's first pattern, or "" when it has no plain extension (as "*.*" or "*") or
+// the choice is none of them. The dialog reports a choice by its description alone, the
+// way the user sees it, or in full.
+QString suffixForChoice(const QStringList& nameFilters, const QString& chosen);
 
 // An open dialog for an existing file.
 QFileDialog* createOpenDialog(QWidget* parent, const QString& objectName, const QString& filterPairs);

@@ -70,6 +70,7 @@ void TFCOMM::buildTopBar()
     m_BitBtn1 = pushButton(m_Panel4, "BitBtn1", QRect(835, 4, 68, 25), QStringLiteral("Exit"));
     m_BitBtn1->setFont(arial13);
     setColour(m_BitBtn1, QPalette::ButtonText, Qt::black);
+    connect(m_BitBtn1, &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
 }
 
 void TFCOMM::buildLeftColumn()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LcdFont.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -19,7 +21,7 @@ class QWidget;
 namespace WidgetFactory {
 
 // The instrument's segment font, which the LCD labels and a few others name.
-inline const QString LcdFace = QStringLiteral("Tarvion-A1");
+inline const QString LcdFace = LcdFontFamily;
 
 enum FontStyle : unsigned { Plain = 0, Bold = 1, Italic = 2 };
 

@@ -10,4 +10,4 @@ add_library(tq612_window STATIC
   WidgetFactory.h WidgetFactory.cpp
 )
 target_include_directories(tq612_window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tq612_window PUBLIC tq612_shell Qt6::Widgets Qt6::Charts Qt6::PrintSupport)
+target_link_libraries(tq612_window PUBLIC tq612_shell tq612_font Qt6::Widgets Qt6::Charts Qt6::PrintSupport)

@@ -1,0 +1,403 @@
+#include "AboutForm.h"
+#include "BevelPanel.h"
+#include "LocaleTexts.h"
+#include "PlatformMessageBox.h"
+#include "TFCOMM.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+using namespace PlatformMessageBox;
+
+namespace {
+
+// What a control shows, whatever kind it is.
+QString shownText(const QWidget* widget)
+{
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->text();
+    if (auto* panel = qobject_cast<const BevelPanel*>(widget))
+        return panel->caption();
+    return {};
+}
+
+struct AskedQuestion {
+    int count = 0;
+    QString text;
+    QString caption;
+    unsigned flags = 0;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TFCOMM> m_window;
+
+    template <class W = QWidget>
+    W* control(const char* name)
+    {
+        auto* found = m_window->findChild<W*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+
+    void showAndActivate()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    // Answers the exit question with the given result and records what was asked.
+    void answerExitQuestion(int result, AskedQuestion& asked)
+    {
+        setAnswererForTests([result, &asked](const QString& text, const QString& caption, unsigned flags) {
+            ++asked.count;
+            asked.text = text;
+            asked.caption = caption;
+            asked.flags = flags;
+            return result;
+        });
+    }
+
+private slots:
+    void init() { m_window = std::make_unique<TFCOMM>(); }
+
+    void cleanup()
+    {
+        setAnswererForTests({});
+        m_window.reset();
+    }
+
+    void windowHasAFixedClientAreaAndNoMaximiseBox()
+    {
+        showAndActivate();
+        QCOMPARE(m_window->centralWidget()->size(), QSize(920, 582));
+        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+        QCOMPARE(m_window->centralWidget()->y(), m_window->menuBar()->height());
+        QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+        m_window->resize(1200, 900);
+        QCOMPARE(m_window->centralWidget()->size(), QSize(920, 582));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TQ-612 Interface Program Ver1.02"));
+    }
+
+    void controlsStartWhereAndAsLaidOut_data()
+    {
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("text");
+
+        // Regions
+        QTest::newRow("Panel4") << QRect(0, 0, 920, 33) << true << QString();
+        QTest::newRow("Panel5") << QRect(0, 33, 337, 549) << true << QString();
+        QTest::newRow("Panel7") << QRect(337, 33, 583, 549) << true << QString();
+        // The LCD reads 3.999: four digits, the first point, no sign, no unit
+        QTest::newRow("LcdD4") << QRect(56, 15, 43, 126) << true << "3";
+        QTest::newRow("LcdD3") << QRect(119, 15, 43, 126) << true << "9";
+        QTest::newRow("LcdD2") << QRect(182, 15, 43, 126) << true << "9";
+        QTest::newRow("LcdD1") << QRect(245, 15, 43, 126) << true << "9";
+        QTest::newRow("LcdP0") << QRect(106, 110, 7, 8) << true << QString();
+        QTest::newRow("LcdP1") << QRect(168, 110, 7, 8) << false << QString();
+        QTest::newRow("LcdP2") << QRect(232, 110, 7, 8) << false << QString();
+        QTest::newRow("LcdFH") << QRect(16, 15, 36, 112) << false << "-";
+        QTest::newRow("LCDC") << QRect(295, 38, 24, 36) << false << "#";
+        QTest::newRow("LCDF") << QRect(295, 42, 23, 36) << false << "?";
+        // Record bar and grid below the hidden progress bar
+        QTest::newRow("PBar2") << QRect(0, 145, 337, 12) << false << QString();
+        QTest::newRow("Panel6") << QRect(0, 157, 337, 29) << true << QString();
+        QTest::newRow("RecordSI") << QRect(57, 5, 143, 20) << true << "Sampling Interval           'S";
+        QTest::newRow("RecordSITime") << QRect(159, 4, 27, 21) << true << "1";
+        QTest::newRow("saveas") << QRect(288, 4, 23, 21) << true << QString();
+        QTest::newRow("DBGrid1") << QRect(0, 186, 337, 363) << true << QString();
+        QTest::newRow("Print") << QRect(112, 495, 33, 25) << false << QString();
+        // Chart tool bar and area
+        QTest::newRow("CONokN") << QRect(5, 4, 25, 24) << true << QString();
+        QTest::newRow("CONok") << QRect(5, 4, 25, 24) << false << QString();
+        QTest::newRow("Label6") << QRect(194, 8, 200, 14) << true << "View measurement data per                set";
+        QTest::newRow("Maxrecord") << QRect(335, 6, 41, 21) << true << "100";
+        QTest::newRow("Bt10") << QRect(477, 6, 25, 21) << true << "1";
+        QTest::newRow("Chtshow") << QRect(0, 33, 583, 516) << true << QString();
+        QTest::newRow("lbl_time") << QRect(416, 10, 153, 13) << true << QString();
+        QTest::newRow("TbFd") << QRect(393, 3, 25, 25) << false << QString();
+        QTest::newRow("ComboBox1") << QRect(56, 483, 65, 21) << false << QString();
+        // Diagnostics: covered ones stay shown, the rest are hidden
+        QTest::newRow("Setmax") << QRect(248, 3, 81, 21) << true << "40000";
+        QTest::newRow("SetFeature") << QRect(888, 552, 73, 25) << true << "SetFeature";
+        QTest::newRow("BTCon") << QRect(888, 98, 105, 26) << true << "Connect";
+        QTest::newRow("BtDiscon") << QRect(888, 98, 105, 26) << false << "Disconnect";
+        QTest::newRow("Memo1") << QRect(848, 216, 321, 25) << false << QString();
+        QTest::newRow("B2400") << QRect(1192, 24, 49, 17) << false << "2400";
+        QTest::newRow("DevListBox") << QRect(872, 266, 211, 25) << false << QString();
+        QTest::newRow("KD") << QRect(857, 240, 33, 38) << false << QString();
+        QTest::newRow("USBtxt") << QRect(832, 27, 24, 13) << false << "6001";
+    }
+
+    void controlsStartWhereAndAsLaidOut()
+    {
+        QFETCH(QRect, geometry);
+        QFETCH(bool, shown);
+        QFETCH(QString, text);
+        m_window->show();
+        const QWidget* widget = control(QTest::currentDataTag());
+        QCOMPARE(widget->geometry(), geometry);
+        QCOMPARE(widget->isVisible(), shown);
+        QCOMPARE(shownText(widget), text);
+    }
+
+    void startStateAndCheckMarks()
+    {
+        const ProgramState& state = m_window->state();
+        QCOMPARE(state.RangeMax, 855);
+        QCOMPARE(state.RangeMin, -50);
+        QCOMPARE(state.RecordNo, 1);
+        QCOMPARE(state.RecordLimit, 10000);
+        QCOMPARE(state.GaugeText, QByteArray("4"));
+        QCOMPARE(state.GaugeParam1, 60);
+        QCOMPARE(state.GaugeValue, 400);
+        QCOMPARE(state.GaugeScaleMax, 80);
+        QCOMPARE(state.DecimalText, LocaleTexts::decimalSeparator(QLocale::system()));
+        const double now = LocaleTexts::toDayCount(QDateTime::currentDateTime());
+        QVERIFY(state.StartTime > now - 1.0 / 24 && state.StartTime <= now);
+
+        QVERIFY(control<QCheckBox>("B2400")->isChecked());
+        QVERIFY(!control<QCheckBox>("B4800")->isChecked());
+        QVERIFY(!control<QCheckBox>("B9600")->isChecked());
+        QVERIFY(control<QCheckBox>("SerialProtocolBox")->isChecked());
+        QVERIFY(control<QCheckBox>("RepeatSet")->isChecked());
+        QVERIFY(control<QCheckBox>("RecordSI")->isChecked());
+        QVERIFY(!control<QCheckBox>("RecallData")->isChecked());
+        QVERIFY(!m_window->m_USBCon->isChecked());
+    }
+
+    void timersStartAsLaidOut()
+    {
+        const struct {
+            const char* name;
+            int interval;
+            bool running;
+        } timers[] = {{"ConTimer", 10, true}, {"Trecord", 1000, true}, {"Timer1", 500, false}, {"Timer2", 1000, true}};
+        for (const auto& expected : timers) {
+            const auto* timer = m_window->findChild<QTimer*>(QString::fromLatin1(expected.name));
+            QVERIFY2(timer, expected.name);
+            QCOMPARE(timer->interval(), expected.interval);
+            QCOMPARE(timer->isActive(), expected.running);
+        }
+    }
+
+    // Every control that is shown but not part of the three regions must lie under the right
+    // column, so the user sees none of them.
+    void diagnosticControlsAreHiddenOrCovered()
+    {
+        showAndActivate();
+        QWidget* client = m_window->centralWidget();
+        const QList<QWidget*> regions = {m_window->m_Panel4, m_window->m_Panel5, m_window->m_Panel7};
+        int covered = 0;
+        for (QWidget* child : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (regions.contains(child) || !child->isVisible())
+                continue;
+            const QRect onScreen = child->geometry() & client->rect();
+            QVERIFY2(child->x() >= 832, qPrintable(child->objectName()));
+            QVERIFY2(!onScreen.isEmpty(), qPrintable(child->objectName()));
+            QWidget* top = client->childAt(onScreen.center());
+            QVERIFY2(top == m_window->m_Panel7 || m_window->m_Panel7->isAncestorOf(top),
+                     qPrintable(child->objectName()));
+            ++covered;
+        }
+        QVERIFY(covered > 0);
+    }
+
+    void onlyThreeHintsShowAsToolTips()
+    {
+        QMap<QString, QString> toolTips;
+        for (const QWidget* widget : m_window->centralWidget()->findChildren<QWidget*>()) {
+            if (!widget->toolTip().isEmpty())
+                toolTips.insert(widget->objectName(), widget->toolTip());
+        }
+        const QMap<QString, QString> expected = {{"RecordNew", "Close Data"},
+                                                 {"OpenDataFiles", "Open old data files"},
+                                                 {"saveas", "Save data files"}};
+        QCOMPARE(toolTips, expected);
+        QCOMPARE(control("BtPrint")->property("hint").toString(), QStringLiteral("Print"));
+        QCOMPARE(control("Bt10")->property("hint").toString(), QStringLiteral("Page No."));
+    }
+
+    void tabWalksTheControlsInLayoutOrderStartingAtSetmax()
+    {
+        showAndActivate();
+        const QStringList expected = {"Setmax",   "SetMin",     "SetMaxB",   "SetMinB",      "SetFeature",
+                                      "HistoryListBox", "RecallCheck", "TimeH", "TimeM", "TimeS",
+                                      "TimeInt",  "SendData",   "RecallData", "BitBtn1",     "DBGrid1",
+                                      "RepeatSet", "RecordSI",  "RecordSITime", "Maxrecord", "Setmax"};
+        QStringList walked;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            QVERIFY(focused);
+            walked << focused->objectName();
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(walked, expected);
+    }
+
+    void keysReachCoveredControls()
+    {
+        showAndActivate();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+        QCOMPARE(m_window->m_Setmax->text(), QStringLiteral("5"));
+
+        QSignalSpy pressed(m_window->m_SetFeature, &QPushButton::clicked);
+        m_window->m_SetFeature->setFocus();
+        QTest::keyClick(m_window->m_SetFeature, Qt::Key_Space);
+        QCOMPARE(pressed.count(), 1);
+    }
+
+    void ctrlAStartsTheHiddenMenuCommandEvenInATextBox()
+    {
+        showAndActivate();
+        QVERIFY(!m_window->m_Connect1->menuAction()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), m_window->m_Setmax);
+        QSignalSpy started(m_window->m_START1, &QAction::triggered);
+
+        QTest::keyClick(m_window->m_Setmax, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(m_window->m_Setmax->text(), QStringLiteral("40000"));
+
+        m_window->m_DBGrid1->setFocus();
+        QTest::keyClick(m_window->m_DBGrid1, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(started.count(), 2);
+    }
+
+    void menusHoldTheirItems()
+    {
+        QStringList shownOnBar;
+        for (const QAction* item : m_window->menuBar()->actions()) {
+            if (item->isVisible())
+                shownOnBar << item->text();
+        }
+        QCOMPARE(shownOnBar, QStringList({"Record", "&Help"}));
+        QVERIFY(!m_window->m_Help1->menu());
+        QVERIFY(!m_window->m_About->isVisible());
+
+        QStringList record;
+        QStringList ticked;
+        for (const QAction* item : m_window->m_Record1->actions()) {
+            record << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            if (item->isChecked())
+                ticked << item->objectName();
+        }
+        QCOMPARE(record, QStringList({"New", "Save", "-", "1000", "5000", "10000", "50000", "100000", "limitless"}));
+        QCOMPARE(ticked, QStringList({"N100001"}));
+        QVERIFY(m_window->m_limitess->isCheckable());
+
+        QStringList connect;
+        for (const QAction* item : m_window->m_Connect1->actions())
+            connect << item->objectName() + "=" + item->text();
+        QCOMPARE(connect, QStringList({"START1=START", "STOP1=STOP"}));
+        QCOMPARE(m_window->m_START1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    }
+
+    void exitAnsweredNoKeepsTheWindowAndItsState()
+    {
+        showAndActivate();
+        AskedQuestion asked;
+        answerExitQuestion(IDNO, asked);
+        const ProgramState before = m_window->state();
+
+        QVERIFY(!m_window->close());
+        QCOMPARE(asked.count, 1);
+        QCOMPARE(asked.text, QStringLiteral("Are you ensure to exit the program?"));
+        QCOMPARE(asked.caption, QStringLiteral("Tarvion TQ-612"));
+        QCOMPARE(asked.flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION));
+        QCOMPARE(asked.flags, 0x34u);
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_window->state().RecordNo, before.RecordNo);
+        QCOMPARE(m_window->state().RecordLimit, before.RecordLimit);
+        QCOMPARE(m_window->state().StartTime, before.StartTime);
+        QVERIFY(m_window->m_ConTimer->isActive());
+    }
+
+    // The program ends with its main window, even while the About window is open.
+    void exitButtonAnsweredYesEndsTheProgram()
+    {
+        showAndActivate();
+        m_window->AboutClick();
+        AskedQuestion asked;
+        answerExitQuestion(IDYES, asked);
+
+        constexpr int kStillRunning = 2;
+        QTimer::singleShot(0, m_window->m_BitBtn1, [this] { QTest::mouseClick(m_window->m_BitBtn1, Qt::LeftButton); });
+        QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(kStillRunning); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(asked.count, 1);
+        QVERIFY(!m_window->isVisible());
+    }
+
+    void aboutWindowOpensWithoutBlocking()
+    {
+        showAndActivate();
+        auto* about = m_window->findChild<TForm1*>(QStringLiteral("Form1"));
+        QVERIFY(about);
+        QVERIFY(!about->isVisible());
+        QVERIFY(about->isWindow());
+
+        m_window->m_About->trigger();
+        QVERIFY(about->isVisible());
+        QVERIFY(!about->isModal());
+        QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+        QVERIFY(about->findChildren<QWidget*>().isEmpty());
+    }
+
+    void gridColumnsTakeTheirWidthsWhenTheTableArrives()
+    {
+        QStandardItemModel table(0, 4);
+        table.setHorizontalHeaderLabels({"Measurement No.", "Time", "Value", "Unit"});
+        m_window->m_DBGrid1->setModel(&table);
+        const QHeaderView* titles = m_window->m_DBGrid1->horizontalHeader();
+        QCOMPARE(titles->sectionSize(0), 106);
+        QCOMPARE(titles->sectionSize(1), 74);
+        QCOMPARE(titles->sectionSize(2), 80);
+        QCOMPARE(titles->sectionSize(3), 49);
+        QCOMPARE(titles->sectionResizeMode(0), QHeaderView::Interactive);
+        QCOMPARE(m_window->m_DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(m_window->m_DBGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
+        m_window->m_DBGrid1->setModel(nullptr);
+    }
+
+    void chartViewFillsTheChartAreaBeneathItsLabels()
+    {
+        showAndActivate();
+        auto* view = new QWidget;
+        m_window->setChartView(view);
+        QCoreApplication::processEvents();
+        BevelPanel* area = m_window->m_Chtshow;
+        QCOMPARE(view->parentWidget(), area);
+        QCOMPARE(view->geometry(), area->clientRect());
+        QCOMPARE(view->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(area->childAt(m_window->m_lbl_time->geometry().center()), m_window->m_lbl_time);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
