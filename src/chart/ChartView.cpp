@@ -278,7 +278,8 @@ QImage ChartView::renderImage()
 
 bool ChartView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parent() && event->type() == QEvent::Resize)
+    // A container with a layout places the view itself.
+    if (watched == parent() && event->type() == QEvent::Resize && !parentWidget()->layout())
         setGeometry(parentWidget()->rect());
     return QChartView::eventFilter(watched, event);
 }

@@ -16,8 +16,9 @@ class QAbstractSeries;
 // plot's pixels), rebuilt at most once per event-loop pass. So a new point, a page flip and a
 // repaint cost the same at ten million points as at a thousand.
 //
-// Made as a child of the chart's container, it fills the container and stays below the
-// container's other children (the date label sits on the chart).
+// Made as a child of the chart's container, it fills the container (unless a layout of the
+// container places it) and stays below the container's other children (the date label sits on
+// the chart).
 class ChartView : public QChartView {
     Q_OBJECT
 public:
