@@ -13,10 +13,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
-#include <array>
 
 using namespace WidgetFactory;
 
@@ -30,27 +28,6 @@ BevelPanel* panel(QWidget* parent, const char* name, const QRect& geometry, Beve
 {
     return placed(new BevelPanel(outer, inner, parent), name, geometry);
 }
-
-// Every grid cell is centred; the Unit column uses the segment font, so the stored glyph
-// character shows as the instrument's unit sign.
-class GridCellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->displayAlignment = Qt::AlignCenter;
-        if (index.column() == kUnitColumn)
-            option->font = pixelFont(LcdFace, 12);
-    }
-
-private:
-    static constexpr int kUnitColumn = 3;
-};
-
-constexpr std::array<int, 4> kGridColumnWidths{106, 74, 80, 49};
 
 }  // namespace
 
@@ -179,7 +156,6 @@ void TFCOMM::buildGrid()
     m_DBGrid1->setShowGrid(true);
     m_DBGrid1->setTabKeyNavigation(false);  // Tab leaves the grid for the record bar
     m_DBGrid1->setFont(pixelFont(QStringLiteral("Arial"), 12));
-    m_DBGrid1->setItemDelegate(new GridCellDelegate(m_DBGrid1));
     m_DBGrid1->verticalHeader()->hide();
     m_DBGrid1->verticalHeader()->setDefaultSectionSize(18);
 
@@ -188,12 +164,6 @@ void TFCOMM::buildGrid()
     titles->setDefaultAlignment(Qt::AlignCenter);
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setHighlightSections(false);
-    // The table's model arrives after the window is built; its columns take their widths
-    // as they appear.
-    connect(titles, &QHeaderView::sectionCountChanged, m_DBGrid1, [titles](int oldCount, int newCount) {
-        for (int column = oldCount; column < newCount && column < int(kGridColumnWidths.size()); ++column)
-            titles->resizeSection(column, kGridColumnWidths[column]);
-    });
 }
 
 void TFCOMM::buildRightColumn()

@@ -99,6 +99,9 @@ private slots:
         QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
 
+        const QPoint screenCentre = m_window->screen()->availableGeometry().center();
+        QVERIFY((m_window->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+
         m_window->resize(1200, 900);
         QCOMPARE(m_window->centralWidget()->size(), QSize(920, 582));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TQ-612 Interface Program Ver1.02"));
@@ -366,23 +369,28 @@ private slots:
         QVERIFY(about->isVisible());
         QVERIFY(!about->isModal());
         QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+        QCOMPARE(about->frameGeometry().size(), QSize(377, 263));
         QVERIFY(about->findChildren<QWidget*>().isEmpty());
     }
 
-    void gridColumnsTakeTheirWidthsWhenTheTableArrives()
+    // Once the table fills the grid, it still cannot be edited, and Tab leaves it rather than
+    // walking its cells.
+    void filledGridIsReadOnlyAndTabLeavesIt()
     {
-        QStandardItemModel table(0, 4);
-        table.setHorizontalHeaderLabels({"Measurement No.", "Time", "Value", "Unit"});
-        m_window->m_DBGrid1->setModel(&table);
-        const QHeaderView* titles = m_window->m_DBGrid1->horizontalHeader();
-        QCOMPARE(titles->sectionSize(0), 106);
-        QCOMPARE(titles->sectionSize(1), 74);
-        QCOMPARE(titles->sectionSize(2), 80);
-        QCOMPARE(titles->sectionSize(3), 49);
-        QCOMPARE(titles->sectionResizeMode(0), QHeaderView::Interactive);
-        QCOMPARE(m_window->m_DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
-        QCOMPARE(m_window->m_DBGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
-        m_window->m_DBGrid1->setModel(nullptr);
+        showAndActivate();
+        QStandardItemModel table(2, 4);
+        QTableView* grid = m_window->m_DBGrid1;
+        grid->setModel(&table);
+        grid->setFocus();
+        grid->setCurrentIndex(table.index(0, 0));
+
+        QTest::keyClick(grid, Qt::Key_F2);
+        QVERIFY(!grid->indexWidget(table.index(0, 0)) && !grid->findChild<QLineEdit*>());
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_window->m_RepeatSet);
+        QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(grid->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+        grid->setModel(nullptr);
     }
 
     void chartViewFillsTheChartAreaBeneathItsLabels()
