@@ -47,7 +47,7 @@ void THidDeviceReadThread::run()
         if (!handle) {
             m_readError = error;
             handOver(HandOver::ReadError);
-            pauseUnlessStopped(m_device->WaitSlice());
+            pauseAfterFailure();
             continue;
         }
         HidReadResult result = handle->readInputReport(m_inputBuffer, m_device->WaitSlice());
@@ -58,7 +58,7 @@ void THidDeviceReadThread::run()
         if (result.status == HidReadResult::Failed) {
             m_readError = result.error;
             handOver(HandOver::ReadError);
-            pauseUnlessStopped(m_device->WaitSlice());
+            pauseAfterFailure();
             continue;
         }
         m_bytesRead = result.status == HidReadResult::Completed ? result.bytesRead : 0;
@@ -86,10 +86,15 @@ void THidDeviceReadThread::handOver(HandOver kind)
     m_wake.wait(lock, [this] { return m_pending == HandOver::None; });
 }
 
-void THidDeviceReadThread::pauseUnlessStopped(int milliseconds)
+void THidDeviceReadThread::pauseAfterFailure()
 {
+    // The stop test comes first: the error handler may have released the device, and then only
+    // the stop request is left to look at.
     std::unique_lock lock(m_lock);
-    m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_stop; });
+    if (m_stop)
+        return;
+    const auto slice = std::chrono::milliseconds(m_device->WaitSlice());
+    m_wake.wait_for(lock, slice, [this] { return m_stop; });
 }
 
 void THidDeviceReadThread::deliverPending()

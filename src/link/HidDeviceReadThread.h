@@ -45,9 +45,9 @@ private:
     void handOver(HandOver kind);
     // GUI thread: runs a posted hand-over, if there is one.
     void deliverPending();
-    // Reader thread: a pause after a failed read, so that a failure that persists until the
-    // device is released does not flood the GUI thread.
-    void pauseUnlessStopped(int milliseconds);
+    // Reader thread: one wait slice after a failed read, so that a failure that persists until
+    // the device is released does not flood the GUI thread.
+    void pauseAfterFailure();
 
     THidDevice* m_device;
     std::vector<uint8_t> m_inputBuffer;

@@ -107,30 +107,39 @@ TEST_F(Reader, StopServesAHandOverThatIsWaitingInsteadOfDeadlocking)
 
 TEST_F(Reader, HandlerMayStopItsOwnReaderOrReleaseItsDevice)
 {
-    const std::vector<std::function<void(THidDevice*)>> endings = {
-        [](THidDevice* from) { from->SetReportHandler({}); },
-        [this](THidDevice* from) {
+    struct Ending {
+        bool onReadError;
+        bool release;
+    };
+    for (const Ending ending : {Ending{false, false}, Ending{false, true}, Ending{true, true}}) {
+        SCOPED_TRACE(testing::Message() << "read error " << ending.onReadError << ", release " << ending.release);
+        int calls = 0;
+        const auto end = [&](THidDevice* from) {
+            ++calls;
+            if (!ending.release) {
+                from->SetReportHandler({});
+                return;
+            }
             delete from;
             device = nullptr;
-        },
-    };
-    for (const auto& end : endings) {
-        received.clear();
+        };
         if (!device)
             device = controller->ClaimByIndex(0);
         device->SetWaitSlice(10);
-        device->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
-            recorder()(from, reportId, data, size);
-            end(from);
-        });
-        queueCounted(3);
-        ASSERT_TRUE(processUntil([&] { return !received.empty(); }));
-        // The reader ends after the handler has returned, with reports still waiting.
+        device->SetErrorHandler([&](THidDevice* from, uint32_t) { end(from); });
+        device->SetReportHandler([&](THidDevice* from, uint8_t, const uint8_t*, uint16_t) { end(from); });
+        if (ending.onReadError)
+            bus->failReads(id, 3);
+        else
+            queueCounted(3);
+        ASSERT_TRUE(processUntil([&] { return calls > 0; }));
+        // The reader ends after the handler has returned, with more waiting for it.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         QCoreApplication::processEvents();
-        EXPECT_EQ(received.size(), 1u);
+        EXPECT_EQ(calls, 1);
         if (device)
             EXPECT_FALSE(device->Reading());
+        bus->failReads(id, 0);
     }
     EXPECT_EQ(controller->DeviceCount(), 1);
 }
