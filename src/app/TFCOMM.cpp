@@ -30,11 +30,6 @@ TFCOMM::TFCOMM(QWidget* parent)
     WidgetFactory::setColour(this, QPalette::Window, palette().color(QPalette::Button));
 
     buildWindow();
-    // Made after the controls, so it outlives them when the window's children are deleted.
-    auto* checkStyle = new CompactCheckStyle;
-    checkStyle->setParent(this);
-    for (QCheckBox* box : m_Client->findChildren<QCheckBox*>())
-        box->setStyle(checkStyle);
     buildMenus();
     buildComponents();
     // The HID controller joins here: created with the components, it lists the devices and
@@ -42,8 +37,8 @@ TFCOMM::TFCOMM(QWidget* parent)
     setFocusOrder();
     giveMenuShortcutsPriority();
 
-    m_Form1 = new TForm1(this);
     FormCreate();
+    m_Form1 = new TForm1(this);
 }
 
 TFCOMM::~TFCOMM() = default;
@@ -62,6 +57,12 @@ void TFCOMM::buildWindow()
     buildLeftColumn();
     buildRightColumn();
     m_Panel7->raise();
+
+    // Made after the controls, so it outlives them when the window's children are deleted.
+    auto* checkStyle = new CompactCheckStyle;
+    checkStyle->setParent(this);
+    for (QCheckBox* box : m_Client->findChildren<QCheckBox*>())
+        box->setStyle(checkStyle);
 }
 
 void TFCOMM::FormCreate()

@@ -32,17 +32,27 @@ void setHint(QWidget* widget, const QString& hint, HintShown shown)
         widget->setToolTip(hint);
 }
 
-QLabel* label(QWidget* parent, const char* name, const QRect& geometry, const QString& text, const QFont& font)
+namespace {
+QLabel* newLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
 {
-    auto* result = placed(new QLabel(text, parent), name, geometry);
+    auto* result = new QLabel(text, parent);
+    result->setObjectName(QString::fromLatin1(name));
     result->setFont(font);
     result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return result;
+}
+}  // namespace
+
+QLabel* label(QWidget* parent, const char* name, const QRect& geometry, const QString& text, const QFont& font)
+{
+    QLabel* result = newLabel(parent, name, text, font);
+    result->setGeometry(geometry);
     return result;
 }
 
 QLabel* label(QWidget* parent, const char* name, QPoint topLeft, const QString& text, const QFont& font)
 {
-    QLabel* result = label(parent, name, QRect(topLeft, QSize()), text, font);
+    QLabel* result = newLabel(parent, name, text, font);
     result->adjustSize();
     result->move(topLeft);
     return result;
