@@ -2,6 +2,8 @@
 
 #include "AboutForm.h"
 #include "BevelPanel.h"
+#include "CableFramerHost.h"
+#include "HidControllerClass.h"
 #include "CompactCheckStyle.h"
 #include "Icons.h"
 #include "LocaleTexts.h"
@@ -19,7 +21,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TFCOMM::TFCOMM(QWidget* parent)
+TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                               | Qt::MSWindowsFixedSizeDialogHint)
@@ -32,16 +34,13 @@ TFCOMM::TFCOMM(QWidget* parent)
     buildWindow();
     buildMenus();
     buildComponents();
-    // The HID controller joins here: created with the components, it lists the devices and
-    // reports them once, so the cable is selected before the window first shows.
+    createHidController(std::move(hidBackend));
     setFocusOrder();
     giveMenuShortcutsPriority();
 
     FormCreate();
     m_Form1 = new TForm1(this);
 }
-
-TFCOMM::~TFCOMM() = default;
 
 void TFCOMM::buildWindow()
 {
@@ -69,7 +68,7 @@ void TFCOMM::FormCreate()
 {
     m_state.DecimalText = GetDecimalText();
     m_state.StartTime = LocaleTexts::toDayCount(QDateTime::currentDateTime());
-    // The chart pager joins here: created over Chtshow with a page size of 100.
+    createChartPager();
 
     m_Memo1->hide();
     m_B2400->hide();
@@ -80,7 +79,7 @@ void TFCOMM::FormCreate()
     m_state.GaugeParam1 = 60;
     m_state.GaugeValue = 400;
     m_state.GaugeScaleMax = 80;
-    // The measurement table joins here: created with its four fields, open and empty.
+    createMeasurementTable();
 
     m_state.RecordNo = 1;
     m_state.GaugePercentMode = 0;
@@ -93,7 +92,8 @@ void TFCOMM::FormCreate()
 
     m_state.RangeMax = 855;
     m_state.RangeMin = -50;
-    // The chart pager's value range joins here: maximum 100, then minimum -50.
+    m_ChartPager->SetYMaximum(100.0);
+    m_ChartPager->SetYMinimum(-50.0);
     // The dial gauge joins here: drawn with label set 1, its needle put at 400.
 }
 

@@ -1,16 +1,26 @@
 #pragma once
 
+#include "LcdPanel.h"
+#include "MeasurementTable.h"
 #include "ProgramState.h"
+#include "Recorder.h"
+#include "TChartControl.h"
 
 #include <QByteArray>
 #include <QMainWindow>
 
+#include <array>
+#include <cstdint>
+#include <memory>
+
 class BevelPanel;
+class ChartView;
 class LcdDot;
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -22,14 +32,40 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class TForm1;
+class HidBackend;
+class ReportFramer;
+class CableFramerHost;
+class THidDevice;
+class THidDeviceController;
 
 // The main window. It owns every control, component and timer, each under its own name as
 // objectName and as an m_ member, and the one ProgramState that the handlers share.
 class TFCOMM : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFCOMM(QWidget* parent = nullptr);
+    // The HID backend is the platform's unless another one (the simulated cable) is given.
+    explicit TFCOMM(QWidget* parent = nullptr, std::shared_ptr<HidBackend> hidBackend = {});
     ~TFCOMM() override;
+
+    // USB link: the device list, the cable commands, the report framer and the connection.
+    THidDeviceController* HidCtl() const { return m_HidCtl; }
+    bool HidCtlEnumerate(THidDevice* HidDev, int32_t Idx);
+    void HidCtlDeviceChange(QObject* Sender);
+    void HidCtlArrival(THidDevice* HidDev);
+    void HidCtlRemoval(THidDevice* HidDev);
+    void HidCtlDeviceDataError(THidDevice* HidDev, uint32_t Error);
+    void ReadUSBData(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size);
+    void USBConClick();
+    void ReadBtnClick();
+    void ClearBtnClick();
+    void ConTimerTimer();
+    void SetFeatureClick();
+    void SendUSBData(uint8_t value);
+    void SendDataClick();
+    // Adds a diagnostic line to the history list and scrolls it into view; the list keeps the
+    // newest kHistoryLines lines so a long recording does not grow memory without end.
+    void addHistoryLine(const QByteArray& line);
+    static constexpr int kHistoryLines = 10000;
 
     ProgramState& state() { return m_state; }
     const ProgramState& state() const { return m_state; }
@@ -45,6 +81,58 @@ public:
     void AboutClick();
     // Asks the user before the window closes; canClose says whether it may.
     void FormCloseQuery(bool& canClose);
+
+    // Recording and the chart: the decoder's entry, the recorder over the window's controls, the
+    // measurement table and its grid, the chart pager and its strip, the start-time panel and
+    // saving the table. Handlers keep the names of the controls and events they serve.
+public:
+    // Decodes FrameText onto the LCD panel and records the reading; the argument has no effect.
+    void LcdDisplay81(int32_t unused);
+    // Empties the table and the chart and numbers from 1 again (a new download does this).
+    void StartNewRecording();
+    void INDataToTable();
+    void TrecordTimer();
+    void RecordSITimeChange();
+    // Whether a key pressed in a number box may reach it: typed characters other than digits
+    // and backspace are dropped; editing keys and short-cuts such as paste go through.
+    static bool RecordSITimeKeyPress(const QKeyEvent& key);
+    void RecordNewClick();
+    void N10001Click();
+    void N50001Click();
+    void N100001Click();
+    void N500001Click();
+    void N1000001Click();
+    void limitessClick();
+    void Button4Click();
+    void RecallCheckClick();
+    void RecallCheckExit();
+    void TimeHKeyUp();
+    void BtFirstClick();
+    void BTPreviousClick();
+    void BtNextClick();
+    void BTlastClick();
+    void MaxrecordExit();
+    void Timer1Timer();
+    void Timer2Timer();
+    void saveasClick();
+
+    MeasurementTable m_cds1;
+    ChartView* m_ChartView = nullptr;  // the chart's drawing inside Chtshow
+
+private:
+    void createChartPager();
+    void createMeasurementTable();
+    void chooseRecordLimit(int32_t limit);
+    std::array<int32_t, 3> startTimeFields() const;
+
+    // Declared after the table, so they go first: nothing of them outlives what they point at.
+    std::unique_ptr<TChartControl> m_ChartPager;
+    std::unique_ptr<LcdPanel> m_lcdPanel;
+    std::unique_ptr<RecordingControls> m_recordingControls;
+    std::unique_ptr<Recorder> m_recorder;
+    // Gone before the controls it watches, so no key or focus event of a control being
+    // destroyed reaches a handler.
+    std::unique_ptr<QObject> m_recordEvents;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +161,20 @@ private:
 
     ProgramState m_state;
     bool m_centred = false;
+
+    // USB link
+    void createHidController(std::shared_ptr<HidBackend> backend);
+    void releaseListedDevices();
+    THidDevice* selectCable();
+    void sendOutputReport(const std::vector<uint8_t>& report);
+    THidDeviceController* m_HidCtl = nullptr;
+    std::vector<THidDevice*> m_listedDevices;  // the claimed device of each line of DevListBox
+    std::unique_ptr<ReportFramer> m_framer;
+    std::unique_ptr<CableFramerHost> m_framerHost;
+    friend class CableFramerHost;
+    // Bumped whenever the device list is rebuilt: a report handler that outlived a rebuild
+    // (through a dialog opened while it ran) must not touch its released device afterwards.
+    uint64_t m_deviceListGeneration = 0;
 
 public:
     // The client area below the menu bar, 920 x 582.

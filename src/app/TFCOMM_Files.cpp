@@ -1,0 +1,28 @@
+// Saving the measurement table from the record bar, the Record menu and the limit prompt.
+#include "TFCOMM.h"
+#include "TableSaveProgress.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+
+namespace {
+
+// Qt's own dialog keeps the name of the last save and ignores an empty one passed to
+// selectFile, so its name box is cleared directly.
+void clearFileName(QFileDialog* dialog)
+{
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->clear();
+}
+
+}  // namespace
+
+void TFCOMM::saveasClick()
+{
+    clearFileName(m_SaveDialog1);
+    if (m_SaveDialog1->exec() != QDialog::Accepted)
+        return;
+    SaveTableShowingProgress(this, m_cds1, m_SaveDialog1->selectedFiles().value(0));
+    // The dialog and the messages may have left parts of the window unpainted.
+    update();
+}

@@ -1,0 +1,286 @@
+// The real main window against the simulated cable and thermometer, through the real HID layer
+// and its reader thread.
+#include "ChartEngine.h"
+#include "HidControllerClass.h"
+#include "NewMsgDlg.h"
+#include "PlatformMessageBox.h"
+#include "SimulatedHidBackend.h"
+#include "TChartControl.h"
+#include "TFCOMM.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+using Received = SimulatedHidBackend::ReceivedReport;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (int v : values)
+        result.append(char(v));
+    return result;
+}
+
+QByteArray zeroPadded(std::initializer_list<int> values, int size)
+{
+    QByteArray result = bytes(values);
+    result.append(QByteArray(size - result.size(), '\0'));
+    return result;
+}
+
+const Received kFeature{Received::Feature, bytes({0x00, 0x60, 0x09, 0, 0, 3, 0, 0, 0, 0})};
+const Received kPoll{Received::Output, zeroPadded({0x00, 0x02, 0x5A}, 9)};
+const Received kStartLive{Received::Output, zeroPadded({0x00, 0x01, 90}, 9)};
+const Received kStartDownload{Received::Output, zeroPadded({0x00, 0x01, 7}, 9)};
+const Received kStop{Received::Output, zeroPadded({0x00, 0x01, 91}, 9)};
+
+struct Messages {
+    QStringList texts;
+    int32_t answer = 1;
+    Messages()
+    {
+        setWideMessageAnswererForTests([this](const QString& text, MessageKind, MessageButtons) {
+            texts << text;
+            return answer;
+        });
+        PlatformMessageBox::setAnswererForTests([this](const QString& text, const QString&, unsigned) {
+            texts << text;
+            return int(PlatformMessageBox::IDOK);
+        });
+    }
+    ~Messages()
+    {
+        setWideMessageAnswererForTests({});
+        PlatformMessageBox::setAnswererForTests({});
+    }
+};
+
+// A window on its own simulated bus that never waits for its clock.
+struct Rig {
+    std::shared_ptr<SimulatedHidBackend> bus = std::make_shared<SimulatedHidBackend>(
+        SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+    SimulatedHidBackend::DeviceId cable = -1;
+    std::unique_ptr<TFCOMM> window;
+
+    explicit Rig(bool withCable = true, SimulatedCable::Options options = {})
+    {
+        if (withCable)
+            cable = bus->plugCable(options);
+        window = std::make_unique<TFCOMM>(nullptr, bus);
+        // Every reading becomes a row, so the tests need not wait for the sampling interval.
+        window->m_RecordSI->setChecked(false);
+        window->show();
+    }
+    int rows() const { return window->m_DBGrid1->model()->rowCount(); }
+    std::vector<Received> received() const { return bus->receivedReports(cable); }
+    bool connected() const { return window->m_USBCon->isChecked(); }
+    void tickWatchdog()
+    {
+        for (int i = 0; i < 3; ++i)
+            window->ConTimerTimer();
+    }
+};
+
+bool endsWith(const std::vector<Received>& all, const std::vector<Received>& tail)
+{
+    return all.size() >= tail.size() && std::equal(tail.begin(), tail.end(), all.end() - tail.size());
+}
+
+}  // namespace
+
+class UsbLinkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void deviceListSelectsOnlyTheExactCable()
+    {
+        Rig rig;
+        rig.bus->plugDevice({.product = "USB to Serial", .serialNumber = "A17"});
+        rig.bus->plugDevice({.vendorId = 0x046D, .productId = 0xC077});
+        QTRY_COMPARE(rig.window->m_DevListBox->count(), 3);
+        QStringList lines;
+        for (int i = 0; i < rig.window->m_DevListBox->count(); ++i)
+            lines << rig.window->m_DevListBox->item(i)->text();
+        QCOMPARE(lines, (QStringList{"USB to Serial", "USB to Serial (Serial=A17)", "Device VID=046D PID=C077"}));
+        QCOMPARE(rig.window->m_DevListBox->currentRow(), 0);
+        QVERIFY(rig.window->m_HistoryListBox->findItems("Arrival of Device VID=046D PID=C077", Qt::MatchExactly).size() == 1);
+    }
+
+    void connectSendsTheReportsInOrderAndReadingsFlow()
+    {
+        Messages messages;
+        Rig rig;
+        rig.window->m_USBCon->click();
+        QVERIFY(rig.connected());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.rows() >= 3, 10000);
+        const auto sent = rig.received();
+        QVERIFY(sent.size() >= 3);
+        QCOMPARE(sent[0], kFeature);
+        QCOMPARE(sent[1], kPoll);
+        QCOMPARE(sent[2], kStartLive);
+        QVERIFY(!rig.window->state().ReadingText.isEmpty());
+        QCOMPARE(rig.window->m_LcdD1->text(), QString(QChar(rig.window->state().ReadingText.back())));
+        QVERIFY(rig.window->state().ChartPager->PageCount() >= 1);
+        rig.tickWatchdog();
+        QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Disconnect"));
+        QVERIFY(!rig.window->m_RecallData->isEnabled());
+        QVERIFY(messages.texts.isEmpty());
+
+        rig.window->m_USBCon->click();  // disconnect
+        QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
+        QVERIFY(!rig.window->state().CurrentDevice->Reading());
+        QVERIFY(rig.window->m_RecallData->isEnabled());
+        rig.tickWatchdog();
+        QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Connect"));
+    }
+
+    void downloadFillsTheTableAndStopsAfterTheMarkedReading_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("rowsKept");
+        QTest::newRow("Yes clears the table") << 6 << 0;
+        QTest::newRow("No keeps it") << 7 << 2;
+    }
+    void downloadFillsTheTableAndStopsAfterTheMarkedReading()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, rowsKept);
+        Messages messages;
+        messages.answer = answer;
+        SimulatedCable::Options options;
+        options.thermometer.storedReadings = {20.5, 20.6, 20.7, 20.8};
+        Rig rig(true, options);
+        rig.window->m_USBCon->click();
+        QTRY_VERIFY(rig.rows() >= 2);
+        rig.window->m_USBCon->click();
+        const int before = rig.rows();
+        rig.window->m_RecordSI->setChecked(true);
+
+        rig.window->m_RecallData->setChecked(true);
+        rig.window->m_USBCon->click();
+        QCOMPARE(messages.texts, QStringList{"Are you sure that you want to delete this record?"});
+        QTRY_VERIFY(endsWith(rig.received(), {kStartDownload, kStop}));
+        QTRY_COMPARE(rig.rows(), (rowsKept ? before : 0) + 4);
+        QVERIFY(!rig.window->m_RecordSI->isChecked());
+        const auto* model = rig.window->m_DBGrid1->model();
+        QCOMPARE(model->index(rig.rows() - 1, 2).data().toString(), QStringLiteral(" 20.8"));  // the dark leading digit stays a blank
+        if (!rowsKept)
+            QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("1"));
+    }
+
+    void aModelFrameSetsTheOverloadRange()
+    {
+        SimulatedCable::Options options;
+        options.thermometer.modelCode = "3073";
+        options.thermometer.answerPollWithModel = true;
+        Rig rig(true, options);
+        rig.bus->withCable(rig.cable, [](SimulatedCable& c) {
+            c.thermometer().setReading(SimulatedThermometer::Reading::OverloadHigh);
+        });
+        rig.window->m_USBCon->click();
+        QTRY_COMPARE(rig.window->state().RangeMax, 1855);
+        QTRY_COMPARE(rig.window->state().ReadingValue, 1855.0f);
+    }
+
+    void aSilentMeterWarnsOnceAndReleasesTheToggle()
+    {
+        Messages messages;
+        Rig rig;
+        rig.bus->withCable(rig.cable, [](SimulatedCable& c) { c.thermometer().setSilent(true); });
+        rig.window->m_USBCon->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.connected(), 10000);
+        QTest::qWait(200);
+        QCOMPARE(messages.texts,
+                 QStringList{"USB interface cable is securely connected, please check if the meter is ready."});
+        QVERIFY(!rig.window->m_RecallData->isEnabled());  // the watchdog runs no disconnect
+    }
+
+    void unplugWhileConnectedReleasesTheToggleAndKeepsTheRows()
+    {
+        Messages messages;
+        Rig rig;
+        rig.window->m_USBCon->click();
+        QTRY_VERIFY(rig.rows() >= 3);
+        rig.bus->unplug(rig.cable);
+        QTRY_VERIFY(!rig.connected());
+        const int rows = rig.rows();
+        QTest::qWait(100);
+        QCOMPARE(rig.rows(), rows);
+        QVERIFY(rows >= 3);
+        QCOMPARE(rig.window->m_DevListBox->count(), 0);
+        QVERIFY(!rig.window->m_HistoryListBox->findItems("Removal of USB to Serial", Qt::MatchExactly).isEmpty());
+    }
+
+    void anUnrelatedDeviceChangeDoesNotStopTheRecording()
+    {
+        Messages messages;
+        Rig rig;
+        rig.window->m_USBCon->click();
+        QTRY_VERIFY(rig.rows() >= 2);
+        const auto mouse = rig.bus->plugDevice({.vendorId = 0x046D, .productId = 0xC077});
+        QTRY_COMPARE(rig.window->m_DevListBox->count(), 2);
+        int rows = rig.rows();
+        QTRY_VERIFY(rig.rows() > rows + 2);
+        rig.bus->unplug(mouse);
+        QTRY_COMPARE(rig.window->m_DevListBox->count(), 1);
+        rows = rig.rows();
+        QTRY_VERIFY(rig.rows() > rows + 2);
+        QVERIFY(rig.connected());
+        QVERIFY(rig.window->state().CurrentDevice->Reading());
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void withoutACableConnectWarnsOnce()
+    {
+        Messages messages;
+        Rig rig(false);
+        QCOMPARE(rig.window->m_DevListBox->currentRow(), -1);
+        rig.window->m_USBCon->click();
+        QCOMPARE(messages.texts, QStringList{"USB interface cable is not securely connected, please check and re-try."});
+        QVERIFY(!rig.connected());
+        rig.tickWatchdog();
+        QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Connect"));
+    }
+
+    void thePreviewFlagStopsDecoding()
+    {
+        Messages messages;
+        Rig rig;
+        rig.window->state().Printing = true;
+        rig.window->m_USBCon->click();
+        QTRY_VERIFY(!rig.window->m_USBtxt->text().isEmpty());  // frames arrive
+        QTest::qWait(300);
+        QCOMPARE(rig.rows(), 0);
+        rig.window->state().Printing = false;
+        QTRY_VERIFY(rig.rows() > 0);
+    }
+
+    void readErrorsReachTheHistory()
+    {
+        Messages messages;
+        Rig rig;
+        rig.bus->failReads(rig.cable, 2);
+        rig.window->m_USBCon->click();
+        QTRY_VERIFY(!rig.window->m_HistoryListBox->findItems("READ ERROR: ", Qt::MatchStartsWith).isEmpty());
+        QTRY_VERIFY(rig.rows() > 0);
+    }
+
+    void theHistoryKeepsTheNewestLines()
+    {
+        Rig rig(false);
+        for (int i = 0; i < TFCOMM::kHistoryLines + 5; ++i)
+            rig.window->addHistoryLine(QByteArray::number(i));
+        QCOMPARE(rig.window->m_HistoryListBox->count(), TFCOMM::kHistoryLines);
+        QCOMPARE(rig.window->m_HistoryListBox->item(0)->text(), QStringLiteral("5"));
+        QCOMPARE(rig.window->m_HistoryListBox->currentRow(), TFCOMM::kHistoryLines - 1);
+    }
+};
+
+QTEST_MAIN(UsbLinkTest)
+#include "UsbLinkTest.moc"
