@@ -1,0 +1,93 @@
+// Soak run of the whole road of a live reading: the simulated cable in fast mode, the real HID
+// layer with its reader thread, the framer, the decoder, the recorder, the table, the grid and
+// the chart of the real main window (offscreen). Prints frames per second and peak memory.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/live_road_soak [frames, default 1000000]
+#include "ChartEngine.h"
+#include "HidControllerClass.h"
+#include "LcdFont.h"
+#include "MeasurementTable.h"
+#include "NewMsgDlg.h"
+#include "PlatformMessageBox.h"
+#include "SimulatedHidBackend.h"
+#include "TFCOMM.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QToolButton>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+long statusKiB(const char* field)
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(strlen(field))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    registerLcdFont();
+    const long frames = argc > 1 ? std::atol(argv[1]) : 1'000'000;
+
+    int messages = 0;
+    setWideMessageAnswererForTests([&](const QString&, MessageKind, MessageButtons) { ++messages; return 1; });
+    PlatformMessageBox::setAnswererForTests([&](const QString&, const QString&, unsigned) { ++messages; return 1; });
+
+    auto bus = std::make_shared<SimulatedHidBackend>(
+        SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+    SimulatedCable::Options cable;
+    cable.thermometer.liveFrameIntervalUs = 0;  // frames back to back, as fast as the line allows
+    bus->plugCable(cable);
+
+    TFCOMM window(nullptr, bus);
+    window.m_RecordSI->setChecked(false);
+    window.m_limitess->trigger();  // ten million rows
+    // Not shown: painting is not part of the road, and at real rates it is coalesced anyway.
+
+    const long baseline = statusKiB("VmRSS:");
+
+    window.m_USBCon->click();
+    QElapsedTimer clock;
+    clock.start();
+    long nextReport = 1000;
+    while (window.state().RowCount < frames) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (window.state().RowCount >= nextReport) {
+            const double seconds = clock.elapsed() / 1000.0;
+            std::printf("%9d frames  %8.0f frames/s  peak RSS %7ld KiB  (+%ld KiB, table %lld bytes)\n",
+                        window.state().RowCount, window.state().RowCount / seconds, statusKiB("VmHWM:"),
+                        statusKiB("VmHWM:") - baseline, (long long)window.m_cds1.memoryUsage());
+            std::fflush(stdout);
+            nextReport *= 10;
+        }
+        if (!window.m_USBCon->isChecked()) {
+            std::fprintf(stderr, "connection dropped after %d frames\n", window.state().RowCount);
+            return 1;
+        }
+    }
+    const double seconds = clock.elapsed() / 1000.0;
+    window.m_USBCon->click();
+    const long peak = statusKiB("VmHWM:");
+    std::printf("%ld frames in %.1f s: %.0f frames/s; peak RSS %ld KiB, %ld KiB above the idle window; "
+                "table %.1f bytes/row; history %d lines; messages shown %d\n",
+                frames, seconds, frames / seconds, peak, peak - baseline,
+                double(window.m_cds1.memoryUsage()) / window.m_cds1.rowCount(), window.m_HistoryListBox->count(),
+                messages);
+    return 0;
+}
