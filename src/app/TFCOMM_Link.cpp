@@ -144,6 +144,9 @@ THidDevice* TFCOMM::selectCable()
 bool TFCOMM::HidCtlEnumerate(THidDevice* HidDev, int32_t Idx)
 {
     m_DevListBox->addItem(QString::fromLocal8Bit(DescribeDevice(*HidDev)));
+    // A device we may not open read-write cannot be connected; say why where it can be read.
+    if (!HidDev->AccessProblem().isEmpty())
+        addHistoryLine(HidDev->AccessProblem());
     m_listedDevices.push_back(m_HidCtl->ClaimByIndex(Idx));
     return true;
 }
@@ -171,8 +174,6 @@ void TFCOMM::HidCtlDeviceChange(QObject*)
 void TFCOMM::HidCtlArrival(THidDevice* HidDev)
 {
     addHistoryLine("Arrival of " + DescribeDevice(*HidDev));
-    if (!HidDev->AccessProblem().isEmpty())
-        addHistoryLine(HidDev->AccessProblem());
 }
 
 void TFCOMM::HidCtlRemoval(THidDevice* HidDev)

@@ -194,7 +194,7 @@ private slots:
         Rig rig;
         rig.bus->withCable(rig.cable, [](SimulatedCable& c) { c.thermometer().setSilent(true); });
         rig.window->m_USBCon->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.connected(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.connected(), 30000);
         QTest::qWait(200);
         QCOMPARE(messages.texts,
                  QStringList{"USB interface cable is securely connected, please check if the meter is ready."});
@@ -246,6 +246,22 @@ private slots:
         QVERIFY(!rig.connected());
         rig.tickWatchdog();
         QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Connect"));
+    }
+
+    void aCableWeMayNotOpenReadWriteIsListedButNeverRead()
+    {
+        Messages messages;
+        Rig rig(false);
+        const auto locked = rig.bus->plugDevice(
+            {.product = "USB to Serial", .access = SimulatedHidBackend::Access::AccessZeroOnly});
+        QTRY_COMPARE(rig.window->m_DevListBox->currentRow(), 0);
+        QVERIFY(!rig.window->m_HistoryListBox->findItems("No permission to open", Qt::MatchStartsWith).isEmpty());
+        rig.window->m_USBCon->click();
+        QVERIFY(rig.connected());  // the toggle stays down, silently
+        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(!rig.window->state().CurrentDevice->Reading());
+        for (const Received& report : rig.bus->receivedReports(locked))
+            QCOMPARE(report.kind, Received::Feature);
     }
 
     void thePreviewFlagStopsDecoding()
