@@ -1,0 +1,147 @@
+// The chart strip of the real window: page buttons, the page-size box and its timer, the date
+// label.
+#include "BevelPanel.h"
+#include "ChartView.h"
+#include "LocaleTexts.h"
+#include "WindowTestSupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+class WindowChartTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TFCOMM> m_window;
+
+    const ChartAxis& horizontal() const { return m_window->m_ChartView->engine().axis(AxisId::Horizontal); }
+    const TChartControl& pager() const { return *m_window->state().ChartPager; }
+    QString pageLabel() const { return m_window->m_Bt10->text(); }
+
+    void recordReadings(int count)
+    {
+        m_window->m_RecordSI->setChecked(false);
+        receiveReadings(*m_window, count);
+    }
+
+private slots:
+    void init() { m_window = std::make_unique<TFCOMM>(); }
+    void cleanup() { m_window.reset(); }
+
+    void startsOnPageOneOfTheStartRanges()
+    {
+        QCOMPARE(&pager().Chart(), &m_window->m_ChartView->engine());
+        QCOMPARE(m_window->m_ChartView->parentWidget(), m_window->m_Chtshow);
+        QCOMPARE(pageLabel(), "1");
+        QCOMPARE(horizontal().minimum, 1.0);
+        QCOMPARE(horizontal().maximum, 100.0);
+        const ChartAxis& vertical = m_window->m_ChartView->engine().axis(AxisId::Vertical);
+        QCOMPARE(vertical.minimum, -50.0);
+        QCOMPARE(vertical.maximum, 100.0);
+        QCOMPARE(m_window->m_lbl_time->text(), QString());
+    }
+
+    void pageButtonsMoveThroughTheReadings()
+    {
+        recordReadings(250);
+        QCOMPARE(pageLabel(), "3");
+        QCOMPARE(horizontal().minimum, 201.0);
+
+        const struct {
+            QToolButton* button;
+            const char* label;
+            double firstShown;
+        } steps[] = {
+            {m_window->m_BtFirst, "1", 1.0},    {m_window->m_BTPrevious, "1", 1.0}, {m_window->m_BtNext, "2", 101.0},
+            {m_window->m_BTlast, "3", 201.0},   {m_window->m_BtNext, "3", 201.0},   {m_window->m_BTPrevious, "2", 101.0},
+        };
+        for (const auto& step : steps) {
+            step.button->click();
+            QCOMPARE(pageLabel(), QString::fromLatin1(step.label));
+            QCOMPARE(horizontal().minimum, step.firstShown);
+        }
+
+        // Looking back holds the view while readings go on; the last page follows again.
+        recordReadings(100);
+        QCOMPARE(pageLabel(), "2");
+        QCOMPARE(horizontal().minimum, 101.0);
+        m_window->m_BTlast->click();
+        QCOMPARE(pageLabel(), "4");
+        recordReadings(60);
+        QCOMPARE(pageLabel(), "5");
+        QCOMPARE(horizontal().minimum, 401.0);
+    }
+
+    void pageSizeAppliesHalfASecondAfterTheLastChange()
+    {
+        recordReadings(230);
+        m_window->m_Maxrecord->setText(QStringLiteral("5"));
+        QTest::qWait(300);
+        m_window->m_Maxrecord->setText(QStringLiteral("50"));
+        QTest::qWait(300);
+        // A timer never fires early: 300 ms after the last change nothing is applied yet.
+        QCOMPARE(pager().PageSize(), 100);
+        QVERIFY(m_window->m_Timer1->isActive());
+
+        QTRY_VERIFY(!m_window->m_Timer1->isActive());
+        QCOMPARE(pager().PageSize(), 50);
+        QCOMPARE(pageLabel(), "5");
+        QCOMPARE(horizontal().minimum, 201.0);
+        QCOMPARE(horizontal().maximum, 250.0);
+    }
+
+    void pageSizeTextsThatAreNoSizeKeepTheSize_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("zero") << QStringLiteral("0");
+        QTest::newRow("beyond 32 bits") << QStringLiteral("99999999999");
+    }
+
+    void pageSizeTextsThatAreNoSizeKeepTheSize()
+    {
+        QFETCH(QString, text);
+        AnsweredMessages answers;
+        recordReadings(150);
+        m_window->m_BtFirst->click();
+        m_window->m_Maxrecord->setText(text);
+        QTRY_VERIFY(!m_window->m_Timer1->isActive());
+        QCOMPARE(pager().PageSize(), 100);
+        QCOMPARE(pageLabel(), "1");
+        QVERIFY(answers.boxes.isEmpty());
+    }
+
+    // With exactly one page of readings, the first page scrolls back to -99 .. 0, and a new
+    // page size then fails on the axis. The error is reported, the timer keeps going and its
+    // next tick finds the size stored and stops.
+    void axisErrorIsReportedAndTheTimerTriesAgain()
+    {
+        AnsweredMessages answers;
+        recordReadings(100);
+        m_window->m_BtFirst->click();
+        QCOMPARE(horizontal().maximum, 0.0);
+        m_window->m_Timer1->setInterval(50);
+
+        m_window->m_Maxrecord->setText(QStringLiteral("50"));
+        QTRY_COMPARE(answers.errorReports(), QStringList{"Axis Minimum Value must be <= Maximum."});
+        QCOMPARE(pager().PageSize(), 50);
+        QVERIFY(m_window->m_Timer1->isActive());
+        QTRY_VERIFY(!m_window->m_Timer1->isActive());
+        QCOMPARE(answers.errorReports().size(), 1);
+        QCOMPARE(pageLabel(), "1");
+    }
+
+    void dateLabelShowsTodayFromTheFirstTick()
+    {
+        m_window->m_Timer2->setInterval(10);
+        QTRY_COMPARE(m_window->m_lbl_time->text(),
+                     QString::fromLocal8Bit(LocaleTexts::shortDateText(QDate::currentDate(), QLocale::system())));
+    }
+};
+
+TQ612_WINDOW_TEST_MAIN(WindowChartTest)
+#include "WindowChartTest.moc"

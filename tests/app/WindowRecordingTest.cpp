@@ -1,0 +1,361 @@
+// Readings through the real window: decoder, LCD panel, recorder, table, grid and chart, and
+// the controls that steer recording and saving.
+#include "ChartView.h"
+#include "LcdDot.h"
+#include "LocaleTexts.h"
+#include "RecorderSettings.h"
+#include "WindowTestSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+using namespace PlatformMessageBox;
+
+class WindowRecordingTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TFCOMM> m_window;
+
+    QAbstractItemModel* grid() const { return m_window->m_DBGrid1->model(); }
+    QString cell(int row, int column) const { return grid()->index(row, column).data().toString(); }
+    int selectedRow() const
+    {
+        const QModelIndexList rows = m_window->m_DBGrid1->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows.first().row() : -1;
+    }
+    int64_t chartPoints() const { return m_window->m_ChartView->engine().series(0).count(); }
+    QString pageLabel() const { return m_window->m_Bt10->text(); }
+
+    // Answers SaveDialog1 once it shows: with the file name, or cancels when it is empty.
+    // shownName receives what the dialog's name field held when it came up.
+    void answerSaveDialog(const QString& fileName, QString* shownName)
+    {
+        QTimer::singleShot(0, m_window.get(), [this, fileName, shownName] {
+            QFileDialog* dialog = m_window->m_SaveDialog1;
+            QVERIFY(dialog->isVisible());
+            *shownName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            if (fileName.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(fileName);
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
+        });
+    }
+
+    static QByteArrayList fileLines(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QByteArrayList lines = file.readAll().split('\n');
+        lines.removeLast();  // after the last CR LF
+        for (QByteArray& line : lines)
+            line.chop(1);
+        return lines;
+    }
+
+    void showAndActivate()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+private slots:
+    void init()
+    {
+        m_window = std::make_unique<TFCOMM>();
+        QCOMPARE(m_window->state().ChartPager->PageSize(), 100);
+    }
+    void cleanup() { m_window.reset(); }
+
+    void frameReachesPanelGridAndChart()
+    {
+        m_window->m_RecordSI->setChecked(false);
+        const QByteArray point = m_window->state().DecimalText;
+        QVERIFY(m_window->m_CONok->isHidden());
+
+        receiveFrame(*m_window, displayFrame('1', "A253"));
+        QCOMPARE(m_window->m_LcdD4->text(), QStringLiteral(" "));
+        QCOMPARE(m_window->m_LcdD3->text() + m_window->m_LcdD2->text() + m_window->m_LcdD1->text(), "253");
+        QVERIFY(!m_window->m_LcdP2->isHidden());
+        QVERIFY(!m_window->m_LCDC->isHidden());
+        QVERIFY(m_window->m_LCDF->isHidden());
+        QVERIFY(!m_window->m_CONok->isHidden());
+        QCOMPARE(grid()->rowCount(), 1);
+        QCOMPARE(cell(0, 0), "1");
+        QCOMPARE(cell(0, 2), QString::fromLocal8Bit(" 25" + point + "3"));
+        QCOMPARE(cell(0, 3), "#");
+        QCOMPARE(chartPoints(), 2);  // the start point and the reading
+        QCOMPARE(m_window->m_ChartView->engine().series(0).value(1), double(25.3f));
+
+        receiveFrame(*m_window, displayFrame('3', "B123"));
+        QVERIFY(m_window->m_LCDC->isHidden());
+        QVERIFY(!m_window->m_LCDF->isHidden());
+        QCOMPARE(cell(1, 2), QString::fromLocal8Bit("-12" + point + "3"));
+        QCOMPARE(cell(1, 3), "?");
+        QCOMPARE(selectedRow(), 1);
+
+        // The hidden test button decodes the same frame again.
+        m_window->m_Button4->click();
+        QCOMPARE(grid()->rowCount(), 3);
+        QCOMPARE(selectedRow(), 2);
+        QCOMPARE(chartPoints(), 4);
+        QCOMPARE(pageLabel(), "1");
+        QCOMPARE(m_window->state().RecordNo, 4);
+    }
+
+    // Interval "1" and Sampling Interval ticked, as at start-up: one row, then the next only
+    // after a tick of the sampling timer.
+    void samplingTimerOpensTheGate()
+    {
+        receiveReadings(*m_window, 3);
+        QCOMPARE(grid()->rowCount(), 1);
+        m_window->m_Trecord->setInterval(5);
+        QTRY_COMPARE(m_window->state().SampleTick, 0);
+        receiveReadings(*m_window, 3);
+        QCOMPARE(grid()->rowCount(), 2);
+    }
+
+    void intervalAndStartTimeBoxesRestartTheCountdown()
+    {
+        m_window->m_RecordSITime->setText(QStringLiteral("7"));
+        for (QLineEdit* box : {m_window->m_RecordSITime, m_window->m_TimeH, m_window->m_TimeM, m_window->m_TimeS,
+                               m_window->m_TimeInt}) {
+            m_window->state().SampleTick = 0;
+            box->setText(box->text() + QLatin1Char('1'));
+            QVERIFY2(m_window->state().SampleTick > 0, qPrintable(box->objectName()));
+        }
+        QCOMPARE(m_window->state().SampleTick, 71);
+    }
+
+    void limitPromptOffersToSaveThenRecordingStops()
+    {
+        QTemporaryDir folder;
+        AnsweredMessages answers;
+        m_window->m_RecordSI->setChecked(false);
+
+        m_window->m_N10001->trigger();
+        QCOMPARE(m_window->state().RecordLimit, 1000);
+        QStringList ticked;
+        for (QAction* item : m_window->m_Record1->actions()) {
+            if (item->isChecked())
+                ticked << item->objectName();
+        }
+        QCOMPARE(ticked, QStringList{"N10001"});
+
+        receiveReadings(*m_window, 999);
+        QVERIFY(answers.boxes.isEmpty());
+        const QString saved = folder.filePath(QStringLiteral("limit.txt"));
+        QString shownName;
+        answerSaveDialog(saved, &shownName);
+        receiveReadings(*m_window, 1);
+
+        QCOMPARE(answers.boxes.size(), 1);
+        QCOMPARE(answers.boxes[0].text, QStringLiteral("Measurement data exceeds 1000 sets!Save and remove on-screen "
+                                                       "data before proceeding next measurement."));
+        QCOMPARE(answers.boxes[0].caption, QStringLiteral("Tarvion TQ-612"));
+        QCOMPARE(answers.boxes[0].flags, unsigned(MB_OKCANCEL | MB_ICONQUESTION));
+        QCOMPARE(fileLines(saved).size(), 3 + 1000);
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(pageLabel(), "11");  // the 1000th reading was plotted before the prompt
+
+        receiveReadings(*m_window, 5);
+        QCOMPARE(grid()->rowCount(), 1000);
+        QCOMPARE(answers.boxes.size(), 1);
+
+        // A larger limit lets recording go on.
+        m_window->m_N50001->trigger();
+        receiveReadings(*m_window, 1);
+        QCOMPARE(grid()->rowCount(), 1001);
+        QVERIFY(!m_window->m_N10001->isChecked());
+        QVERIFY(m_window->m_N50001->isChecked());
+    }
+
+    void closeDataAsksBeforeStartingAgain_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(IDYES);
+        QTest::newRow("No") << int(IDNO);
+    }
+
+    void closeDataAsksBeforeStartingAgain()
+    {
+        QFETCH(int, answer);
+        AnsweredMessages answers;
+        answers.answerBox = [answer](const AnsweredMessages::Box&) { return answer; };
+        m_window->m_RecordSI->setChecked(false);
+        receiveReadings(*m_window, 250);
+        QCOMPARE(pageLabel(), "3");
+
+        m_window->m_RecordNew->click();
+        QCOMPARE(answers.boxes.size(), 1);
+        QCOMPARE(answers.boxes[0].text, QStringLiteral("Do you want to remove on-screen data and create new data?"));
+        QCOMPARE(answers.boxes[0].caption, QStringLiteral("Tarvion TQ-612"));
+        QCOMPARE(answers.boxes[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
+        // The page label keeps its text until the next row either way.
+        QCOMPARE(pageLabel(), "3");
+        if (answer == IDNO) {
+            QCOMPARE(grid()->rowCount(), 250);
+            QCOMPARE(m_window->state().RecordNo, 251);
+            QCOMPARE(chartPoints(), 251);
+            return;
+        }
+        QCOMPARE(grid()->rowCount(), 0);
+        QCOMPARE(m_window->state().RowCount, 0);
+        QCOMPARE(chartPoints(), 1);
+        QCOMPARE(m_window->m_ChartView->engine().axis(AxisId::Horizontal).minimum, 1.0);
+
+        receiveFrame(*m_window, displayFrame('0', "0421"));
+        QCOMPARE(cell(0, 0), "1");
+        QCOMPARE(selectedRow(), 0);
+        QCOMPARE(pageLabel(), "1");
+    }
+
+    void saveWritesTheTableThroughTheSaveDialog()
+    {
+        QTemporaryDir folder;
+        AnsweredMessages answers;
+        m_window->m_RecordSI->setChecked(false);
+        receiveFrame(*m_window, displayFrame('1', "A253"));
+        receiveFrame(*m_window, displayFrame('0', "1571"));
+
+        const QString saved = folder.filePath(QStringLiteral("table.txt"));
+        QString shownName;
+        answerSaveDialog(saved, &shownName);
+        m_window->m_saveas->click();
+        QCOMPARE(shownName, QString());
+        const QByteArrayList lines = fileLines(saved);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], "Report created on: " + LocaleTexts::shortDateText(QDate::currentDate(), QLocale::system()));
+        QCOMPARE(lines[2], "No\tTime\tValue\tUnit");
+        QCOMPARE(lines[4], "2\t" + cell(1, 1).toLocal8Bit() + "\t1571\t#");
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].text, QStringLiteral("Save table to specified file: ") + saved + " Scuss!");
+        QCOMPARE(answers.messages[0].kind, MessageKind::Information);
+        QCOMPARE(answers.messages[0].buttons, MessageButton::OK);
+
+        // The Record menu's Save opens the dialog without the last name; cancelling writes
+        // and says nothing.
+        QVERIFY(QFile::remove(saved));
+        answerSaveDialog(QString(), &shownName);
+        m_window->m_Save1->trigger();
+        QCOMPARE(shownName, QString());
+        QVERIFY(!QFile::exists(saved));
+        QCOMPARE(answers.messages.size(), 1);
+    }
+
+    void recallCheckSetsTheStartTimeAndStampsRows()
+    {
+        m_window->m_RecordSI->setChecked(false);
+        m_window->m_RecallCheck->click();
+        QCOMPARE(m_window->m_TimeH->text() + m_window->m_TimeM->text() + m_window->m_TimeS->text(), "000000");
+        receiveReadings(*m_window, 2);
+        const QString startTime = QString::fromLocal8Bit(LocaleTexts::timeOfDayText(
+            LocaleTexts::fromDayCount(m_window->state().StartTime).time(), QLocale::system()));
+        QCOMPARE(cell(0, 1), startTime);
+        QCOMPARE(cell(1, 1), startTime);
+
+        m_window->m_TimeH->setText(QStringLiteral("7"));
+        m_window->m_RecallCheck->click();
+        QCOMPARE(m_window->m_TimeH->text() + m_window->m_TimeM->text() + m_window->m_TimeS->text(), "235959");
+    }
+
+    void releasingAKeyInATimeBoxChecksTheThreeFields_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("inputErrors");
+        QTest::addColumn<QString>("errorReport");
+        QTest::newRow("in range") << QStringList{"23", "59", "59"} << QStringList{"23", "59", "59"} << 0 << QString();
+        QTest::newRow("hour 27") << QStringList{"27", "5", "0"} << QStringList{"00", "5", "0"} << 1 << QString();
+        QTest::newRow("each too large") << QStringList{"24", "60", "75"} << QStringList{"00", "00", "00"} << 3
+                                        << QString();
+        QTest::newRow("empty minute") << QStringList{"27", "", "75"} << QStringList{"27", "", "75"} << 0
+                                      << QStringLiteral("'' is not a valid integer value.");
+    }
+
+    void releasingAKeyInATimeBoxChecksTheThreeFields()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, after);
+        QFETCH(int, inputErrors);
+        QFETCH(QString, errorReport);
+        AnsweredMessages answers;
+        QLineEdit* const boxes[] = {m_window->m_TimeH, m_window->m_TimeM, m_window->m_TimeS};
+        for (int i = 0; i < 3; ++i)
+            boxes[i]->setText(typed[i]);
+
+        QTest::keyRelease(m_window->m_TimeS, Qt::Key_5);
+        QStringList shown;
+        for (QLineEdit* box : boxes)
+            shown << box->text();
+        QCOMPARE(shown, after);
+        QCOMPARE(answers.messages.size(), inputErrors);
+        for (const AnsweredMessages::Message& message : answers.messages) {
+            QCOMPARE(message.text, QStringLiteral("Input error!"));
+            QCOMPARE(message.kind, MessageKind::Information);
+            QCOMPARE(message.buttons, MessageButton::OK);
+        }
+        QCOMPARE(answers.errorReports(), errorReport.isEmpty() ? QStringList() : QStringList{errorReport});
+    }
+
+    void leavingRecallCheckReportsAnEmptyTimeField()
+    {
+        showAndActivate();
+        AnsweredMessages answers;
+        m_window->m_RecallCheck->setFocus(Qt::TabFocusReason);
+        m_window->m_TimeInt->setFocus(Qt::TabFocusReason);
+        QVERIFY(answers.boxes.isEmpty());
+
+        m_window->m_TimeS->setText(QString());
+        m_window->m_RecallCheck->setFocus(Qt::TabFocusReason);
+        m_window->m_TimeH->setFocus(Qt::TabFocusReason);
+        QCOMPARE(answers.errorReports(), QStringList{"'' is not a valid integer value."});
+    }
+
+    void numberBoxesTakeOnlyTypedDigits()
+    {
+        showAndActivate();
+        AnsweredMessages answers;
+        for (QLineEdit* box : {m_window->m_RecordSITime, m_window->m_Maxrecord, m_window->m_TimeH, m_window->m_TimeM,
+                               m_window->m_TimeS, m_window->m_TimeInt}) {
+            box->setFocus();
+            box->setText(QStringLiteral("0"));
+            QTest::keyClicks(box, QStringLiteral("1a-+ .,2"));
+            QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClick(box, Qt::Key_Left);
+            QTest::keyClicks(box, QStringLiteral("x1"));
+            QCOMPARE(box->text(), QStringLiteral("011"));
+        }
+        QVERIFY(answers.boxes.isEmpty() && answers.messages.isEmpty());
+
+        // Pasting is not typing: a pasted "-" is an interval of 0.
+        QGuiApplication::clipboard()->setText(QStringLiteral("-"));
+        m_window->m_RecordSITime->setFocus();
+        m_window->m_RecordSITime->clear();
+        QTest::keyClick(m_window->m_RecordSITime, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_window->m_RecordSITime->text(), QStringLiteral("-"));
+        QCOMPARE(m_window->state().SampleTick, 0);
+
+        // Tab still moves on from a number box.
+        QTest::keyClick(m_window->m_RecordSITime, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_window->m_Maxrecord);
+    }
+};
+
+TQ612_WINDOW_TEST_MAIN(WindowRecordingTest)
+#include "WindowRecordingTest.moc"
