@@ -1,5 +1,6 @@
 #include "AboutForm.h"
 #include "BevelPanel.h"
+#include "ChartView.h"
 #include "LocaleTexts.h"
 #include "PlatformMessageBox.h"
 #include "TFCOMM.h"
@@ -396,8 +397,7 @@ private slots:
     void chartViewFillsTheChartAreaBeneathItsLabels()
     {
         showAndActivate();
-        auto* view = new QWidget;
-        m_window->setChartView(view);
+        QWidget* view = m_window->m_ChartView;
         QCoreApplication::processEvents();
         BevelPanel* area = m_window->m_Chtshow;
         QCOMPARE(view->parentWidget(), area);
