@@ -2,6 +2,7 @@
 #include "BevelPanel.h"
 #include "ChartView.h"
 #include "LocaleTexts.h"
+#include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
 #include "TFCOMM.h"
 
@@ -83,11 +84,18 @@ private:
     }
 
 private slots:
-    void init() { m_window = std::make_unique<TFCOMM>(); }
+    void init()
+    {
+        // The buttons these tests press reach the cable commands, which warn that no cable is
+        // there; answer those notices instead of waiting on them.
+        setWideMessageAnswererForTests([](const QString&, MessageKind, MessageButtons) { return 1; });
+        m_window = std::make_unique<TFCOMM>();
+    }
 
     void cleanup()
     {
         setAnswererForTests({});
+        setWideMessageAnswererForTests({});
         m_window.reset();
     }
 
