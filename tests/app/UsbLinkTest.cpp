@@ -9,6 +9,7 @@
 #include "TFCOMM.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -138,6 +139,20 @@ private slots:
         QVERIFY(rig.window->m_RecallData->isEnabled());
         rig.tickWatchdog();
         QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Connect"));
+    }
+
+    void theHiddenStartCommandRepeatsTheStepsWithoutFlippingTheToggle()
+    {
+        Messages messages;
+        Rig rig;
+        rig.window->m_START1->trigger();  // toggle up: the disconnect steps
+        QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
+        QVERIFY(!rig.connected());
+        rig.window->m_USBCon->click();
+        rig.window->m_START1->trigger();  // toggle down: the connect steps again
+        QVERIFY(rig.connected());
+        QVERIFY(endsWith(rig.received(), {kFeature, kPoll, kStartLive}));
+        QTRY_VERIFY(rig.rows() >= 2);
     }
 
     void downloadFillsTheTableAndStopsAfterTheMarkedReading_data()
