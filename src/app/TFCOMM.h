@@ -34,6 +34,7 @@ class QToolButton;
 class TForm1;
 class HidBackend;
 class ReportFramer;
+enum class MessageKind : uint8_t;
 class CableFramerHost;
 class THidDevice;
 class THidDeviceController;
@@ -166,6 +167,8 @@ private:
     void createHidController(std::shared_ptr<HidBackend> backend);
     void releaseListedDevices();
     THidDevice* selectCable();
+    // Selects the cable; without one, shows the notice and releases the Connect toggle.
+    THidDevice* cableOrNotice(const QString& notice, MessageKind kind);
     void sendOutputReport(const std::vector<uint8_t>& report);
     THidDeviceController* m_HidCtl = nullptr;
     std::vector<THidDevice*> m_listedDevices;  // the claimed device of each line of DevListBox

@@ -20,6 +20,7 @@
 
 namespace {
 const QByteArray kCableLine = "USB to Serial";
+const QString kNotConnected = QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
 // The watchdog checks on every third tick of its 10 ms timer.
 constexpr int32_t kSilentReports = 3000;
 // About 18 s of check ticks between polls that keep a long recording alive.
@@ -215,15 +216,21 @@ void TFCOMM::ReadUSBData(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Da
     m_framer->handleReport(ReportID, Data, Size);
 }
 
-void TFCOMM::SetFeatureClick()
+THidDevice* TFCOMM::cableOrNotice(const QString& notice, MessageKind kind)
 {
     THidDevice* cable = selectCable();
     if (!cable) {
-        ShowWideMessage(QStringLiteral("USB interface cable is not securely connected, please check and re-try."),
-                        MessageKind::Warning, MessageButton::OK, 0);
+        ShowWideMessage(notice, kind, MessageButton::OK, 0);
         m_USBCon->setChecked(false);
-        return;
     }
+    return cable;
+}
+
+void TFCOMM::SetFeatureClick()
+{
+    THidDevice* cable = cableOrNotice(kNotConnected, MessageKind::Warning);
+    if (!cable)
+        return;
     const auto report = CableReports::featureReport(
         {m_B9600->isChecked(), m_B4800->isChecked(), m_B2400->isChecked()});
     cable->SendFeatureReport(report.data(), int32_t(report.size()));
@@ -239,24 +246,17 @@ void TFCOMM::sendOutputReport(const std::vector<uint8_t>& report)
 
 void TFCOMM::SendUSBData(uint8_t value)
 {
-    THidDevice* cable = selectCable();
-    if (!cable) {
-        ShowWideMessage(QString::fromUtf8("USB端未连接产品，请检查!"), MessageKind::Information, MessageButton::OK, 0);
-        m_USBCon->setChecked(false);
+    THidDevice* cable = cableOrNotice(QString::fromUtf8("USB端未连接产品，请检查!"), MessageKind::Information);
+    if (!cable)
         return;
-    }
     sendOutputReport(CableReports::commandReport(value, cable->ReadCaps().OutputReportByteLength));
 }
 
 void TFCOMM::SendDataClick()
 {
-    THidDevice* cable = selectCable();
-    if (!cable) {
-        ShowWideMessage(QStringLiteral("USB interface cable is not securely connected, please check and re-try."),
-                        MessageKind::Warning, MessageButton::OK, 0);
-        m_USBCon->setChecked(false);
+    THidDevice* cable = cableOrNotice(kNotConnected, MessageKind::Warning);
+    if (!cable)
         return;
-    }
     sendOutputReport(CableReports::pollReport(cable->ReadCaps().OutputReportByteLength));
 }
 
