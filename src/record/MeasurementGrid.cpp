@@ -16,12 +16,19 @@ void applyColumnWidths(QTableView* view)
 
 void followCurrentRow(QTableView* view, const MeasurementTable* table)
 {
-    QObject::connect(table, &MeasurementTable::currentRowChanged, view, [view](int row) {
-        if (row < 0 || row >= view->model()->rowCount())
+    // The model may show a new row a little after the table made it current, so follow on
+    // both signals.
+    auto follow = [view, table] {
+        const int row = table->currentRow();
+        const QAbstractItemModel* model = view->model();
+        if (!model || row < 0 || row >= model->rowCount())
             return;
         view->selectRow(row);
-        view->scrollTo(view->model()->index(row, 0));
-    });
+        view->scrollTo(model->index(row, 0));
+    };
+    QObject::connect(table, &MeasurementTable::currentRowChanged, view, follow);
+    if (QAbstractItemModel* model = view->model())
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, view, follow);
 }
 
 }  // namespace MeasurementGrid

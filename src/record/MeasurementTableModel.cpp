@@ -24,6 +24,8 @@ MeasurementTableModel::MeasurementTableModel(const MeasurementTable* table, QObj
       // The unit glyphs "#" and "?" are drawn by the LCD font as the degree signs.
       m_unitFont(pixelFont(QStringLiteral("Tarvion-A1"), 12))
 {
+    m_refresh.setSingleShot(true);
+    connect(&m_refresh, &QTimer::timeout, this, &MeasurementTableModel::showPendingRows);
     connect(table, &MeasurementTable::rowsAppended, this, &MeasurementTableModel::onRowsAppended);
     connect(table, &MeasurementTable::emptied, this, &MeasurementTableModel::onEmptied);
 }
@@ -75,15 +77,31 @@ QVariant MeasurementTableModel::headerData(int section, Qt::Orientation orientat
     }
 }
 
-void MeasurementTableModel::onRowsAppended(int first, int last)
+void MeasurementTableModel::onRowsAppended(int, int last)
 {
-    beginInsertRows(QModelIndex(), first, last);
-    m_rows = last + 1;
+    if (last < kLargeTable || !m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kLargeTableRefreshMs) {
+        showPendingRows();
+        return;
+    }
+    if (!m_refresh.isActive())
+        m_refresh.start(int(kLargeTableRefreshMs - m_sinceRefresh.elapsed()));
+}
+
+void MeasurementTableModel::showPendingRows()
+{
+    m_refresh.stop();
+    const int rows = m_table->rowCount();
+    if (rows <= m_rows)
+        return;
+    beginInsertRows(QModelIndex(), m_rows, rows - 1);
+    m_rows = rows;
     endInsertRows();
+    m_sinceRefresh.start();
 }
 
 void MeasurementTableModel::onEmptied()
 {
+    m_refresh.stop();
     beginResetModel();
     m_rows = 0;
     endResetModel();

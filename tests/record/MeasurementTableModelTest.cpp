@@ -15,6 +15,7 @@ private slots:
     void showsFieldsWithTitlesAlignmentAndFonts();
     void insertsRowsAfterAnnouncingThemAndResetsOnEmpty();
     void gridFollowsTheNewestRowWithGivenColumnWidths();
+    void aLargeTableShowsNewRowsInBatches();
 };
 
 void MeasurementTableModelTest::showsFieldsWithTitlesAlignmentAndFonts()
@@ -103,6 +104,36 @@ void MeasurementTableModelTest::gridFollowsTheNewestRowWithGivenColumnWidths()
     QCOMPARE(view.selectionModel()->selectedRows().size(), 0);
     table.appendRow(1, "12:00:01", " 25.4", "#");
     QCOMPARE(view.currentIndex().row(), 0);
+}
+
+void MeasurementTableModelTest::aLargeTableShowsNewRowsInBatches()
+{
+    MeasurementTable table;
+    MeasurementTableModel model(&table);
+    for (int i = 1; i <= MeasurementTableModel::kLargeTable; ++i)
+        table.appendRow(i, "12:00:00", " 25.3", "#");
+    QCOMPARE(model.rowCount(), MeasurementTableModel::kLargeTable);  // small tables: row by row
+    QTableView view;
+    view.setModel(&model);
+    MeasurementGrid::followCurrentRow(&view, &table);
+
+    QTest::qWait(MeasurementTableModel::kLargeTableRefreshMs);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    table.appendRow(1, "12:00:01", " 25.4", "#");  // the first after a quiet spell shows at once
+    QCOMPARE(model.rowCount(), table.rowCount());
+    for (int i = 0; i < 50; ++i)
+        table.appendRow(2 + i, "12:00:02", " 25.5", "#");
+    QCOMPARE(model.rowCount(), table.rowCount() - 50);
+    QTRY_COMPARE(model.rowCount(), table.rowCount());
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(inserted.last().at(1).toInt(), table.rowCount() - 50);
+    QCOMPARE(view.currentIndex().row(), table.rowCount() - 1);  // the grid still follows
+
+    table.appendRow(99, "12:00:03", " 25.6", "#");
+    table.empty();  // a pending batch is dropped with the rows
+    QCOMPARE(model.rowCount(), 0);
+    QTest::qWait(MeasurementTableModel::kLargeTableRefreshMs + 50);
+    QCOMPARE(model.rowCount(), 0);
 }
 
 QTEST_MAIN(MeasurementTableModelTest)
