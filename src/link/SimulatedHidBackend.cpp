@@ -22,7 +22,7 @@ constexpr int32_t kDefaultInputBufferCount = 64;
 
 struct SimulatedHidBackend::Device {
     DeviceId id = 0;
-    DeviceSpec spec;
+    DeviceSpec setup;
     bool plugged = true;
     int generation = 0;
     std::unique_ptr<SimulatedCable> cable;
@@ -37,7 +37,7 @@ struct SimulatedHidBackend::Device {
     {
         return "/sys/devices/virtual/simhid/" + QByteArray::number(id) + "." + QByteArray::number(generation);
     }
-    HidReportLengths reportLengths() const { return cable ? cable->reportLengths() : spec.reportLengths; }
+    HidReportLengths reportLengths() const { return cable ? cable->reportLengths() : setup.reportLengths; }
 };
 
 struct SimulatedHidBackend::Bus {
@@ -78,16 +78,16 @@ public:
     bool getAttributes(HidAttributes& attributes) override
     {
         std::lock_guard lock(m_bus->lock);
-        if (!m_device->plugged || !m_device->spec.identifiable)
+        if (!m_device->plugged || !m_device->setup.identifiable)
             return false;
-        attributes = {m_device->spec.vendorId, m_device->spec.productId, m_device->spec.versionNumber};
+        attributes = {m_device->setup.vendorId, m_device->setup.productId, m_device->setup.versionNumber};
         return true;
     }
 
     bool getProductString(QString& text) override
     {
         std::lock_guard lock(m_bus->lock);
-        text = m_device->spec.product;
+        text = m_device->setup.product;
         return m_device->plugged && !text.isEmpty();
     }
 
@@ -96,9 +96,9 @@ public:
         std::lock_guard lock(m_bus->lock);
         if (!m_device->plugged)
             return false;
-        text = m_device->spec.serialNumber;
-        if (text.isEmpty() && m_device->spec.languageIds) {
-            const std::u16string& ids = *m_device->spec.languageIds;
+        text = m_device->setup.serialNumber;
+        if (text.isEmpty() && m_device->setup.languageIds) {
+            const std::u16string& ids = *m_device->setup.languageIds;
             text = QString::fromUtf16(ids.data(), static_cast<qsizetype>(ids.size()));
         }
         return !text.isEmpty();
@@ -107,11 +107,11 @@ public:
     HidLanguageIds getLanguageIds(std::u16string& ids) override
     {
         std::lock_guard lock(m_bus->lock);
-        if (!m_device->spec.languageIds)
+        if (!m_device->setup.languageIds)
             return HidLanguageIds::NotApplicable;
-        if (!m_device->plugged || !m_device->spec.languageIdsReadable)
+        if (!m_device->plugged || !m_device->setup.languageIdsReadable)
             return HidLanguageIds::Unreadable;
-        ids = *m_device->spec.languageIds;
+        ids = *m_device->setup.languageIds;
         return HidLanguageIds::Read;
     }
 
@@ -240,14 +240,14 @@ SimulatedHidBackend::SimulatedHidBackend(Options options) : m_bus(std::make_shar
 
 SimulatedHidBackend::~SimulatedHidBackend() = default;
 
-SimulatedHidBackend::DeviceId SimulatedHidBackend::plugDevice(DeviceSpec spec)
+SimulatedHidBackend::DeviceId SimulatedHidBackend::plugDevice(DeviceSpec setup)
 {
     DeviceId id;
     {
         std::lock_guard lock(m_bus->lock);
         auto device = std::make_shared<Device>();
         id = device->id = m_bus->nextId++;
-        device->spec = std::move(spec);
+        device->setup = std::move(setup);
         m_bus->devices.emplace(id, std::move(device));
     }
     announceChange();
@@ -261,9 +261,9 @@ SimulatedHidBackend::DeviceId SimulatedHidBackend::plugCable(SimulatedCable::Opt
         std::lock_guard lock(m_bus->lock);
         auto device = std::make_shared<Device>();
         id = device->id = m_bus->nextId++;
-        device->spec.vendorId = kCableVendorId;
-        device->spec.productId = kCableProductId;
-        device->spec.product = QStringLiteral("USB to Serial");
+        device->setup.vendorId = kCableVendorId;
+        device->setup.productId = kCableProductId;
+        device->setup.product = QStringLiteral("USB to Serial");
         device->cable = std::make_unique<SimulatedCable>(options);
         if (!m_bus->fast())
             device->cable->skipTo(m_bus->clockNow());
@@ -353,8 +353,8 @@ std::vector<HidInterfaceInfo> SimulatedHidBackend::enumerate()
     for (const auto& [id, device] : m_bus->devices) {
         if (!device->plugged)
             continue;
-        list.push_back({device->instance(), device->path(), device->spec.vendorId, device->spec.productId,
-                        device->spec.versionNumber, device->spec.product, device->spec.serialNumber});
+        list.push_back({device->instance(), device->path(), device->setup.vendorId, device->setup.productId,
+                        device->setup.versionNumber, device->setup.product, device->setup.serialNumber});
     }
     return list;
 }
@@ -369,7 +369,7 @@ std::shared_ptr<HidHandle> SimulatedHidBackend::open(const HidInterfaceInfo& inf
         return {};
     }
     const std::shared_ptr<Device>& device = it->second;
-    const Access rights = device->spec.access;
+    const Access rights = device->setup.access;
     if (rights == Access::Unopenable || (rights == Access::AccessZeroOnly && access != HidAccess::None)) {
         error = EACCES;
         return {};

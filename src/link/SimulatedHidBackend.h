@@ -70,7 +70,7 @@ public:
     SimulatedHidBackend& operator=(const SimulatedHidBackend&) = delete;
 
     // Plugging and unplugging announce a device change.
-    DeviceId plugDevice(DeviceSpec spec);
+    DeviceId plugDevice(DeviceSpec setup);
     // "USB to Serial" without a serial number, with a thermometer at its far end.
     DeviceId plugCable(SimulatedCable::Options options = {});
     void unplug(DeviceId id);

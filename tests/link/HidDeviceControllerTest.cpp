@@ -11,12 +11,12 @@ using Spec = SimulatedHidBackend::DeviceSpec;
 
 Spec device(uint16_t vendor, uint16_t product, QString name = {}, QString serial = {})
 {
-    Spec spec;
-    spec.vendorId = vendor;
-    spec.productId = product;
-    spec.product = std::move(name);
-    spec.serialNumber = std::move(serial);
-    return spec;
+    Spec setup;
+    setup.vendorId = vendor;
+    setup.productId = product;
+    setup.product = std::move(name);
+    setup.serialNumber = std::move(serial);
+    return setup;
 }
 
 class DeviceList : public SimulatedBusTest {
@@ -332,10 +332,10 @@ TEST_F(DeviceList, SerialNumberCountsOnlyWhereItDiffersFromTheLanguageIdList)
         {"ABC", u"\u0409", false, ""},               // a list that cannot be read proves nothing
     };
     for (size_t i = 0; i < cases.size(); ++i) {
-        Spec spec = device(0x3000, uint16_t(i), "Device", cases[i].serial);
-        spec.languageIds = cases[i].languageIds;
-        spec.languageIdsReadable = cases[i].readable;
-        bus->plugDevice(spec);
+        Spec setup = device(0x3000, uint16_t(i), "Device", cases[i].serial);
+        setup.languageIds = cases[i].languageIds;
+        setup.languageIdsReadable = cases[i].readable;
+        bus->plugDevice(setup);
     }
     makeController();
     const std::vector<THidDevice*> claimed = claimAll();

@@ -22,10 +22,10 @@ class Reader : public SimulatedBusTest {
 protected:
     void SetUp() override
     {
-        SimulatedHidBackend::DeviceSpec spec;
-        spec.product = QStringLiteral("Counter");
-        spec.reportLengths = {5, 9, 0};
-        id = bus->plugDevice(spec);
+        SimulatedHidBackend::DeviceSpec setup;
+        setup.product = QStringLiteral("Counter");
+        setup.reportLengths = {5, 9, 0};
+        id = bus->plugDevice(setup);
         makeController();
         device = controller->ClaimByIndex(0);
         ASSERT_NE(device, nullptr);
