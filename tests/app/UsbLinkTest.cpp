@@ -113,6 +113,17 @@ private slots:
         QVERIFY(rig.window->m_HistoryListBox->findItems("Arrival of Device VID=046D PID=C077", Qt::MatchExactly).size() == 1);
     }
 
+    void theDemoStartsWithTheCableSelected()
+    {
+        // As the demo program builds its window: the real-time simulated cable plugged in first.
+        auto bus = std::make_shared<SimulatedHidBackend>();
+        bus->plugCable();
+        TFCOMM window(nullptr, bus);
+        QCOMPARE(window.m_DevListBox->count(), 1);
+        QCOMPARE(window.m_DevListBox->currentItem()->text(), QStringLiteral("USB to Serial"));
+        QVERIFY(window.m_DevListBox->currentItem()->isSelected());
+    }
+
     void connectSendsTheReportsInOrderAndReadingsFlow()
     {
         Messages messages;
