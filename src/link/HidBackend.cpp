@@ -12,6 +12,20 @@ HidLanguageIds HidHandle::getLanguageIds(std::u16string&)
 
 // Both backends speak errno. The untranslated description keeps the history list the same
 // whatever the C library's message locale is.
+bool HidHandle::setInputBufferCount(int32_t count)
+{
+    if (count < 0)
+        return false;
+    m_inputBufferCount = count;
+    return true;
+}
+
+bool HidHandle::getInputBufferCount(int32_t& count)
+{
+    count = m_inputBufferCount;
+    return true;
+}
+
 QByteArray HidBackend::errorText(uint32_t error) const
 {
     if (const char* text = strerrordesc_np(static_cast<int>(error)))

@@ -72,8 +72,10 @@ public:
     virtual HidLanguageIds getLanguageIds(std::u16string& ids);
     virtual std::optional<HidReportLengths> getReportLengths() = 0;
 
-    virtual bool setInputBufferCount(int32_t count) = 0;
-    virtual bool getInputBufferCount(int32_t& count) = 0;
+    // Linux has no per-handle input-buffer setting: a handle keeps the number it was given,
+    // starting at the 64 reports that hidraw keeps per open file.
+    virtual bool setInputBufferCount(int32_t count);
+    virtual bool getInputBufferCount(int32_t& count);
 
     // Byte 0 of every report is the report ID, 0 on devices without numbered reports.
     virtual bool sendFeatureReport(std::span<const uint8_t> report) = 0;
@@ -84,6 +86,9 @@ public:
     // Safe from any thread: a read blocked on this handle returns Cancelled, and so does every
     // later one.
     virtual void cancel() = 0;
+
+private:
+    int32_t m_inputBufferCount = 64;
 };
 
 // The platform's HID services. The device layer reaches the platform through this alone.

@@ -17,8 +17,6 @@
 
 namespace {
 
-// hidraw keeps this many reports per open file.
-constexpr int32_t kHidrawBufferCount = 64;
 
 uint16_t parseHex16(std::string_view text)
 {
@@ -95,19 +93,6 @@ public:
         return m_layout->lengths;
     }
 
-    // Linux has no per-handle input-buffer setting: the number given is kept.
-    bool setInputBufferCount(int32_t count) override
-    {
-        if (count < 0)
-            return false;
-        m_inputBufferCount = count;
-        return true;
-    }
-    bool getInputBufferCount(int32_t& count) override
-    {
-        count = m_inputBufferCount;
-        return true;
-    }
 
     bool sendFeatureReport(std::span<const uint8_t> report) override
     {
@@ -193,7 +178,6 @@ private:
     HidAccess m_access;
     HidInterfaceInfo m_info;
     std::optional<HidReportLayout> m_layout;
-    int32_t m_inputBufferCount = kHidrawBufferCount;
 };
 
 HidInterfaceInfo describeDevice(udev_device* hidraw, udev_device* hid, const char* node)

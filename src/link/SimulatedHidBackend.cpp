@@ -16,7 +16,6 @@ using Clock = std::chrono::steady_clock;
 // buffer of 64 reports does at the cable's idle rate.
 constexpr int64_t kBacklogLimitUs = 64 * SimulatedCable::kIdleReportIntervalUs;
 
-constexpr int32_t kDefaultInputBufferCount = 64;
 
 }  // namespace
 
@@ -121,18 +120,6 @@ public:
         return m_device->reportLengths();
     }
 
-    bool setInputBufferCount(int32_t count) override
-    {
-        if (count < 0)
-            return false;
-        m_inputBufferCount = count;
-        return true;
-    }
-    bool getInputBufferCount(int32_t& count) override
-    {
-        count = m_inputBufferCount;
-        return true;
-    }
 
     bool sendFeatureReport(std::span<const uint8_t> report) override
     {
@@ -226,7 +213,6 @@ private:
     std::shared_ptr<Device> m_device;
     HidAccess m_access;
     bool m_cancelled = false;  // guarded by the bus lock
-    int32_t m_inputBufferCount = kDefaultInputBufferCount;
 };
 
 SimulatedHidBackend::SimulatedHidBackend() : SimulatedHidBackend(Options{}) {}

@@ -7,11 +7,11 @@
 
 namespace {
 
-using Spec = SimulatedHidBackend::DeviceSpec;
+using DeviceSetup = SimulatedHidBackend::DeviceSpec;
 
-Spec device(uint16_t vendor, uint16_t product, QString name = {}, QString serial = {})
+DeviceSetup device(uint16_t vendor, uint16_t product, QString name = {}, QString serial = {})
 {
-    Spec setup;
+    DeviceSetup setup;
     setup.vendorId = vendor;
     setup.productId = product;
     setup.product = std::move(name);
@@ -284,11 +284,11 @@ TEST(HidDeviceController, OnlyOneControllerAtATime)
 
 TEST_F(DeviceList, DevicesThatCannotBeOpenedOrIdentifiedAreLeftOutAndAccessZeroOnesNeverRead)
 {
-    Spec locked = device(0x2000, 0x0001, "Locked");
+    DeviceSetup locked = device(0x2000, 0x0001, "Locked");
     locked.access = SimulatedHidBackend::Access::AccessZeroOnly;
-    Spec unopenable = device(0x2000, 0x0002, "Unopenable");
+    DeviceSetup unopenable = device(0x2000, 0x0002, "Unopenable");
     unopenable.access = SimulatedHidBackend::Access::Unopenable;
-    Spec anonymous = device(0x2000, 0x0003, "Anonymous");
+    DeviceSetup anonymous = device(0x2000, 0x0003, "Anonymous");
     anonymous.identifiable = false;
     bus->plugDevice(locked);
     bus->plugDevice(unopenable);
@@ -332,7 +332,7 @@ TEST_F(DeviceList, SerialNumberCountsOnlyWhereItDiffersFromTheLanguageIdList)
         {"ABC", u"\u0409", false, ""},               // a list that cannot be read proves nothing
     };
     for (size_t i = 0; i < cases.size(); ++i) {
-        Spec setup = device(0x3000, uint16_t(i), "Device", cases[i].serial);
+        DeviceSetup setup = device(0x3000, uint16_t(i), "Device", cases[i].serial);
         setup.languageIds = cases[i].languageIds;
         setup.languageIdsReadable = cases[i].readable;
         bus->plugDevice(setup);
