@@ -1,15 +1,10 @@
 #pragma once
 
+#include "ProgramError.h"
+
 #include <QByteArray>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
-
-// A failure that reaches the user through the standard error report. what() is UTF-8.
-class ProgramError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Reads a whole number the way the program reads every typed or received one: leading
 // blanks skipped, one optional sign, then decimal digits to the end, within 32 bits.
