@@ -2,24 +2,38 @@
 
 #include "AboutForm.h"
 #include "BevelPanel.h"
-#include "CableFramerHost.h"
-#include "HidControllerClass.h"
+#include "CableConnection.h"
+#include "ChartPanel.h"
 #include "CompactCheckStyle.h"
+#include "DiagnosticPanel.h"
 #include "Icons.h"
+#include "LcdPanel.h"
 #include "LocaleTexts.h"
+#include "MainMenu.h"
+#include "MeasurementGrid.h"
 #include "PlatformMessageBox.h"
+#include "ReadingPipeline.h"
+#include "RecordBar.h"
+#include "Recorder.h"
+#include "ScreenMessages.h"
+#include "TChartControl.h"
+#include "TopBar.h"
 #include "WidgetFactory.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScreen>
-#include <QVBoxLayout>
+#include <QTableView>
+#include <QToolButton>
+
+using namespace WidgetFactory;
 
 TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -28,92 +42,103 @@ TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend)
 {
     setObjectName(QStringLiteral("FCOMM"));
     setWindowIcon(Icons::applicationIcon());
-    setFont(WidgetFactory::pixelFont(QStringLiteral("MS Sans Serif"), 11, WidgetFactory::Bold));
-    WidgetFactory::setColour(this, QPalette::Window, palette().color(QPalette::Button));
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, Bold));
+    setColour(this, QPalette::Window, palette().color(QPalette::Button));
 
-    buildWindow();
-    buildMenus();
-    buildComponents();
-    createHidController(std::move(hidBackend));
+    buildPanels();
+    m_menu = new MainMenu(this);
+    createComponents();
+    createRecording();
+    createConnection(std::move(hidBackend));
+    connectHandlers();
     setFocusOrder();
     giveMenuShortcutsPriority();
 
     FormCreate();
-    m_Form1 = new TForm1(this);
+    m_about = new TForm1(this);
 }
 
-void TFCOMM::buildWindow()
+TFCOMM::~TFCOMM()
 {
-    m_Client = new QWidget(this);
-    m_Client->setObjectName(QStringLiteral("ClientArea"));
-    m_Client->setFixedSize(920, 582);
-    setCentralWidget(m_Client);
+    // Give the claimed devices back and stop their readers while the panels their handlers
+    // reach still exist.
+    delete m_connection;
+}
+
+void TFCOMM::buildPanels()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(920, 582);
+    setCentralWidget(client);
     // The window is as big as the client area and the menu bar, and the user cannot resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    buildDiagnostics();
-    buildTopBar();
-    buildLeftColumn();
-    buildRightColumn();
-    m_Panel7->raise();
+    m_diagnostics = new DiagnosticPanel(client);
+    m_topBar = new TopBar(client);
+    buildLeftColumn(client);
+    m_chart = new ChartPanel(client);
 
     // Made after the controls, so it outlives them when the window's children are deleted.
     auto* checkStyle = new CompactCheckStyle;
     checkStyle->setParent(this);
-    for (QCheckBox* box : m_Client->findChildren<QCheckBox*>())
+    for (QCheckBox* box : client->findChildren<QCheckBox*>())
         box->setStyle(checkStyle);
+}
+
+void TFCOMM::buildLeftColumn(QWidget* client)
+{
+    BevelPanel* column = BevelPanel::create(client, "Panel5", QRect(0, 33, 337, 549), BevelPanel::Bevel::None,
+                                            BevelPanel::Bevel::None);
+    m_lcd = new LcdPanel(column);
+
+    // The progress bar is never shown, but it keeps its slot, so the record bar and the
+    // grid sit where the layout puts them.
+    auto* progress = placed(new QProgressBar(column), "PBar2", QRect(0, 145, 337, 12));
+    progress->setRange(0, 40);
+    progress->setValue(1);
+    progress->hide();
+
+    m_recordBar = new RecordBar(column);
+    m_grid = MeasurementGrid::create(column);
+
+    QToolButton* print = flatButton(column, "Print", QRect(112, 495, 33, 25), QIcon(Icons::printer()));
+    setHint(print, QStringLiteral("Print"), HintShown::No);
+    print->hide();
 }
 
 void TFCOMM::FormCreate()
 {
     m_state.DecimalText = GetDecimalText();
     m_state.StartTime = LocaleTexts::toDayCount(QDateTime::currentDateTime());
-    createChartPager();
-
-    m_Memo1->hide();
-    m_B2400->hide();
-    m_B4800->hide();
-    m_B9600->hide();
+    m_state.ChartPager = &m_chart->pager();
+    m_diagnostics->hideAtStart();
 
     m_state.GaugeText = "4";
     m_state.GaugeParam1 = 60;
     m_state.GaugeValue = 400;
     m_state.GaugeScaleMax = 80;
-    createMeasurementTable();
+    MeasurementGrid::show(m_grid, m_table);
 
     m_state.RecordNo = 1;
     m_state.GaugePercentMode = 0;
     m_state.RecordLimit = 10000;
 
-    if (m_SerialProtocolBox->isChecked()) {
+    if (m_diagnostics->serialProtocolTicked()) {
         // The serial component's receive handler is bound here.
         setWindowTitle(QStringLiteral("TQ-612 Interface Program Ver1.02"));
     }
 
     m_state.RangeMax = 855;
     m_state.RangeMin = -50;
-    m_ChartPager->SetYMaximum(100.0);
-    m_ChartPager->SetYMinimum(-50.0);
+    m_chart->pager().SetYMaximum(100.0);
+    m_chart->pager().SetYMinimum(-50.0);
     // The dial gauge joins here: drawn with label set 1, its needle put at 400.
 }
 
 QByteArray TFCOMM::GetDecimalText() const
 {
     return LocaleTexts::decimalSeparator(QLocale::system());
-}
-
-void TFCOMM::setChartView(QWidget* view)
-{
-    auto* fill = qobject_cast<QVBoxLayout*>(m_Chtshow->layout());
-    if (!fill) {
-        fill = new QVBoxLayout(m_Chtshow);
-        const QRect inside = m_Chtshow->clientRect();
-        fill->setContentsMargins(inside.left(), inside.top(), m_Chtshow->width() - inside.right() - 1,
-                                 m_Chtshow->height() - inside.bottom() - 1);
-    }
-    fill->addWidget(view);
-    view->setFocusPolicy(Qt::NoFocus);
-    view->lower();
 }
 
 void TFCOMM::BitBtn1Click()
@@ -123,14 +148,14 @@ void TFCOMM::BitBtn1Click()
 
 void TFCOMM::AboutClick()
 {
-    m_Form1->show();
+    m_about->show();
 }
 
 void TFCOMM::FormCloseQuery(bool& canClose)
 {
     using namespace PlatformMessageBox;
-    canClose = PlatformMessageBox::show(this, QStringLiteral("Are you ensure to exit the program?"), QStringLiteral("Tarvion TQ-612"),
-                    MB_YESNO | MB_ICONEXCLAMATION)
+    canClose = PlatformMessageBox::show(this, QStringLiteral("Are you ensure to exit the program?"),
+                                        QStringLiteral("Tarvion TQ-612"), MB_YESNO | MB_ICONEXCLAMATION)
                == IDYES;
 }
 

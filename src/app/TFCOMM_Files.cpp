@@ -19,10 +19,10 @@ void clearFileName(QFileDialog* dialog)
 
 void TFCOMM::saveasClick()
 {
-    clearFileName(m_SaveDialog1);
-    if (m_SaveDialog1->exec() != QDialog::Accepted)
+    clearFileName(m_saveDialog);
+    if (m_saveDialog->exec() != QDialog::Accepted)
         return;
-    SaveTableShowingProgress(this, m_cds1, m_SaveDialog1->selectedFiles().value(0));
+    SaveTableShowingProgress(this, *m_table, m_saveDialog->selectedFiles().value(0));
     // The dialog and the messages may have left parts of the window unpainted.
     update();
 }

@@ -67,10 +67,11 @@ DecodedFrame decodeFrame(const QByteArray& frameText, const QByteArray& decimalT
     return frame;
 }
 
-void applyReading(const DecodedFrame& frame, ProgramState& state)
+Reading applyReading(const DecodedFrame& frame, ProgramState& state)
 {
     state.ReadingText = frame.readingText;
     state.UnitSymbol = frame.unitSymbol;
     if (frame.readingValue)
         state.ReadingValue = *frame.readingValue;
+    return {state.ReadingText, state.ReadingValue, state.UnitSymbol};
 }

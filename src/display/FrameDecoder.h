@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IntegerText.h"
+#include "Reading.h"
 
 #include <QByteArray>
 #include <array>
@@ -32,4 +33,5 @@ DecodedFrame decodeFrame(const QByteArray& frameText, const QByteArray& decimalT
                          int32_t rangeMin);
 
 // ReadingText and UnitSymbol always; ReadingValue only when the frame carries a number.
-void applyReading(const DecodedFrame& frame, ProgramState& state);
+// Returns the reading the state now holds.
+Reading applyReading(const DecodedFrame& frame, ProgramState& state);

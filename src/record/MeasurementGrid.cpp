@@ -1,11 +1,44 @@
 #include "MeasurementGrid.h"
 
 #include "MeasurementTable.h"
+#include "MeasurementTableModel.h"
+#include "WidgetFactory.h"
 
 #include <QAbstractItemModel>
+#include <QHeaderView>
 #include <QTableView>
 
 namespace MeasurementGrid {
+
+QTableView* create(QWidget* parent)
+{
+    using namespace WidgetFactory;
+    auto* grid = placed(new QTableView(parent), "DBGrid1", QRect(0, 186, 337, 363));
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setShowGrid(true);
+    grid->setTabKeyNavigation(false);  // Tab leaves the grid for the record bar
+    grid->setFont(pixelFont(QStringLiteral("Arial"), 12));
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(18);
+
+    QHeaderView* titles = grid->horizontalHeader();
+    titles->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    titles->setDefaultAlignment(Qt::AlignCenter);
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setHighlightSections(false);
+    return grid;
+}
+
+void show(QTableView* view, MeasurementTable* table)
+{
+    auto* model = new MeasurementTableModel(table, table);
+    model->setObjectName(QStringLiteral("Data1"));
+    view->setModel(model);
+    applyColumnWidths(view);
+    followCurrentRow(view, table);
+}
 
 void applyColumnWidths(QTableView* view)
 {

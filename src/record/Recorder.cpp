@@ -4,6 +4,7 @@
 #include "MeasurementTable.h"
 #include "PlatformMessageBox.h"
 #include "ProgramState.h"
+#include "Reading.h"
 #include "RecorderSettings.h"
 #include "TChartControl.h"
 
@@ -26,25 +27,25 @@ int64_t roundHalfToEven(double value)
 
 }  // namespace
 
-Recorder::Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls,
+Recorder::Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls, RecorderHost& host,
                    const QLocale& locale)
-    : m_state(state), m_table(table), m_controls(controls), m_locale(locale)
+    : m_state(state), m_table(table), m_controls(controls), m_host(host), m_locale(locale)
 {
 }
 
-void Recorder::recordReading()
+void Recorder::recordReading(const Reading& reading)
 {
     if (m_state.RowCount < m_state.RecordLimit) {
         const bool sample = !m_controls.samplingTicked() || m_state.SampleTick == 0;
         if (sample) {
-            const QByteArray signature = m_state.ReadingText + m_state.UnitSymbol;
+            const QByteArray signature = reading.text + reading.unitSymbol;
             if (m_controls.repeatTicked() || signature != m_state.TimeText) {
                 m_state.TimeText = signature;
                 m_state.SampleTick = intervalSeconds(m_controls.intervalText());
                 ++m_state.RowCount;
-                m_table.appendRow(m_state.RecordNo, timeText(), m_state.ReadingText, m_state.UnitSymbol);
-                m_controls.setPageLabel(m_state.ChartPager->AddPoint(double(m_state.ReadingValue)));
-                raisePeak();
+                m_table.appendRow(m_state.RecordNo, timeText(), reading.text, reading.unitSymbol);
+                m_host.setPageLabel(m_state.ChartPager->AddPoint(double(reading.value)));
+                raisePeak(double(reading.value));
             }
             // A sample the Repeat filter drops still uses up its number.
             ++m_state.RecordNo;
@@ -57,14 +58,13 @@ void Recorder::recordReading()
 
 QByteArray Recorder::timeText() const
 {
-    const QTime time = m_controls.recallTicked() ? LocaleTexts::fromDayCount(m_state.StartTime).time()
-                                                 : m_controls.currentTimeOfDay();
+    const QTime time = m_host.recallTicked() ? LocaleTexts::fromDayCount(m_state.StartTime).time()
+                                             : m_host.currentTimeOfDay();
     return LocaleTexts::timeOfDayText(time, m_locale);
 }
 
-void Recorder::raisePeak()
+void Recorder::raisePeak(double value)
 {
-    const double value = m_state.ReadingValue;
     if (value > m_state.PeakValue) {
         m_state.PeakValue = value;
         const int64_t peak = roundHalfToEven(m_state.PeakValue);
@@ -81,8 +81,8 @@ void Recorder::promptAtLimit()
                                         "proceeding next measurement.")
                              .arg(m_state.RecordLimit);
     using namespace PlatformMessageBox;
-    if (m_controls.askUser(text, kCaption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
-        m_controls.runSave();
+    if (m_host.askUser(text, kCaption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+        m_host.runSave();
 }
 
 void Recorder::tickSamplingTimer()
@@ -99,7 +99,7 @@ void Recorder::restartSamplingCountdown()
 void Recorder::closeData()
 {
     using namespace PlatformMessageBox;
-    if (m_controls.askUser(QStringLiteral("Do you want to remove on-screen data and create new data?"), kCaption,
+    if (m_host.askUser(QStringLiteral("Do you want to remove on-screen data and create new data?"), kCaption,
                            MB_YESNO | MB_ICONQUESTION) == IDYES)
         startNewRecording();
 }

@@ -8,8 +8,9 @@
 
 class MeasurementTable;
 struct ProgramState;
+struct Reading;
 
-// What the recorder needs from the main window's controls, so it runs without the window.
+// The record bar's controls the recorder reads.
 class RecordingControls {
 public:
     virtual ~RecordingControls() = default;
@@ -17,6 +18,14 @@ public:
     virtual bool repeatTicked() const = 0;      // RepeatSet
     virtual bool samplingTicked() const = 0;    // RecordSI
     virtual QByteArray intervalText() const = 0;  // RecordSITime
+};
+
+// What else the recorder reaches around it: the start-time panel, the clock, the chart's page
+// label, the message box and the save command.
+class RecorderHost {
+public:
+    virtual ~RecorderHost() = default;
+
     virtual bool recallTicked() const = 0;      // RecallCheck of the start-time panel
     virtual QTime currentTimeOfDay() const = 0;  // local time
     virtual void setPageLabel(int32_t page) = 0;  // caption of Bt10
@@ -31,11 +40,11 @@ public:
 class Recorder {
 public:
     // locale gives the time separator of the Time column.
-    Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls,
+    Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls, RecorderHost& host,
              const QLocale& locale = QLocale::system());
 
-    // The current reading (ReadingText, ReadingValue, UnitSymbol), once per decoded frame.
-    void recordReading();
+    // Once per decoded frame.
+    void recordReading(const Reading& reading);
 
     // One tick of the one-second sampling timer.
     void tickSamplingTimer();
@@ -52,11 +61,12 @@ public:
 
 private:
     QByteArray timeText() const;
-    void raisePeak();
+    void raisePeak(double value);
     void promptAtLimit();
 
     ProgramState& m_state;
     MeasurementTable& m_table;
     RecordingControls& m_controls;
+    RecorderHost& m_host;
     QLocale m_locale;
 };

@@ -16,8 +16,3 @@ int32_t intervalSeconds(QByteArrayView text)
         seconds = std::min(seconds * 10 + (text[i] - '0'), kLongest);
     return negative ? 0 : int32_t(seconds);
 }
-
-bool isIntervalKey(char16_t typed)
-{
-    return (typed >= u'0' && typed <= u'9') || typed == u'\b';
-}

@@ -11,10 +11,6 @@
 // hold mean the longest interval there is.
 int32_t intervalSeconds(QByteArrayView text);
 
-// The key filter of the interval, start-time and page-size boxes: only a digit or backspace
-// may be typed.
-bool isIntervalKey(char16_t typed);
-
 // The record-limit items of the Record menu. The item whose limit is the current record limit
 // carries the check mark, so choosing one unticks the others.
 struct RecordLimitItem {

@@ -1,11 +1,22 @@
 #include "BevelPanel.h"
 
+#include "WidgetFactory.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 BevelPanel::BevelPanel(Bevel outer, Bevel inner, QWidget* parent) : QFrame(parent), m_outer(outer), m_inner(inner)
 {
     setAutoFillBackground(true);
+}
+
+BevelPanel* BevelPanel::create(QWidget* parent, const char* name, const QRect& geometry, Bevel outer, Bevel inner,
+                               const QColor& colour)
+{
+    auto* panel = WidgetFactory::placed(new BevelPanel(outer, inner, parent), name, geometry);
+    if (colour.isValid())
+        WidgetFactory::setColour(panel, QPalette::Window, colour);
+    return panel;
 }
 
 void BevelPanel::setCaption(const QString& caption)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QString>
 
@@ -25,6 +26,10 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+    // A named panel at its place in the parent, filled with colour when one is given.
+    static BevelPanel* create(QWidget* parent, const char* name, const QRect& geometry, Bevel outer, Bevel inner,
+                              const QColor& colour = QColor());
 
 private:
     Bevel m_outer;

@@ -2,6 +2,7 @@
 #include "IntegerText.h"
 #include "LocaleTexts.h"
 #include "MeasurementTable.h"
+#include "NumberBoxFilter.h"
 #include "PlatformMessageBox.h"
 #include "ProgramState.h"
 #include "Recorder.h"
@@ -28,7 +29,7 @@ struct Question {
 
 // The window's controls as they start: Repeat and Sampling Interval ticked, interval "1",
 // RecallData unticked; a clock that stands still unless a test moves it.
-class FakeControls : public RecordingControls {
+class FakeControls : public RecordingControls, public RecorderHost {
 public:
     bool repeat = true;
     bool sampling = true;
@@ -100,10 +101,7 @@ protected:
 
     void read(const QByteArray& text, float value, const QByteArray& unit = "#")
     {
-        state.ReadingText = text;
-        state.ReadingValue = value;
-        state.UnitSymbol = unit;
-        recorder.recordReading();
+        recorder.recordReading({text, value, unit});
     }
 
     // Distinct readings, one per call, with sampling and Repeat out of the way.
@@ -134,7 +132,7 @@ protected:
     ChartEngine chart;
     TChartControl pager;
     FakeControls controls;
-    Recorder recorder{state, table, controls, QLocale::c()};
+    Recorder recorder{state, table, controls, controls, QLocale::c()};
 };
 
 TEST_F(RecorderTest, FirstReadingAtOnceThenOnePerInterval)
@@ -348,17 +346,14 @@ TEST_F(RecorderTest, NothingIsRecordedWhileThePromptIsOpenOrAfterTheSaveFails)
 
 TEST_F(RecorderTest, RecallDataStampsEveryRowWithTheStartTime)
 {
-    Recorder finnish(state, table, controls, QLocale(QLocale::Finnish, QLocale::Finland));
+    Recorder finnish(state, table, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
     controls.sampling = false;
     controls.recall = true;
-    state.ReadingText = "1";
-    finnish.recordReading();
+    finnish.recordReading({"1"});
     controls.clock = QTime(17, 0, 0);
-    state.ReadingText = "2";
-    finnish.recordReading();
+    finnish.recordReading({"2"});
     controls.recall = false;
-    state.ReadingText = "3";
-    finnish.recordReading();
+    finnish.recordReading({"3"});
     ASSERT_EQ(table.rowCount(), 3);
     EXPECT_EQ(row(0).time, "08.30.05");
     EXPECT_EQ(row(1).time, "08.30.05");

@@ -1,0 +1,41 @@
+#include "ReadingPipeline.h"
+
+#include "ConnectionIndicator.h"
+#include "FrameDecoder.h"
+#include "LcdPanel.h"
+#include "ProgramState.h"
+#include "RecordBar.h"
+#include "Recorder.h"
+
+ReadingPipeline::ReadingPipeline(ProgramState& state, ConnectionIndicator& indicator, LcdPanel& lcd,
+                                 RecordBar& recordBar, Recorder& recorder)
+    : m_state(state), m_indicator(indicator), m_lcd(lcd), m_recordBar(recordBar), m_recorder(recorder)
+{
+}
+
+void ReadingPipeline::decodeFrame(const QByteArray& frameText)
+{
+    m_indicator.toggleConnectionIndicator();
+    m_state.IdleTicks = 0;
+    const DecodedFrame frame = ::decodeFrame(frameText, m_state.DecimalText, m_state.RangeMax, m_state.RangeMin);
+    m_lcd.show(frame);
+    const Reading reading = applyReading(frame, m_state);
+    if (frame.conversionError)
+        throw *frame.conversionError;
+    m_recorder.recordReading(reading);
+}
+
+void ReadingPipeline::switchOffSamplingInterval()
+{
+    m_recordBar.switchOffSamplingInterval();
+}
+
+void ReadingPipeline::startNewRecording()
+{
+    m_recorder.startNewRecording();
+}
+
+void ReadingPipeline::recordCurrentReading()
+{
+    m_recorder.recordReading({m_state.ReadingText, m_state.ReadingValue, m_state.UnitSymbol});
+}
