@@ -5,6 +5,7 @@
 #include "CableFramerHost.h"
 #include "CableReports.h"
 #include "DescribeDevice.h"
+#include "ErrorReport.h"
 #include "HidControllerClass.h"
 #include "LinuxHidBackend.h"
 #include "NewMsgDlg.h"
@@ -92,6 +93,7 @@ void TFCOMM::createHidController(std::shared_ptr<HidBackend> backend)
     m_HidCtl->SetOnDeviceChange({this, &TFCOMM::HidCtlDeviceChange});
     m_HidCtl->SetOnDeviceDataError({this, &TFCOMM::HidCtlDeviceDataError});
     m_HidCtl->SetOnRemoval({this, &TFCOMM::HidCtlRemoval});
+    m_HidCtl->SetOnHandlerFailure([](const QString& message) { ErrorReport::show(message); });
 
     // The history gains a line per payload report; equal line heights keep each addition cheap.
     m_HistoryListBox->setUniformItemSizes(true);

@@ -14,6 +14,7 @@ THidDevice::THidDevice(std::shared_ptr<HidBackend> backend, std::unique_ptr<THid
     if (m_controller) {
         SetReportHandler(m_controller->OnDeviceData());
         m_unplugHandler = m_controller->OnDeviceUnplug();
+        m_onHandlerFailure = m_controller->OnHandlerFailure();
     }
     uint32_t error = 0;
     const std::shared_ptr<HidHandle> handle = openSyncHandleAsAtCreation(error);
