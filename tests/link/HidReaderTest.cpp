@@ -206,12 +206,13 @@ TEST_F(Reader, ReadErrorsReachTheErrorHandlerAndReadingResumes)
         EXPECT_EQ(QThread::currentThread(), qApp->thread());
         errors.push_back(error);
     });
-    bus->failReads(id, 3, EIO);
+    const uint32_t failure = SimulatedHidBackend::ReadFailed;
+    bus->failReads(id, 3, failure);
     queueCounted(2);
     device->SetReportHandler(recorder());
     ASSERT_TRUE(processUntil([&] { return received.size() == 2; }));
-    EXPECT_EQ(errors, (std::vector<uint32_t>{EIO, EIO, EIO}));
-    EXPECT_EQ(device->ErrorText(EIO), "Input/output error");
+    EXPECT_EQ(errors, (std::vector<uint32_t>{failure, failure, failure}));
+    EXPECT_EQ(device->ErrorText(failure), "Input/output error");
 }
 
 TEST_F(Reader, ClosingTheSyncHandleBetweenReportsLeavesTheReaderAlone)
