@@ -1,7 +1,5 @@
 #include "HidBackend.h"
 
-#include "LinuxHidBackend.h"
-
 HidLanguageIds HidHandle::getLanguageIds(std::u16string&)
 {
     return HidLanguageIds::NotApplicable;
@@ -19,9 +17,4 @@ bool HidHandle::getInputBufferCount(int32_t& count)
 {
     count = m_inputBufferCount;
     return true;
-}
-
-std::shared_ptr<HidBackend> createPlatformHidBackend()
-{
-    return std::make_shared<LinuxHidBackend>();
 }

@@ -317,3 +317,8 @@ uint32_t LinuxHidBackend::notAttachedError() const
 {
     return ENODEV;
 }
+
+std::shared_ptr<HidBackend> createPlatformHidBackend()
+{
+    return std::make_shared<LinuxHidBackend>();
+}
