@@ -6,6 +6,7 @@
 #include "DiagnosticPanel.h"
 #include "ErrorReport.h"
 #include "HidBackend.h"
+#include "HidControllerClass.h"
 #include "ReadingPipeline.h"
 #include "ScreenMessages.h"
 #include "TopBar.h"
@@ -18,6 +19,7 @@ void TFCOMM::createConnection(std::shared_ptr<HidBackend> backend)
     m_connection = new CableConnection(m_state, std::move(backend),
                                        {*m_topBar, *m_diagnostics, *m_diagnostics, *m_pipeline, *m_messages}, this);
     m_connection->setObjectName(QStringLiteral("CableConnection"));
+    m_connection->HidCtl()->SetOnHandlerFailure([](const QString& message) { ErrorReport::show(message); });
 }
 
 void TFCOMM::USBConClick()

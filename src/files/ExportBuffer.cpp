@@ -1,13 +1,11 @@
 #include "ExportBuffer.h"
 
+#include <QIODevice>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <system_error>
-#include <unistd.h>
 
-ExportBuffer::ExportBuffer(int fd)
-    : m_fd(fd),
+ExportBuffer::ExportBuffer(QIODevice& device)
+    : m_device(device),
       m_buffers{std::make_unique_for_overwrite<char[]>(size_t(kCapacity)),
                 std::make_unique_for_overwrite<char[]>(size_t(kCapacity))},
       m_pos(m_buffers[0].get()),
@@ -41,10 +39,8 @@ void ExportBuffer::append(QByteArrayView bytes)
 void ExportBuffer::waitUntilWriterIdle(std::unique_lock<std::mutex>& lock)
 {
     m_changed.wait(lock, [this] { return m_toWrite == nullptr; });
-    if (m_writeError != 0) {
-        throw ExportWriteError(ExportWriteError::Stage::Write,
-                               QString::fromLocal8Bit(std::generic_category().message(m_writeError)));
-    }
+    if (!m_writeFailure.isEmpty())
+        throw ExportWriteError(ExportWriteError::Stage::Write, m_writeFailure);
 }
 
 void ExportBuffer::handOver()
@@ -82,23 +78,19 @@ void ExportBuffer::writerLoop()
         const char* const end = p + m_toWriteSize;
         lock.unlock();
         // A write cut short (a full disk, a size limit) is tried again for the rest, which then
-        // fails with the system's reason.
-        int error = 0;
+        // fails with the reason.
+        QString failure;
         while (p != end) {
-            const ssize_t written = ::write(m_fd, p, size_t(end - p));
-            if (written > 0)
-                p += written;
-            else if (written < 0 && errno != EINTR) {
-                error = errno;
-                break;
-            } else if (written == 0) {
-                error = EIO;
+            const qint64 written = m_device.write(p, end - p);
+            if (written <= 0) {
+                failure = m_device.errorString();
                 break;
             }
+            p += written;
         }
         lock.lock();
-        if (error != 0 && m_writeError == 0)
-            m_writeError = error;
+        if (!failure.isEmpty() && m_writeFailure.isEmpty())
+            m_writeFailure = failure;
         m_toWrite = nullptr;
         m_changed.notify_all();
     }

@@ -3,13 +3,15 @@
 #include <QByteArrayView>
 #include <QString>
 
+class QIODevice;
+
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 
-// A file that could not be created or written, with the system's reason.
+// A file that could not be created or written, with the reason the file gives.
 class ExportWriteError : public std::runtime_error {
 public:
     enum class Stage { Create, Write };
@@ -29,15 +31,15 @@ private:
 // room for the longest thing they may write, then commit where they ended. A full buffer goes
 // to a writer thread in one piece while formatting carries on in a second buffer, so the file
 // is written about as fast as one big write would, not after all the formatting.
-// The writer thread owns nothing but the buffer it is writing and touches the file descriptor
-// only between hand-overs.
+// The writer thread owns nothing but the buffer it is writing and touches the device only
+// between hand-overs, so the device is never used by two threads at once.
 class ExportBuffer {
 public:
     static constexpr qsizetype kCapacity = 1 << 20;
 
-    // fd stays open and owned by the caller; nothing is written to it after finish() or the
-    // destructor returns.
-    explicit ExportBuffer(int fd);
+    // The device stays open and owned by the caller; nothing is written to it after finish() or
+    // the destructor returns.
+    explicit ExportBuffer(QIODevice& device);
     ~ExportBuffer();
     ExportBuffer(const ExportBuffer&) = delete;
     ExportBuffer& operator=(const ExportBuffer&) = delete;
@@ -60,7 +62,7 @@ private:
     void waitUntilWriterIdle(std::unique_lock<std::mutex>& lock);
     void writerLoop();
 
-    const int m_fd;
+    QIODevice& m_device;
     std::unique_ptr<char[]> m_buffers[2];
     int m_filling = 0;
     char* m_pos;
@@ -70,7 +72,7 @@ private:
     std::condition_variable m_changed;
     const char* m_toWrite = nullptr;  // set by the formatting side, cleared by the writer
     qsizetype m_toWriteSize = 0;
-    int m_writeError = 0;
+    QString m_writeFailure;  // the device's reason; empty while every write has succeeded
     bool m_stop = false;
     std::thread m_writer;  // last, so it starts after everything above exists
 };

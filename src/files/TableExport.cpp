@@ -23,7 +23,7 @@ void writeFileSafely(const QString& fileName, Write write)
     if (!file.open(QIODevice::WriteOnly))
         throw ExportWriteError(ExportWriteError::Stage::Create, file.errorString());
     {
-        ExportBuffer out(file.handle());
+        ExportBuffer out(file);
         write(out);
         out.finish();
     }

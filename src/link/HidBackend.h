@@ -106,11 +106,14 @@ public:
     // An empty function stops watching. False when changes cannot be watched.
     virtual bool watchChanges(std::function<void()> changed) = 0;
 
+    // Error codes belong to the backend that gave them; only it can say what they mean.
     // The text a user reads for one of this backend's error codes.
-    virtual QByteArray errorText(uint32_t error) const;
+    virtual QByteArray errorText(uint32_t error) const = 0;
     // What a user can do about a device that could not be opened read-write; empty when the
     // reason is not one the user can act on.
-    virtual QByteArray accessProblem(const HidInterfaceInfo& device, uint32_t error) const;
+    virtual QByteArray accessProblem(const HidInterfaceInfo& device, uint32_t error) const = 0;
+    // The code a device reports when it is read after it was unplugged or handed back.
+    virtual uint32_t notAttachedError() const = 0;
 };
 
 // The backend for the machine the program runs on.

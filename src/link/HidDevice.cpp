@@ -4,7 +4,6 @@
 #include "HidDeviceReadThread.h"
 #include "HidStrings.h"
 
-#include <cerrno>
 #include <utility>
 
 THidDevice::THidDevice(std::shared_ptr<HidBackend> backend, std::unique_ptr<THidPnPInfo> pnpInfo,
@@ -14,6 +13,7 @@ THidDevice::THidDevice(std::shared_ptr<HidBackend> backend, std::unique_ptr<THid
     if (m_controller) {
         SetReportHandler(m_controller->OnDeviceData());
         m_unplugHandler = m_controller->OnDeviceUnplug();
+        m_onHandlerFailure = m_controller->OnHandlerFailure();
     }
     uint32_t error = 0;
     const std::shared_ptr<HidHandle> handle = openSyncHandleAsAtCreation(error);
@@ -72,7 +72,7 @@ std::shared_ptr<HidHandle> THidDevice::acquireReadHandle(uint32_t& error)
     std::lock_guard lock(m_readLock);
     if (!m_readHandle) {
         if (!mayOpenHandles()) {
-            error = ENODEV;
+            error = m_backend->notAttachedError();
             return {};
         }
         m_readHandle = m_backend->open(m_pnpInfo->Info(), HidAccess::Read, error);

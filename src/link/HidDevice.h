@@ -138,5 +138,6 @@ private:
     THidDataEvent m_reportHandler;
     THidDataErrorEvent m_errorHandler;
     THidPlugEvent m_unplugHandler;
+    THidHandlerFailureEvent m_onHandlerFailure;  // GUI thread only
     THidDeviceReadThread* m_reader = nullptr;
 };

@@ -268,6 +268,13 @@ void THidDeviceController::SetOnDeviceUnplug(THidPlugEvent handler)
     m_onDeviceUnplug = std::move(handler);
 }
 
+void THidDeviceController::SetOnHandlerFailure(THidHandlerFailureEvent handler)
+{
+    m_onHandlerFailure = std::move(handler);
+    for (THidDevice* device : std::as_const(m_devices))
+        device->m_onHandlerFailure = m_onHandlerFailure;
+}
+
 void THidDeviceController::SetDevThreadSleepTime(int32_t value)
 {
     if (value == m_devThreadSleepTime)

@@ -64,6 +64,9 @@ public:
     void SetOnDeviceDataError(THidDataErrorEvent handler);
     const THidPlugEvent& OnDeviceUnplug() const { return m_onDeviceUnplug; }
     void SetOnDeviceUnplug(THidPlugEvent handler);
+    // Every listed device, and every one listed later, reports its handlers' failures here.
+    const THidHandlerFailureEvent& OnHandlerFailure() const { return m_onHandlerFailure; }
+    void SetOnHandlerFailure(THidHandlerFailureEvent handler);
 
 private:
     friend class THidDevice;
@@ -92,4 +95,5 @@ private:
     THidDataErrorEvent m_onDeviceDataError;
     THidPlugEvent m_onDeviceUnplug;
     THidPlugEvent m_onRemoval;
+    THidHandlerFailureEvent m_onHandlerFailure;
 };

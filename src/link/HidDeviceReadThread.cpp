@@ -1,6 +1,5 @@
 #include "HidDeviceReadThread.h"
 
-#include "ErrorReport.h"
 #include "HidDevice.h"
 
 #include <algorithm>
@@ -110,6 +109,7 @@ void THidDeviceReadThread::deliverPending()
     // The handler may release the device, and with it stop this reader: nothing here touches the
     // device after the call.
     THidDevice* device = m_device;
+    const THidHandlerFailureEvent reportFailure = device->m_onHandlerFailure;
     m_inHandOver = true;
     try {
         if (kind == HandOver::Report) {
@@ -123,9 +123,11 @@ void THidDeviceReadThread::deliverPending()
         }
     } catch (const std::exception& error) {
         // Passed back to the reader, the failure would end it and reading would stop unnoticed.
-        ErrorReport::show(error);
+        if (reportFailure)
+            reportFailure(QString::fromUtf8(error.what()));
     } catch (...) {
-        ErrorReport::show(QStringLiteral("Unknown error"));
+        if (reportFailure)
+            reportFailure(QStringLiteral("Unknown error"));
     }
     m_inHandOver = false;
 

@@ -3,7 +3,9 @@
 #include "HidHandler.h"
 #include "IntegerText.h"
 
+#include <QString>
 #include <cstdint>
+#include <functional>
 
 class QObject;
 class THidDevice;
@@ -16,6 +18,9 @@ using THidEnumerateEvent = THidHandler<bool(THidDevice* HidDev, int32_t Idx)>;
 using THidDataEvent = THidHandler<void(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)>;
 using THidDataErrorEvent = THidHandler<void(THidDevice* HidDev, uint32_t Error)>;
 using TNotifyEvent = THidHandler<void(QObject* Sender)>;
+// A report or error handler threw: the failure's message, or "Unknown error". The reader goes on
+// reading, so the owner decides how the user hears of it.
+using THidHandlerFailureEvent = std::function<void(const QString& Message)>;
 
 // The failures of the HID layer: "device cannot be opened", "device cannot be identified",
 // "Only one THidDeviceController allowed per program".

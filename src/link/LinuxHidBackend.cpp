@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <fcntl.h>
 #include <libudev.h>
 #include <linux/hidraw.h>
@@ -16,7 +17,6 @@
 #include <vector>
 
 namespace {
-
 
 uint16_t parseHex16(std::string_view text)
 {
@@ -294,4 +294,31 @@ void LinuxHidBackend::stopWatching()
         udev_monitor_unref(m_monitor);
         m_monitor = nullptr;
     }
+}
+
+// The untranslated description keeps the history list the same whatever the C library's
+// message locale is.
+QByteArray LinuxHidBackend::errorText(uint32_t error) const
+{
+    if (const char* text = strerrordesc_np(static_cast<int>(error)))
+        return QByteArray(text);
+    return "Unknown error " + QByteArray::number(error);
+}
+
+QByteArray LinuxHidBackend::accessProblem(const HidInterfaceInfo& device, uint32_t error) const
+{
+    if (error != EACCES && error != EPERM)
+        return {};
+    return "No permission to open " + device.path +
+           " read-write; add a udev rule giving your user access";
+}
+
+uint32_t LinuxHidBackend::notAttachedError() const
+{
+    return ENODEV;
+}
+
+std::shared_ptr<HidBackend> createPlatformHidBackend()
+{
+    return std::make_shared<LinuxHidBackend>();
 }

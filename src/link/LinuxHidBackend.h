@@ -23,6 +23,11 @@ public:
     std::shared_ptr<HidHandle> open(const HidInterfaceInfo& device, HidAccess access, uint32_t& error) override;
     bool watchChanges(std::function<void()> changed) override;
 
+    // Error codes are errno values.
+    QByteArray errorText(uint32_t error) const override;
+    QByteArray accessProblem(const HidInterfaceInfo& device, uint32_t error) const override;
+    uint32_t notAttachedError() const override;
+
 private:
     void stopWatching();
 

@@ -16,7 +16,6 @@ using Clock = std::chrono::steady_clock;
 // buffer of 64 reports does at the cable's idle rate.
 constexpr int64_t kBacklogLimitUs = 64 * SimulatedCable::kIdleReportIntervalUs;
 
-
 }  // namespace
 
 struct SimulatedHidBackend::Device {
@@ -154,9 +153,9 @@ public:
             if (m_cancelled)
                 return {HidReadResult::Cancelled};
             if (m_access != HidAccess::Read && m_access != HidAccess::ReadWrite)
-                return {HidReadResult::Failed, 0, EBADF};
+                return {HidReadResult::Failed, 0, NotOpenForReading};
             if (!device.plugged)
-                return {HidReadResult::Failed, 0, ENODEV};
+                return {HidReadResult::Failed, 0, DeviceGone};
             if (device.failuresLeft > 0) {
                 --device.failuresLeft;
                 return {HidReadResult::Failed, 0, device.failureError};
@@ -351,13 +350,13 @@ std::shared_ptr<HidHandle> SimulatedHidBackend::open(const HidInterfaceInfo& inf
     const auto it = std::find_if(m_bus->devices.begin(), m_bus->devices.end(),
                                  [&](const auto& entry) { return entry.second->path() == info.path; });
     if (it == m_bus->devices.end() || !it->second->plugged) {
-        error = ENOENT;
+        error = DeviceGone;
         return {};
     }
     const std::shared_ptr<Device>& device = it->second;
     const Access rights = device->setup.access;
     if (rights == Access::Unopenable || (rights == Access::AccessZeroOnly && access != HidAccess::None)) {
-        error = EACCES;
+        error = AccessDenied;
         return {};
     }
     return std::make_shared<Handle>(m_bus, device, access);
@@ -371,6 +370,25 @@ bool SimulatedHidBackend::watchChanges(std::function<void()> changed)
     if (m_changed)
         m_changeContext = std::make_unique<QObject>();
     return true;
+}
+
+QByteArray SimulatedHidBackend::errorText(uint32_t error) const
+{
+    switch (error) {
+    case DeviceGone: return "No such device";
+    case AccessDenied: return "Permission denied";
+    case NotOpenForReading: return "Not opened for reading";
+    case ReadFailed: return "Input/output error";
+    }
+    return "Unknown error " + QByteArray::number(error);
+}
+
+// The advice the demo's user would get for the real cable, so the history reads the same.
+QByteArray SimulatedHidBackend::accessProblem(const HidInterfaceInfo& device, uint32_t error) const
+{
+    if (error != AccessDenied)
+        return {};
+    return "No permission to open " + device.path + " read-write; add a udev rule giving your user access";
 }
 
 // Queued, as the platform's notice arrives: the bus changes at once, the device list learns of

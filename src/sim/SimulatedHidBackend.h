@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <cerrno>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +38,14 @@ public:
         ReadWrite,
         AccessZeroOnly,  // opening for reading or writing is refused
         Unopenable,
+    };
+
+    // The bus's own error codes, with texts a user of the real cable would recognise.
+    enum Error : uint32_t {
+        DeviceGone = 1,     // unplugged, handed back or never there
+        AccessDenied,       // the device's Access refuses the open
+        NotOpenForReading,  // a read on a handle opened without read access
+        ReadFailed,         // failReads()'s failure unless it is given another
     };
 
     struct DeviceSpec {
@@ -80,7 +87,7 @@ public:
     // Input reports for a device other than a cable, read in this order, report ID first.
     void queueInputReports(DeviceId id, std::vector<QByteArray> reports);
     // The next `count` reads of the device fail with `error`.
-    void failReads(DeviceId id, int count, uint32_t error = EIO);
+    void failReads(DeviceId id, int count, uint32_t error = ReadFailed);
     // Every feature and output report the device took, in order.
     std::vector<ReceivedReport> receivedReports(DeviceId id) const;
     // Runs `action` on a cable with the simulation held still, e.g. to set the thermometer.
@@ -89,6 +96,9 @@ public:
     std::vector<HidInterfaceInfo> enumerate() override;
     std::shared_ptr<HidHandle> open(const HidInterfaceInfo& device, HidAccess access, uint32_t& error) override;
     bool watchChanges(std::function<void()> changed) override;
+    QByteArray errorText(uint32_t error) const override;
+    QByteArray accessProblem(const HidInterfaceInfo& device, uint32_t error) const override;
+    uint32_t notAttachedError() const override { return DeviceGone; }
 
 private:
     struct Bus;

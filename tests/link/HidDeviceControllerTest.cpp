@@ -128,7 +128,7 @@ TEST_F(DeviceList, UnpluggedClaimedDeviceIsReportedOnceAndStaysListedUntilReleas
     EXPECT_FALSE(cable->Attached());
     EXPECT_FALSE(cable->OpenSyncHandle());
     ASSERT_TRUE(processUntil([&] { return !errors.empty(); }));
-    EXPECT_EQ(errors.front(), uint32_t(ENODEV));
+    EXPECT_EQ(errors.front(), uint32_t(SimulatedHidBackend::DeviceGone));
 
     controller->DeviceChange();
     EXPECT_EQ(events.size(), 3u) << "a removal is reported once";

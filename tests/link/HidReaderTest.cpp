@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -144,23 +145,57 @@ TEST_F(Reader, HandlerMayStopItsOwnReaderOrReleaseItsDevice)
     EXPECT_EQ(controller->DeviceCount(), 1);
 }
 
-TEST_F(Reader, FailingHandlerIsReportedAndReadingGoesOn)
+// The owner hears of a failing handler on the GUI thread; the reader goes on, and a device the
+// controller lists later (here the fresh object after a release) reports to the same place.
+TEST_F(Reader, FailingHandlerReachesTheOwnersCallbackAndReadingGoesOn)
 {
-    ErrorBoxes boxes;
-    device->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
+    std::vector<std::string> failures;
+    controller->SetOnHandlerFailure([&](const QString& message) {
+        EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        failures.push_back(message.toStdString());
+    });
+    const auto failOnOneAndThree = [&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
         recorder()(from, reportId, data, size);
         if (data[0] == 1)
             throw ProgramError("'12C4' is not a valid integer value");
         if (data[0] == 3)
             throw 42;
-    });
+    };
+    device->SetReportHandler(failOnOneAndThree);
     queueCounted(5);
     ASSERT_TRUE(processUntil([&] { return received.size() == 5; }));
     EXPECT_TRUE(device->Reading());
-    EXPECT_EQ(boxes.texts, (QStringList{"'12C4' is not a valid integer value.", "Unknown error."}));
-    EXPECT_EQ(boxes.captions, (QStringList{"TQ-612", "TQ-612"}));
+    EXPECT_EQ(failures, (std::vector<std::string>{"'12C4' is not a valid integer value", "Unknown error"}));
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(received[i].data.at(0), i);
+
+    delete device;
+    device = controller->ClaimByIndex(0);
+    ASSERT_NE(device, nullptr);
+    device->SetReportHandler(failOnOneAndThree);
+    queueCounted(2);
+    ASSERT_TRUE(processUntil([&] { return received.size() == 7; }));
+    EXPECT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures.back(), "'12C4' is not a valid integer value");
+}
+
+// The reader must not go back to the device for the callback once the handler has freed it.
+TEST_F(Reader, HandlerThatReleasesItsDeviceAndThenFailsIsStillReported)
+{
+    std::vector<std::string> failures;
+    controller->SetOnHandlerFailure([&](const QString& message) { failures.push_back(message.toStdString()); });
+    device->SetErrorHandler([&](THidDevice* from, uint32_t) {
+        delete from;
+        device = nullptr;
+        throw ProgramError("released, then failed");
+    });
+    device->SetReportHandler(recorder());
+    bus->failReads(id, 3);
+    ASSERT_TRUE(processUntil([&] { return !failures.empty(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failures, std::vector<std::string>{"released, then failed"});
+    EXPECT_EQ(controller->DeviceCount(), 1);
 }
 
 TEST_F(Reader, ReadErrorsReachTheErrorHandlerAndReadingResumes)
@@ -171,12 +206,13 @@ TEST_F(Reader, ReadErrorsReachTheErrorHandlerAndReadingResumes)
         EXPECT_EQ(QThread::currentThread(), qApp->thread());
         errors.push_back(error);
     });
-    bus->failReads(id, 3, EIO);
+    const uint32_t failure = SimulatedHidBackend::ReadFailed;
+    bus->failReads(id, 3, failure);
     queueCounted(2);
     device->SetReportHandler(recorder());
     ASSERT_TRUE(processUntil([&] { return received.size() == 2; }));
-    EXPECT_EQ(errors, (std::vector<uint32_t>{EIO, EIO, EIO}));
-    EXPECT_EQ(device->ErrorText(EIO), "Input/output error");
+    EXPECT_EQ(errors, (std::vector<uint32_t>{failure, failure, failure}));
+    EXPECT_EQ(device->ErrorText(failure), "Input/output error");
 }
 
 TEST_F(Reader, ClosingTheSyncHandleBetweenReportsLeavesTheReaderAlone)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "HidControllerClass.h"
-#include "PlatformMessageBox.h"
 #include "SimulatedHidBackend.h"
 
 #include <QCoreApplication>
@@ -38,25 +37,6 @@ inline const uint8_t* data(const QByteArray& array)
 {
     return reinterpret_cast<const uint8_t*>(array.constData());
 }
-
-// Answers the standard error box while it lives and keeps what it would have shown.
-class ErrorBoxes {
-public:
-    ErrorBoxes()
-    {
-        PlatformMessageBox::setAnswererForTests([this](const QString& text, const QString& caption, unsigned) {
-            texts << text;
-            captions << caption;
-            return int(PlatformMessageBox::IDOK);
-        });
-    }
-    ~ErrorBoxes() { PlatformMessageBox::setAnswererForTests({}); }
-    ErrorBoxes(const ErrorBoxes&) = delete;
-    ErrorBoxes& operator=(const ErrorBoxes&) = delete;
-
-    QStringList texts;
-    QStringList captions;
-};
 
 // A simulated bus that never waits for its clock, and a controller on it once asked for.
 class SimulatedBusTest : public ::testing::Test {

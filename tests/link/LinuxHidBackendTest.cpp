@@ -34,6 +34,36 @@ TEST(LinuxHidBackend, ListsWhatTheSystemHasAndNothingWithoutErrorWhereThereIsNot
     EXPECT_EQ(changes, 1);
 }
 
+// The history list shows these texts, so they must not depend on the message locale, and only
+// a refused permission is something the user can fix with a udev rule.
+TEST(LinuxHidBackend, ErrorTextsAndAccessAdvice)
+{
+    const LinuxHidBackend backend;
+    struct Case {
+        uint32_t error;
+        const char* text;
+        bool advice;
+    };
+    const Case cases[] = {
+        {EIO, "Input/output error", false},
+        {ENODEV, "No such device", false},
+        {ENOENT, "No such file or directory", false},
+        {EACCES, "Permission denied", true},
+        {EPERM, "Operation not permitted", true},
+        {99999, "Unknown error 99999", false},
+    };
+    HidInterfaceInfo device;
+    device.path = "/dev/hidraw7";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(backend.errorText(c.error), c.text);
+        EXPECT_EQ(backend.accessProblem(device, c.error),
+                  c.advice ? "No permission to open /dev/hidraw7 read-write; add a udev rule giving your user access"
+                           : QByteArray());
+    }
+    EXPECT_EQ(backend.errorText(backend.notAttachedError()), "No such device");
+}
+
 // Plays the cable's side of a virtual HID device created through /dev/uhid.
 class VirtualCable {
 public:
