@@ -16,7 +16,7 @@ public:
 
     bool downloadMode() const override;
     void switchOffSamplingInterval() override;
-    void decodeFrame() override;
+    void decodeFrame(const QByteArray& frameText) override;
     void sendStopCommand() override;
     void showFrameText(const QByteArray& frame) override;
     void showMarkedFrameText(const QByteArray& frame) override;

@@ -43,8 +43,9 @@ void CableFramerHost::switchOffSamplingInterval()
     m_window.m_RecordSI->setChecked(false);
 }
 
-void CableFramerHost::decodeFrame()
+void CableFramerHost::decodeFrame(const QByteArray&)
 {
+    // The decoder reads the frame from FrameText, which the framer has just set to it.
     m_window.LcdDisplay81(1);
 }
 
