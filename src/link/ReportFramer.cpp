@@ -99,9 +99,9 @@ void ReportFramer::closeBurst()
             if (m_host.downloadMode()) {
                 m_host.switchOffSamplingInterval();
                 if (type == "AD07")
-                    m_host.decodeFrame();
+                    m_host.decodeFrame(frame);
             } else if (type == "AD01") {
-                m_host.decodeFrame();
+                m_host.decodeFrame(frame);
             }
         } catch (...) {
             decodeFailure = std::current_exception();

@@ -17,7 +17,7 @@ public:
         virtual ~Host() = default;
         virtual bool downloadMode() const = 0;           // "Download Data" ticked
         virtual void switchOffSamplingInterval() = 0;    // untick RecordSI
-        virtual void decodeFrame() = 0;                  // decode FrameText onto the panel; may throw
+        virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the panel and into the record; may throw
         virtual void sendStopCommand() = 0;
         virtual void showFrameText(const QByteArray& frame) = 0;         // diagnostic label USBtxt
         virtual void showMarkedFrameText(const QByteArray& frame) = 0;   // diagnostic label USBtxt1

@@ -10,15 +10,14 @@ namespace {
 struct RecordingHost : ReportFramer::Host {
     bool download = false;
     bool failDecode = false;
-    ProgramState* state = nullptr;
     std::vector<QByteArray> decoded, history, usbtxt, usbtxt1;
     int samplingOff = 0, stops = 0, releases = 0;
 
     bool downloadMode() const override { return download; }
     void switchOffSamplingInterval() override { ++samplingOff; }
-    void decodeFrame() override
+    void decodeFrame(const QByteArray& frameText) override
     {
-        decoded.push_back(state->FrameText);
+        decoded.push_back(frameText);
         if (failDecode)
             throw ProgramError("'12C4' is not a valid integer value");
     }
@@ -36,7 +35,6 @@ struct Framer : ::testing::Test {
 
     void SetUp() override
     {
-        host.state = &state;
         state.RangeMax = 855;
         state.RangeMin = -50;
     }
