@@ -3,6 +3,7 @@
 // the chart of the real main window (offscreen). Prints frames per second and peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/live_road_soak [frames, default 1000000]
+#include "NamedControl.h"
 #include "ChartEngine.h"
 #include "HidControllerClass.h"
 #include "LcdFont.h"
@@ -56,13 +57,13 @@ int main(int argc, char** argv)
     bus->plugCable(cable);
 
     TFCOMM window(nullptr, bus);
-    window.m_RecordSI->setChecked(false);
-    window.m_limitess->trigger();  // ten million rows
+    named<QCheckBox>(window, "RecordSI")->setChecked(false);
+    named<QAction>(window, "limitess")->trigger();  // ten million rows
     // Not shown: painting is not part of the road, and at real rates it is coalesced anyway.
 
     const long baseline = statusKiB("VmRSS:");
 
-    window.m_USBCon->click();
+    named<QToolButton>(window, "USBCon")->click();
     QElapsedTimer clock;
     clock.start();
     long nextReport = 1000;
@@ -72,22 +73,22 @@ int main(int argc, char** argv)
             const double seconds = clock.elapsed() / 1000.0;
             std::printf("%9d frames  %8.0f frames/s  peak RSS %7ld KiB  (+%ld KiB, table %lld bytes)\n",
                         window.state().RowCount, window.state().RowCount / seconds, statusKiB("VmHWM:"),
-                        statusKiB("VmHWM:") - baseline, (long long)window.m_cds1.memoryUsage());
+                        statusKiB("VmHWM:") - baseline, (long long)named<MeasurementTable>(window, "cds1")->memoryUsage());
             std::fflush(stdout);
             nextReport *= 10;
         }
-        if (!window.m_USBCon->isChecked()) {
+        if (!named<QToolButton>(window, "USBCon")->isChecked()) {
             std::fprintf(stderr, "connection dropped after %d frames\n", window.state().RowCount);
             return 1;
         }
     }
     const double seconds = clock.elapsed() / 1000.0;
-    window.m_USBCon->click();
+    named<QToolButton>(window, "USBCon")->click();
     const long peak = statusKiB("VmHWM:");
     std::printf("%ld frames in %.1f s: %.0f frames/s; peak RSS %ld KiB, %ld KiB above the idle window; "
                 "table %.1f bytes/row; history %d lines; messages shown %d\n",
                 frames, seconds, frames / seconds, peak, peak - baseline,
-                double(window.m_cds1.memoryUsage()) / window.m_cds1.rowCount(), window.m_HistoryListBox->count(),
+                double(named<MeasurementTable>(window, "cds1")->memoryUsage()) / named<MeasurementTable>(window, "cds1")->rowCount(), named<QListWidget>(window, "HistoryListBox")->count(),
                 messages);
     return 0;
 }

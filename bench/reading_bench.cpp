@@ -3,11 +3,13 @@
 // figures show how far below that budget a reading stays, and that recording does not slow
 // down as the table fills towards the largest record limit.
 #include "ChartEngine.h"
-#include "DecodeFrameOntoPanel.h"
+#include "ConnectionIndicator.h"
 #include "FrameDecoder.h"
 #include "LcdPanel.h"
 #include "MeasurementTable.h"
 #include "ProgramState.h"
+#include "ReadingPipeline.h"
+#include "RecordBar.h"
 #include "Recorder.h"
 #include "TChartControl.h"
 
@@ -18,7 +20,7 @@
 
 namespace {
 
-class BenchControls : public RecordingControls {
+class BenchControls : public RecordingControls, public RecorderHost {
 public:
     bool repeatTicked() const override { return true; }
     bool samplingTicked() const override { return false; }
@@ -48,8 +50,7 @@ struct RecordingRig {
     {
         for (int i = 0; i < rows; ++i) {
             state.FrameText = kFrames[i % std::size(kFrames)];
-            applyReading(decodeFrame(state.FrameText, ".", 855, -50), state);
-            recorder.recordReading();
+            recorder.recordReading(applyReading(decodeFrame(state.FrameText, ".", 855, -50), state));
         }
     }
 
@@ -58,7 +59,7 @@ struct RecordingRig {
     ChartEngine chart;
     TChartControl pager;
     BenchControls controls;
-    Recorder recorder{state, table, controls, QLocale::c()};
+    Recorder recorder{state, table, controls, controls, QLocale::c()};
 };
 
 void BM_DecodeFrame(benchmark::State& s)
@@ -76,33 +77,31 @@ void BM_RecordReading(benchmark::State& s)
 {
     RecordingRig rig;
     rig.prefill(int(s.range(0)));
-    rig.state.ReadingText = " 25.3";
-    rig.state.ReadingValue = 25.3f;
-    rig.state.UnitSymbol = "#";
+    const Reading reading{" 25.3", 25.3f, "#"};
     for (auto _ : s)
-        rig.recorder.recordReading();
+        rig.recorder.recordReading(reading);
     s.SetItemsProcessed(s.iterations());
     s.counters["rows"] = rig.table.rowCount();
     s.counters["table_MB"] = double(rig.table.memoryUsage()) / 1e6;
 }
 BENCHMARK(BM_RecordReading)->Arg(0)->Arg(8000000)->Iterations(1000000)->Unit(benchmark::kMicrosecond);
 
-// The whole road: panel, state and recorder, as the window runs it for each display frame.
+struct NoIndicator : ConnectionIndicator {
+    void toggleConnectionIndicator() override {}
+};
+
+// The whole road: decoder, LCD panel, state and recorder, as the window runs it for each frame.
 void BM_DecodeOntoPanelAndRecord(benchmark::State& s)
 {
     QWidget window;
-    for (const char* name : {"LcdD4", "LcdD3", "LcdD2", "LcdD1"})
-        (new QLabel(&window))->setObjectName(name);
-    for (const char* name :
-         {"LcdP0", "LcdP1", "LcdP2", "LCDC", "LCDF", "LCDBF", "LCDDI", "LcdAC", "LcdDc1", "CONok", "CONokN"})
-        (new QWidget(&window))->setObjectName(name);
     LcdPanel panel(&window);
+    RecordBar bar(&window);
+    NoIndicator indicator;
     RecordingRig rig;
+    ReadingPipeline pipeline(rig.state, indicator, panel, bar, rig.recorder);
     size_t i = 0;
-    for (auto _ : s) {
-        rig.state.FrameText = kFrames[i++ % std::size(kFrames)];
-        decodeFrameOntoPanel(rig.state, panel, [&] { rig.recorder.recordReading(); });
-    }
+    for (auto _ : s)
+        pipeline.decodeFrame(kFrames[i++ % std::size(kFrames)]);
     s.SetItemsProcessed(s.iterations());
 }
 BENCHMARK(BM_DecodeOntoPanelAndRecord)->Unit(benchmark::kMicrosecond);

@@ -16,6 +16,7 @@
 // BM_WindowReading counts the handler alone, as when frames arrive faster than the window
 // paints; BM_WindowReadingPainted adds one pass of the event loop per reading with the window
 // shown, so the LCD, the grid and the chart are repainted for each one, as at the cable's pace.
+#include "NamedControl.h"
 #include "ErrorReport.h"
 #include "LcdFont.h"
 #include "MeasurementGrid.h"
@@ -45,22 +46,22 @@ QByteArray frameFor(int64_t i)
 std::unique_ptr<TFCOMM> recordingWindow(int64_t rows, bool shown)
 {
     auto window = std::make_unique<TFCOMM>();
-    window->m_RecordSI->setChecked(false);
-    window->m_RepeatSet->setChecked(true);
-    window->m_limitess->trigger();
+    named<QCheckBox>(*window, "RecordSI")->setChecked(false);
+    named<QCheckBox>(*window, "RepeatSet")->setChecked(true);
+    named<QAction>(*window, "limitess")->trigger();
     if (shown)
         window->show();
     QElapsedTimer clock;
     clock.start();
-    QAbstractItemModel* data1 = window->m_DBGrid1->model();
+    QAbstractItemModel* data1 = named<QTableView>(*window, "DBGrid1")->model();
     QStandardItemModel standIn;
-    window->m_DBGrid1->setModel(&standIn);
+    named<QTableView>(*window, "DBGrid1")->setModel(&standIn);
     for (int64_t i = 0; i < rows; ++i) {
         window->state().FrameText = frameFor(i);
         window->LcdDisplay81(1);
     }
-    window->m_DBGrid1->setModel(data1);
-    MeasurementGrid::applyColumnWidths(window->m_DBGrid1);
+    named<QTableView>(*window, "DBGrid1")->setModel(data1);
+    MeasurementGrid::applyColumnWidths(named<QTableView>(*window, "DBGrid1"));
     QCoreApplication::processEvents();
     if (rows > 0)
         std::printf("  pre-filled %lld rows through LcdDisplay81 (grid detached) in %.1f s\n", static_cast<long long>(rows),
@@ -79,10 +80,10 @@ void run(benchmark::State& s, bool painted)
         if (painted)
             QCoreApplication::processEvents();
     }
-    if (window->m_cds1.rowCount() != prefilled + s.iterations())
+    if (named<MeasurementTable>(*window, "cds1")->rowCount() != prefilled + s.iterations())
         s.SkipWithError("a reading was not recorded");
     s.SetItemsProcessed(s.iterations());
-    s.counters["rows"] = double(window->m_cds1.rowCount());
+    s.counters["rows"] = double(named<MeasurementTable>(*window, "cds1")->rowCount());
 }
 
 void BM_WindowReading(benchmark::State& s)

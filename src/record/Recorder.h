@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Reading.h"
+
 #include <QByteArray>
 #include <QLocale>
 #include <QString>
@@ -8,7 +10,6 @@
 
 class MeasurementTable;
 struct ProgramState;
-struct Reading;
 
 // The record bar's controls the recorder reads.
 class RecordingControls {

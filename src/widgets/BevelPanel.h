@@ -17,6 +17,10 @@ public:
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
 
+    // A named panel at its place in the parent, filled with colour when one is given.
+    static BevelPanel* create(QWidget* parent, const char* name, const QRect& geometry, Bevel outer, Bevel inner,
+                              const QColor& colour = QColor());
+
     // The area inside the bevels, where children that fill the panel go.
     QRect clientRect() const;
 
@@ -26,10 +30,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-
-    // A named panel at its place in the parent, filled with colour when one is given.
-    static BevelPanel* create(QWidget* parent, const char* name, const QRect& geometry, Bevel outer, Bevel inner,
-                              const QColor& colour = QColor());
 
 private:
     Bevel m_outer;

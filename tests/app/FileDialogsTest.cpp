@@ -1,4 +1,5 @@
 #include "FileDialogs.h"
+#include "NamedControl.h"
 #include "TFCOMM.h"
 
 #include <QComboBox>
@@ -84,7 +85,7 @@ private slots:
     void choosingAnotherTypeChangesTheAddedExtension()
     {
         TFCOMM window;
-        QFileDialog* save = window.m_SaveDialog1;
+        QFileDialog* save = named<QFileDialog>(window, "SaveDialog1");
         auto* types = save->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QVERIFY(types);
         QTest::keyClick(types, Qt::Key_Down);

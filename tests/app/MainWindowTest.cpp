@@ -2,6 +2,7 @@
 #include "BevelPanel.h"
 #include "ChartView.h"
 #include "LocaleTexts.h"
+#include "NamedControl.h"
 #include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
 #include "TFCOMM.h"
@@ -201,7 +202,7 @@ private slots:
         QVERIFY(control<QCheckBox>("RepeatSet")->isChecked());
         QVERIFY(control<QCheckBox>("RecordSI")->isChecked());
         QVERIFY(!control<QCheckBox>("RecallData")->isChecked());
-        QVERIFY(!m_window->m_USBCon->isChecked());
+        QVERIFY(!named<QToolButton>(*m_window, "USBCon")->isChecked());
     }
 
     void timersStartAsLaidOut()
@@ -225,17 +226,24 @@ private slots:
     {
         showAndActivate();
         QWidget* client = m_window->centralWidget();
-        const QList<QWidget*> regions = {m_window->m_Panel4, m_window->m_Panel5, m_window->m_Panel7};
+        QWidget* rightColumn = named<BevelPanel>(*m_window, "Panel7");
+        // The diagnostic panel spans the client area beneath the three regions; its controls
+        // keep their places in client coordinates.
+        auto* diagnostics = named<QWidget>(*m_window, "DiagnosticPanel");
+        QCOMPARE(diagnostics->geometry(), client->rect());
+        const QList<QWidget*> regions = {named<BevelPanel>(*m_window, "Panel4"), named<BevelPanel>(*m_window, "Panel5"),
+                                         rightColumn, diagnostics};
+        for (QWidget* child : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(regions.contains(child), qPrintable(child->objectName()));
         int covered = 0;
-        for (QWidget* child : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (regions.contains(child) || !child->isVisible())
+        for (QWidget* child : diagnostics->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isVisible())
                 continue;
             const QRect onScreen = child->geometry() & client->rect();
             QVERIFY2(child->x() >= 832, qPrintable(child->objectName()));
             QVERIFY2(!onScreen.isEmpty(), qPrintable(child->objectName()));
             QWidget* top = client->childAt(onScreen.center());
-            QVERIFY2(top == m_window->m_Panel7 || m_window->m_Panel7->isAncestorOf(top),
-                     qPrintable(child->objectName()));
+            QVERIFY2(top == rightColumn || rightColumn->isAncestorOf(top), qPrintable(child->objectName()));
             ++covered;
         }
         QVERIFY(covered > 0);
@@ -277,27 +285,27 @@ private slots:
     {
         showAndActivate();
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
-        QCOMPARE(m_window->m_Setmax->text(), QStringLiteral("5"));
+        QCOMPARE(named<QLineEdit>(*m_window, "Setmax")->text(), QStringLiteral("5"));
 
-        QSignalSpy pressed(m_window->m_SetFeature, &QPushButton::clicked);
-        m_window->m_SetFeature->setFocus();
-        QTest::keyClick(m_window->m_SetFeature, Qt::Key_Space);
+        QSignalSpy pressed(named<QPushButton>(*m_window, "SetFeature"), &QPushButton::clicked);
+        named<QPushButton>(*m_window, "SetFeature")->setFocus();
+        QTest::keyClick(named<QPushButton>(*m_window, "SetFeature"), Qt::Key_Space);
         QCOMPARE(pressed.count(), 1);
     }
 
     void ctrlAStartsTheHiddenMenuCommandEvenInATextBox()
     {
         showAndActivate();
-        QVERIFY(!m_window->m_Connect1->menuAction()->isVisible());
-        QCOMPARE(QApplication::focusWidget(), m_window->m_Setmax);
-        QSignalSpy started(m_window->m_START1, &QAction::triggered);
+        QVERIFY(!named<QMenu>(*m_window, "Connect1")->menuAction()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), named<QLineEdit>(*m_window, "Setmax"));
+        QSignalSpy started(named<QAction>(*m_window, "START1"), &QAction::triggered);
 
-        QTest::keyClick(m_window->m_Setmax, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(named<QLineEdit>(*m_window, "Setmax"), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(started.count(), 1);
-        QCOMPARE(m_window->m_Setmax->text(), QStringLiteral("40000"));
+        QCOMPARE(named<QLineEdit>(*m_window, "Setmax")->text(), QStringLiteral("40000"));
 
-        m_window->m_DBGrid1->setFocus();
-        QTest::keyClick(m_window->m_DBGrid1, Qt::Key_A, Qt::ControlModifier);
+        named<QTableView>(*m_window, "DBGrid1")->setFocus();
+        QTest::keyClick(named<QTableView>(*m_window, "DBGrid1"), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(started.count(), 2);
     }
 
@@ -309,25 +317,25 @@ private slots:
                 shownOnBar << item->text();
         }
         QCOMPARE(shownOnBar, QStringList({"Record", "&Help"}));
-        QVERIFY(!m_window->m_Help1->menu());
-        QVERIFY(!m_window->m_About->isVisible());
+        QVERIFY(!named<QAction>(*m_window, "Help1")->menu());
+        QVERIFY(!named<QAction>(*m_window, "About")->isVisible());
 
         QStringList record;
         QStringList ticked;
-        for (const QAction* item : m_window->m_Record1->actions()) {
+        for (const QAction* item : named<QMenu>(*m_window, "Record1")->actions()) {
             record << (item->isSeparator() ? QStringLiteral("-") : item->text());
             if (item->isChecked())
                 ticked << item->objectName();
         }
         QCOMPARE(record, QStringList({"New", "Save", "-", "1000", "5000", "10000", "50000", "100000", "limitless"}));
         QCOMPARE(ticked, QStringList({"N100001"}));
-        QVERIFY(m_window->m_limitess->isCheckable());
+        QVERIFY(named<QAction>(*m_window, "limitess")->isCheckable());
 
         QStringList connect;
-        for (const QAction* item : m_window->m_Connect1->actions())
+        for (const QAction* item : named<QMenu>(*m_window, "Connect1")->actions())
             connect << item->objectName() + "=" + item->text();
         QCOMPARE(connect, QStringList({"START1=START", "STOP1=STOP"}));
-        QCOMPARE(m_window->m_START1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+        QCOMPARE(named<QAction>(*m_window, "START1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
     }
 
     void exitAnsweredNoKeepsTheWindowAndItsState()
@@ -347,7 +355,7 @@ private slots:
         QCOMPARE(m_window->state().RecordNo, before.RecordNo);
         QCOMPARE(m_window->state().RecordLimit, before.RecordLimit);
         QCOMPARE(m_window->state().StartTime, before.StartTime);
-        QVERIFY(m_window->m_ConTimer->isActive());
+        QVERIFY(named<QTimer>(*m_window, "ConTimer")->isActive());
     }
 
     // The program ends with its main window, even while the About window is open.
@@ -359,7 +367,7 @@ private slots:
         answerExitQuestion(IDYES, asked);
 
         constexpr int kStillRunning = 2;
-        QTimer::singleShot(0, m_window->m_BitBtn1, [this] { QTest::mouseClick(m_window->m_BitBtn1, Qt::LeftButton); });
+        QTimer::singleShot(0, named<QPushButton>(*m_window, "BitBtn1"), [this] { QTest::mouseClick(named<QPushButton>(*m_window, "BitBtn1"), Qt::LeftButton); });
         QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(kStillRunning); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(asked.count, 1);
@@ -374,7 +382,7 @@ private slots:
         QVERIFY(!about->isVisible());
         QVERIFY(about->isWindow());
 
-        m_window->m_About->trigger();
+        named<QAction>(*m_window, "About")->trigger();
         QVERIFY(about->isVisible());
         QVERIFY(!about->isModal());
         QCOMPARE(about->windowTitle(), QStringLiteral("About"));
@@ -388,7 +396,7 @@ private slots:
     {
         showAndActivate();
         QStandardItemModel table(2, 4);
-        QTableView* grid = m_window->m_DBGrid1;
+        QTableView* grid = named<QTableView>(*m_window, "DBGrid1");
         grid->setModel(&table);
         grid->setFocus();
         grid->setCurrentIndex(table.index(0, 0));
@@ -396,7 +404,7 @@ private slots:
         QTest::keyClick(grid, Qt::Key_F2);
         QVERIFY(!grid->indexWidget(table.index(0, 0)) && !grid->findChild<QLineEdit*>());
         QTest::keyClick(grid, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), m_window->m_RepeatSet);
+        QCOMPARE(QApplication::focusWidget(), named<QCheckBox>(*m_window, "RepeatSet"));
         QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(grid->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
         grid->setModel(nullptr);
@@ -405,13 +413,13 @@ private slots:
     void chartViewFillsTheChartAreaBeneathItsLabels()
     {
         showAndActivate();
-        QWidget* view = m_window->m_ChartView;
+        QWidget* view = named<ChartView>(*m_window);
         QCoreApplication::processEvents();
-        BevelPanel* area = m_window->m_Chtshow;
+        BevelPanel* area = named<BevelPanel>(*m_window, "Chtshow");
         QCOMPARE(view->parentWidget(), area);
         QCOMPARE(view->geometry(), area->clientRect());
         QCOMPARE(view->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(area->childAt(m_window->m_lbl_time->geometry().center()), m_window->m_lbl_time);
+        QCOMPARE(area->childAt(named<QLabel>(*m_window, "lbl_time")->geometry().center()), named<QLabel>(*m_window, "lbl_time"));
     }
 };
 

@@ -1,7 +1,9 @@
 // The real main window against the simulated cable and thermometer, through the real HID layer
 // and its reader thread.
 #include "ChartEngine.h"
+#include "DiagnosticPanel.h"
 #include "HidControllerClass.h"
+#include "NamedControl.h"
 #include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
 #include "SimulatedHidBackend.h"
@@ -76,12 +78,12 @@ struct Rig {
             cable = bus->plugCable(options);
         window = std::make_unique<TFCOMM>(nullptr, bus);
         // Every reading becomes a row, so the tests need not wait for the sampling interval.
-        window->m_RecordSI->setChecked(false);
+        named<QCheckBox>(*window, "RecordSI")->setChecked(false);
         window->show();
     }
-    int rows() const { return window->m_DBGrid1->model()->rowCount(); }
+    int rows() const { return named<QTableView>(*window, "DBGrid1")->model()->rowCount(); }
     std::vector<Received> received() const { return bus->receivedReports(cable); }
-    bool connected() const { return window->m_USBCon->isChecked(); }
+    bool connected() const { return named<QToolButton>(*window, "USBCon")->isChecked(); }
     void tickWatchdog()
     {
         for (int i = 0; i < 3; ++i)
@@ -104,13 +106,13 @@ private slots:
         Rig rig;
         rig.bus->plugDevice({.product = "USB to Serial", .serialNumber = "A17"});
         rig.bus->plugDevice({.vendorId = 0x046D, .productId = 0xC077});
-        QTRY_COMPARE(rig.window->m_DevListBox->count(), 3);
+        QTRY_COMPARE(named<QListWidget>(*rig.window, "DevListBox")->count(), 3);
         QStringList lines;
-        for (int i = 0; i < rig.window->m_DevListBox->count(); ++i)
-            lines << rig.window->m_DevListBox->item(i)->text();
+        for (int i = 0; i < named<QListWidget>(*rig.window, "DevListBox")->count(); ++i)
+            lines << named<QListWidget>(*rig.window, "DevListBox")->item(i)->text();
         QCOMPARE(lines, (QStringList{"USB to Serial", "USB to Serial (Serial=A17)", "Device VID=046D PID=C077"}));
-        QCOMPARE(rig.window->m_DevListBox->currentRow(), 0);
-        QVERIFY(rig.window->m_HistoryListBox->findItems("Arrival of Device VID=046D PID=C077", Qt::MatchExactly).size() == 1);
+        QCOMPARE(named<QListWidget>(*rig.window, "DevListBox")->currentRow(), 0);
+        QVERIFY(named<QListWidget>(*rig.window, "HistoryListBox")->findItems("Arrival of Device VID=046D PID=C077", Qt::MatchExactly).size() == 1);
     }
 
     void theDemoStartsWithTheCableSelected()
@@ -119,16 +121,16 @@ private slots:
         auto bus = std::make_shared<SimulatedHidBackend>();
         bus->plugCable();
         TFCOMM window(nullptr, bus);
-        QCOMPARE(window.m_DevListBox->count(), 1);
-        QCOMPARE(window.m_DevListBox->currentItem()->text(), QStringLiteral("USB to Serial"));
-        QVERIFY(window.m_DevListBox->currentItem()->isSelected());
+        QCOMPARE(named<QListWidget>(window, "DevListBox")->count(), 1);
+        QCOMPARE(named<QListWidget>(window, "DevListBox")->currentItem()->text(), QStringLiteral("USB to Serial"));
+        QVERIFY(named<QListWidget>(window, "DevListBox")->currentItem()->isSelected());
     }
 
     void connectSendsTheReportsInOrderAndReadingsFlow()
     {
         Messages messages;
         Rig rig;
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());
         QTRY_VERIFY_WITH_TIMEOUT(rig.rows() >= 3, 10000);
         const auto sent = rig.received();
@@ -137,30 +139,30 @@ private slots:
         QCOMPARE(sent[1], kPoll);
         QCOMPARE(sent[2], kStartLive);
         QVERIFY(!rig.window->state().ReadingText.isEmpty());
-        QCOMPARE(rig.window->m_LcdD1->text(), QString(QChar(rig.window->state().ReadingText.back())));
+        QCOMPARE(named<QLabel>(*rig.window, "LcdD1")->text(), QString(QChar(rig.window->state().ReadingText.back())));
         QVERIFY(rig.window->state().ChartPager->PageCount() >= 1);
         rig.tickWatchdog();
-        QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Disconnect"));
-        QVERIFY(!rig.window->m_RecallData->isEnabled());
+        QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Disconnect"));
+        QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
         QVERIFY(messages.texts.isEmpty());
 
-        rig.window->m_USBCon->click();  // disconnect
+        named<QToolButton>(*rig.window, "USBCon")->click();  // disconnect
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
         QVERIFY(!rig.window->state().CurrentDevice->Reading());
-        QVERIFY(rig.window->m_RecallData->isEnabled());
+        QVERIFY(named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
         rig.tickWatchdog();
-        QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Connect"));
+        QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Connect"));
     }
 
     void theHiddenStartCommandRepeatsTheStepsWithoutFlippingTheToggle()
     {
         Messages messages;
         Rig rig;
-        rig.window->m_START1->trigger();  // toggle up: the disconnect steps
+        named<QAction>(*rig.window, "START1")->trigger();  // toggle up: the disconnect steps
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
         QVERIFY(!rig.connected());
-        rig.window->m_USBCon->click();
-        rig.window->m_START1->trigger();  // toggle down: the connect steps again
+        named<QToolButton>(*rig.window, "USBCon")->click();
+        named<QAction>(*rig.window, "START1")->trigger();  // toggle down: the connect steps again
         QVERIFY(rig.connected());
         QVERIFY(endsWith(rig.received(), {kFeature, kPoll, kStartLive}));
         QTRY_VERIFY(rig.rows() >= 2);
@@ -182,19 +184,19 @@ private slots:
         SimulatedCable::Options options;
         options.thermometer.storedReadings = {20.5, 20.6, 20.7, 20.8};
         Rig rig(true, options);
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 2);
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         const int before = rig.rows();
-        rig.window->m_RecordSI->setChecked(true);
+        named<QCheckBox>(*rig.window, "RecordSI")->setChecked(true);
 
-        rig.window->m_RecallData->setChecked(true);
-        rig.window->m_USBCon->click();
+        named<QCheckBox>(*rig.window, "RecallData")->setChecked(true);
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QCOMPARE(messages.texts, QStringList{"Are you sure that you want to delete this record?"});
         QTRY_VERIFY(endsWith(rig.received(), {kStartDownload, kStop}));
         QTRY_COMPARE(rig.rows(), (rowsKept ? before : 0) + 4);
-        QVERIFY(!rig.window->m_RecordSI->isChecked());
-        const auto* model = rig.window->m_DBGrid1->model();
+        QVERIFY(!named<QCheckBox>(*rig.window, "RecordSI")->isChecked());
+        const auto* model = named<QTableView>(*rig.window, "DBGrid1")->model();
         QCOMPARE(model->index(rig.rows() - 1, 2).data().toString(), QStringLiteral(" 20.8"));  // the dark leading digit stays a blank
         if (!rowsKept)
             QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("1"));
@@ -209,7 +211,7 @@ private slots:
         rig.bus->withCable(rig.cable, [](SimulatedCable& c) {
             c.thermometer().setReading(SimulatedThermometer::Reading::OverloadHigh);
         });
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_COMPARE(rig.window->state().RangeMax, 1855);
         QTRY_COMPARE(rig.window->state().ReadingValue, 1855.0f);
     }
@@ -219,19 +221,19 @@ private slots:
         Messages messages;
         Rig rig;
         rig.bus->withCable(rig.cable, [](SimulatedCable& c) { c.thermometer().setSilent(true); });
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!rig.connected(), 30000);
         QTest::qWait(200);
         QCOMPARE(messages.texts,
                  QStringList{"USB interface cable is securely connected, please check if the meter is ready."});
-        QVERIFY(!rig.window->m_RecallData->isEnabled());  // the watchdog runs no disconnect
+        QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());  // the watchdog runs no disconnect
     }
 
     void unplugWhileConnectedReleasesTheToggleAndKeepsTheRows()
     {
         Messages messages;
         Rig rig;
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 3);
         rig.bus->unplug(rig.cable);
         QTRY_VERIFY(!rig.connected());
@@ -239,22 +241,22 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(rig.rows(), rows);
         QVERIFY(rows >= 3);
-        QCOMPARE(rig.window->m_DevListBox->count(), 0);
-        QVERIFY(!rig.window->m_HistoryListBox->findItems("Removal of USB to Serial", Qt::MatchExactly).isEmpty());
+        QCOMPARE(named<QListWidget>(*rig.window, "DevListBox")->count(), 0);
+        QVERIFY(!named<QListWidget>(*rig.window, "HistoryListBox")->findItems("Removal of USB to Serial", Qt::MatchExactly).isEmpty());
     }
 
     void anUnrelatedDeviceChangeDoesNotStopTheRecording()
     {
         Messages messages;
         Rig rig;
-        rig.window->m_USBCon->click();
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 2);
         const auto mouse = rig.bus->plugDevice({.vendorId = 0x046D, .productId = 0xC077});
-        QTRY_COMPARE(rig.window->m_DevListBox->count(), 2);
+        QTRY_COMPARE(named<QListWidget>(*rig.window, "DevListBox")->count(), 2);
         int rows = rig.rows();
         QTRY_VERIFY(rig.rows() > rows + 2);
         rig.bus->unplug(mouse);
-        QTRY_COMPARE(rig.window->m_DevListBox->count(), 1);
+        QTRY_COMPARE(named<QListWidget>(*rig.window, "DevListBox")->count(), 1);
         rows = rig.rows();
         QTRY_VERIFY(rig.rows() > rows + 2);
         QVERIFY(rig.connected());
@@ -266,12 +268,12 @@ private slots:
     {
         Messages messages;
         Rig rig(false);
-        QCOMPARE(rig.window->m_DevListBox->currentRow(), -1);
-        rig.window->m_USBCon->click();
+        QCOMPARE(named<QListWidget>(*rig.window, "DevListBox")->currentRow(), -1);
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QCOMPARE(messages.texts, QStringList{"USB interface cable is not securely connected, please check and re-try."});
         QVERIFY(!rig.connected());
         rig.tickWatchdog();
-        QCOMPARE(rig.window->m_USBCon->text(), QStringLiteral("USB Connect"));
+        QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Connect"));
     }
 
     void aCableWeMayNotOpenReadWriteIsListedButNeverRead()
@@ -280,9 +282,9 @@ private slots:
         Rig rig(false);
         const auto locked = rig.bus->plugDevice(
             {.product = "USB to Serial", .access = SimulatedHidBackend::Access::AccessZeroOnly});
-        QTRY_COMPARE(rig.window->m_DevListBox->currentRow(), 0);
-        QVERIFY(!rig.window->m_HistoryListBox->findItems("No permission to open", Qt::MatchStartsWith).isEmpty());
-        rig.window->m_USBCon->click();
+        QTRY_COMPARE(named<QListWidget>(*rig.window, "DevListBox")->currentRow(), 0);
+        QVERIFY(!named<QListWidget>(*rig.window, "HistoryListBox")->findItems("No permission to open", Qt::MatchStartsWith).isEmpty());
+        named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());  // the toggle stays down, silently
         QVERIFY(messages.texts.isEmpty());
         QVERIFY(!rig.window->state().CurrentDevice->Reading());
@@ -295,8 +297,8 @@ private slots:
         Messages messages;
         Rig rig;
         rig.window->state().Printing = true;
-        rig.window->m_USBCon->click();
-        QTRY_VERIFY(!rig.window->m_USBtxt->text().isEmpty());  // frames arrive
+        named<QToolButton>(*rig.window, "USBCon")->click();
+        QTRY_VERIFY(!named<QLabel>(*rig.window, "USBtxt")->text().isEmpty());  // frames arrive
         QTest::qWait(300);
         QCOMPARE(rig.rows(), 0);
         rig.window->state().Printing = false;
@@ -308,19 +310,19 @@ private slots:
         Messages messages;
         Rig rig;
         rig.bus->failReads(rig.cable, 2);
-        rig.window->m_USBCon->click();
-        QTRY_VERIFY(!rig.window->m_HistoryListBox->findItems("READ ERROR: ", Qt::MatchStartsWith).isEmpty());
+        named<QToolButton>(*rig.window, "USBCon")->click();
+        QTRY_VERIFY(!named<QListWidget>(*rig.window, "HistoryListBox")->findItems("READ ERROR: ", Qt::MatchStartsWith).isEmpty());
         QTRY_VERIFY(rig.rows() > 0);
     }
 
     void theHistoryKeepsTheNewestLines()
     {
         Rig rig(false);
-        for (int i = 0; i < TFCOMM::kHistoryLines + 5; ++i)
-            rig.window->addHistoryLine(QByteArray::number(i));
-        QCOMPARE(rig.window->m_HistoryListBox->count(), TFCOMM::kHistoryLines);
-        QCOMPARE(rig.window->m_HistoryListBox->item(0)->text(), QStringLiteral("5"));
-        QCOMPARE(rig.window->m_HistoryListBox->currentRow(), TFCOMM::kHistoryLines - 1);
+        for (int i = 0; i < DiagnosticPanel::kHistoryLines + 5; ++i)
+            named<DiagnosticPanel>(*rig.window, "DiagnosticPanel")->addHistoryLine(QByteArray::number(i));
+        QCOMPARE(named<QListWidget>(*rig.window, "HistoryListBox")->count(), DiagnosticPanel::kHistoryLines);
+        QCOMPARE(named<QListWidget>(*rig.window, "HistoryListBox")->item(0)->text(), QStringLiteral("5"));
+        QCOMPARE(named<QListWidget>(*rig.window, "HistoryListBox")->currentRow(), DiagnosticPanel::kHistoryLines - 1);
     }
 };
 

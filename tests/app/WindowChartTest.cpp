@@ -18,13 +18,13 @@ class WindowChartTest : public QObject {
 private:
     std::unique_ptr<TFCOMM> m_window;
 
-    const ChartAxis& horizontal() const { return m_window->m_ChartView->engine().axis(AxisId::Horizontal); }
+    const ChartAxis& horizontal() const { return named<ChartView>(*m_window)->engine().axis(AxisId::Horizontal); }
     const TChartControl& pager() const { return *m_window->state().ChartPager; }
-    QString pageLabel() const { return m_window->m_Bt10->text(); }
+    QString pageLabel() const { return named<QToolButton>(*m_window, "Bt10")->text(); }
 
     void recordReadings(int count)
     {
-        m_window->m_RecordSI->setChecked(false);
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveReadings(*m_window, count);
     }
 
@@ -34,15 +34,15 @@ private slots:
 
     void startsOnPageOneOfTheStartRanges()
     {
-        QCOMPARE(&pager().Chart(), &m_window->m_ChartView->engine());
-        QCOMPARE(m_window->m_ChartView->parentWidget(), m_window->m_Chtshow);
+        QCOMPARE(&pager().Chart(), &named<ChartView>(*m_window)->engine());
+        QCOMPARE(named<ChartView>(*m_window)->parentWidget(), named<BevelPanel>(*m_window, "Chtshow"));
         QCOMPARE(pageLabel(), "1");
         QCOMPARE(horizontal().minimum, 1.0);
         QCOMPARE(horizontal().maximum, 100.0);
-        const ChartAxis& vertical = m_window->m_ChartView->engine().axis(AxisId::Vertical);
+        const ChartAxis& vertical = named<ChartView>(*m_window)->engine().axis(AxisId::Vertical);
         QCOMPARE(vertical.minimum, -50.0);
         QCOMPARE(vertical.maximum, 100.0);
-        QCOMPARE(m_window->m_lbl_time->text(), QString());
+        QCOMPARE(named<QLabel>(*m_window, "lbl_time")->text(), QString());
     }
 
     void pageButtonsMoveThroughTheReadings()
@@ -56,8 +56,8 @@ private slots:
             const char* label;
             double firstShown;
         } steps[] = {
-            {m_window->m_BtFirst, "1", 1.0},    {m_window->m_BTPrevious, "1", 1.0}, {m_window->m_BtNext, "2", 101.0},
-            {m_window->m_BTlast, "3", 201.0},   {m_window->m_BtNext, "3", 201.0},   {m_window->m_BTPrevious, "2", 101.0},
+            {named<QToolButton>(*m_window, "BtFirst"), "1", 1.0},    {named<QToolButton>(*m_window, "BTPrevious"), "1", 1.0}, {named<QToolButton>(*m_window, "BtNext"), "2", 101.0},
+            {named<QToolButton>(*m_window, "BTlast"), "3", 201.0},   {named<QToolButton>(*m_window, "BtNext"), "3", 201.0},   {named<QToolButton>(*m_window, "BTPrevious"), "2", 101.0},
         };
         for (const auto& step : steps) {
             step.button->click();
@@ -69,7 +69,7 @@ private slots:
         recordReadings(100);
         QCOMPARE(pageLabel(), "2");
         QCOMPARE(horizontal().minimum, 101.0);
-        m_window->m_BTlast->click();
+        named<QToolButton>(*m_window, "BTlast")->click();
         QCOMPARE(pageLabel(), "4");
         recordReadings(60);
         QCOMPARE(pageLabel(), "5");
@@ -79,15 +79,15 @@ private slots:
     void pageSizeAppliesHalfASecondAfterTheLastChange()
     {
         recordReadings(230);
-        m_window->m_Maxrecord->setText(QStringLiteral("5"));
+        named<QLineEdit>(*m_window, "Maxrecord")->setText(QStringLiteral("5"));
         QTest::qWait(200);
-        m_window->m_Maxrecord->setText(QStringLiteral("50"));
+        named<QLineEdit>(*m_window, "Maxrecord")->setText(QStringLiteral("50"));
         QTest::qWait(200);
         // A timer never fires early: 200 ms after the last change nothing is applied yet.
         QCOMPARE(pager().PageSize(), 100);
-        QVERIFY(m_window->m_Timer1->isActive());
+        QVERIFY(named<QTimer>(*m_window, "Timer1")->isActive());
 
-        QTRY_VERIFY(!m_window->m_Timer1->isActive());
+        QTRY_VERIFY(!named<QTimer>(*m_window, "Timer1")->isActive());
         QCOMPARE(pager().PageSize(), 50);
         QCOMPARE(pageLabel(), "5");
         QCOMPARE(horizontal().minimum, 201.0);
@@ -107,9 +107,9 @@ private slots:
         QFETCH(QString, text);
         AnsweredMessages answers;
         recordReadings(150);
-        m_window->m_BtFirst->click();
-        m_window->m_Maxrecord->setText(text);
-        QTRY_VERIFY(!m_window->m_Timer1->isActive());
+        named<QToolButton>(*m_window, "BtFirst")->click();
+        named<QLineEdit>(*m_window, "Maxrecord")->setText(text);
+        QTRY_VERIFY(!named<QTimer>(*m_window, "Timer1")->isActive());
         QCOMPARE(pager().PageSize(), 100);
         QCOMPARE(pageLabel(), "1");
         QVERIFY(answers.boxes.isEmpty());
@@ -123,27 +123,27 @@ private slots:
         AnsweredMessages answers;
         bool runningWhenReported = false;
         answers.answerBox = [&](const AnsweredMessages::Box&) {
-            runningWhenReported = m_window->m_Timer1->isActive();
+            runningWhenReported = named<QTimer>(*m_window, "Timer1")->isActive();
             return int(PlatformMessageBox::IDOK);
         };
         recordReadings(100);
-        m_window->m_BtFirst->click();
+        named<QToolButton>(*m_window, "BtFirst")->click();
         QCOMPARE(horizontal().maximum, 0.0);
-        m_window->m_Timer1->setInterval(50);
+        named<QTimer>(*m_window, "Timer1")->setInterval(50);
 
-        m_window->m_Maxrecord->setText(QStringLiteral("50"));
+        named<QLineEdit>(*m_window, "Maxrecord")->setText(QStringLiteral("50"));
         QTRY_COMPARE(answers.errorReports(), QStringList{"Axis Minimum Value must be <= Maximum."});
         QVERIFY(runningWhenReported);
         QCOMPARE(pager().PageSize(), 50);
-        QTRY_VERIFY(!m_window->m_Timer1->isActive());
+        QTRY_VERIFY(!named<QTimer>(*m_window, "Timer1")->isActive());
         QCOMPARE(answers.errorReports().size(), 1);
         QCOMPARE(pageLabel(), "1");
     }
 
     void dateLabelShowsTodayFromTheFirstTick()
     {
-        m_window->m_Timer2->setInterval(10);
-        QTRY_COMPARE(m_window->m_lbl_time->text(),
+        named<QTimer>(*m_window, "Timer2")->setInterval(10);
+        QTRY_COMPARE(named<QLabel>(*m_window, "lbl_time")->text(),
                      QString::fromLocal8Bit(LocaleTexts::shortDateText(QDate::currentDate(), QLocale::system())));
     }
 };

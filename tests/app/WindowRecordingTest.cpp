@@ -29,22 +29,22 @@ class WindowRecordingTest : public QObject {
 private:
     std::unique_ptr<TFCOMM> m_window;
 
-    QAbstractItemModel* grid() const { return m_window->m_DBGrid1->model(); }
+    QAbstractItemModel* grid() const { return named<QTableView>(*m_window, "DBGrid1")->model(); }
     QString cell(int row, int column) const { return grid()->index(row, column).data().toString(); }
     int selectedRow() const
     {
-        const QModelIndexList rows = m_window->m_DBGrid1->selectionModel()->selectedRows();
+        const QModelIndexList rows = named<QTableView>(*m_window, "DBGrid1")->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.first().row() : -1;
     }
-    int64_t chartPoints() const { return m_window->m_ChartView->engine().series(0).count(); }
-    QString pageLabel() const { return m_window->m_Bt10->text(); }
+    int64_t chartPoints() const { return named<ChartView>(*m_window)->engine().series(0).count(); }
+    QString pageLabel() const { return named<QToolButton>(*m_window, "Bt10")->text(); }
 
     // Answers SaveDialog1 once it shows: with the file name, or cancels when it is empty.
     // shownName receives what the dialog's name field held when it came up.
     void answerSaveDialog(const QString& fileName, QString* shownName)
     {
         QTimer::singleShot(0, m_window.get(), [this, fileName, shownName] {
-            QFileDialog* dialog = m_window->m_SaveDialog1;
+            QFileDialog* dialog = named<QFileDialog>(*m_window, "SaveDialog1");
             QVERIFY(dialog->isVisible());
             *shownName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
             if (fileName.isEmpty()) {
@@ -84,33 +84,33 @@ private slots:
 
     void frameReachesPanelGridAndChart()
     {
-        m_window->m_RecordSI->setChecked(false);
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         const QByteArray point = m_window->state().DecimalText;
-        QVERIFY(m_window->m_CONok->isHidden());
+        QVERIFY(named<QLabel>(*m_window, "CONok")->isHidden());
 
         receiveFrame(*m_window, displayFrame('1', "A253"));
-        QCOMPARE(m_window->m_LcdD4->text(), QStringLiteral(" "));
-        QCOMPARE(m_window->m_LcdD3->text() + m_window->m_LcdD2->text() + m_window->m_LcdD1->text(), "253");
-        QVERIFY(!m_window->m_LcdP2->isHidden());
-        QVERIFY(!m_window->m_LCDC->isHidden());
-        QVERIFY(m_window->m_LCDF->isHidden());
-        QVERIFY(!m_window->m_CONok->isHidden());
+        QCOMPARE(named<QLabel>(*m_window, "LcdD4")->text(), QStringLiteral(" "));
+        QCOMPARE(named<QLabel>(*m_window, "LcdD3")->text() + named<QLabel>(*m_window, "LcdD2")->text() + named<QLabel>(*m_window, "LcdD1")->text(), "253");
+        QVERIFY(!named<LcdDot>(*m_window, "LcdP2")->isHidden());
+        QVERIFY(!named<QLabel>(*m_window, "LCDC")->isHidden());
+        QVERIFY(named<QLabel>(*m_window, "LCDF")->isHidden());
+        QVERIFY(!named<QLabel>(*m_window, "CONok")->isHidden());
         QCOMPARE(grid()->rowCount(), 1);
         QCOMPARE(cell(0, 0), "1");
         QCOMPARE(cell(0, 2), QString::fromLocal8Bit(" 25" + point + "3"));
         QCOMPARE(cell(0, 3), "#");
         QCOMPARE(chartPoints(), 2);  // the start point and the reading
-        QCOMPARE(m_window->m_ChartView->engine().series(0).value(1), double(25.3f));
+        QCOMPARE(named<ChartView>(*m_window)->engine().series(0).value(1), double(25.3f));
 
         receiveFrame(*m_window, displayFrame('3', "B123"));
-        QVERIFY(m_window->m_LCDC->isHidden());
-        QVERIFY(!m_window->m_LCDF->isHidden());
+        QVERIFY(named<QLabel>(*m_window, "LCDC")->isHidden());
+        QVERIFY(!named<QLabel>(*m_window, "LCDF")->isHidden());
         QCOMPARE(cell(1, 2), QString::fromLocal8Bit("-12" + point + "3"));
         QCOMPARE(cell(1, 3), "?");
         QCOMPARE(selectedRow(), 1);
 
         // The hidden test button decodes the same frame again.
-        m_window->m_Button4->click();
+        named<QPushButton>(*m_window, "Button4")->click();
         QCOMPARE(grid()->rowCount(), 3);
         QCOMPARE(selectedRow(), 2);
         QCOMPARE(chartPoints(), 4);
@@ -124,7 +124,7 @@ private slots:
     {
         receiveReadings(*m_window, 3);
         QCOMPARE(grid()->rowCount(), 1);
-        m_window->m_Trecord->setInterval(5);
+        named<QTimer>(*m_window, "Trecord")->setInterval(5);
         QTRY_COMPARE(m_window->state().SampleTick, 0);
         receiveReadings(*m_window, 3);
         QCOMPARE(grid()->rowCount(), 2);
@@ -132,9 +132,9 @@ private slots:
 
     void intervalAndStartTimeBoxesRestartTheCountdown()
     {
-        m_window->m_RecordSITime->setText(QStringLiteral("7"));
-        for (QLineEdit* box : {m_window->m_RecordSITime, m_window->m_TimeH, m_window->m_TimeM, m_window->m_TimeS,
-                               m_window->m_TimeInt}) {
+        named<QLineEdit>(*m_window, "RecordSITime")->setText(QStringLiteral("7"));
+        for (QLineEdit* box : {named<QLineEdit>(*m_window, "RecordSITime"), named<QLineEdit>(*m_window, "TimeH"), named<QLineEdit>(*m_window, "TimeM"), named<QLineEdit>(*m_window, "TimeS"),
+                               named<QLineEdit>(*m_window, "TimeInt")}) {
             m_window->state().SampleTick = 0;
             box->setText(box->text() + QLatin1Char('1'));
             QVERIFY2(m_window->state().SampleTick > 0, qPrintable(box->objectName()));
@@ -146,12 +146,12 @@ private slots:
     {
         QTemporaryDir folder;
         AnsweredMessages answers;
-        m_window->m_RecordSI->setChecked(false);
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
 
-        m_window->m_N10001->trigger();
+        named<QAction>(*m_window, "N10001")->trigger();
         QCOMPARE(m_window->state().RecordLimit, 1000);
         QStringList ticked;
-        for (QAction* item : m_window->m_Record1->actions()) {
+        for (QAction* item : named<QMenu>(*m_window, "Record1")->actions()) {
             if (item->isChecked())
                 ticked << item->objectName();
         }
@@ -178,12 +178,12 @@ private slots:
         QCOMPARE(answers.boxes.size(), 1);
 
         // A larger limit lets recording go on.
-        m_window->m_N50001->trigger();
+        named<QAction>(*m_window, "N50001")->trigger();
         receiveReadings(*m_window, 1);
-        QCOMPARE(m_window->m_cds1.rowCount(), 1001);
+        QCOMPARE(named<MeasurementTable>(*m_window, "cds1")->rowCount(), 1001);
         QTRY_COMPARE(grid()->rowCount(), 1001);  // past a thousand rows the grid shows them in batches
-        QVERIFY(!m_window->m_N10001->isChecked());
-        QVERIFY(m_window->m_N50001->isChecked());
+        QVERIFY(!named<QAction>(*m_window, "N10001")->isChecked());
+        QVERIFY(named<QAction>(*m_window, "N50001")->isChecked());
     }
 
     void closeDataAsksBeforeStartingAgain_data()
@@ -198,11 +198,11 @@ private slots:
         QFETCH(int, answer);
         AnsweredMessages answers;
         answers.answerBox = [answer](const AnsweredMessages::Box&) { return answer; };
-        m_window->m_RecordSI->setChecked(false);
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveReadings(*m_window, 250);
         QCOMPARE(pageLabel(), "3");
 
-        m_window->m_RecordNew->click();
+        named<QToolButton>(*m_window, "RecordNew")->click();
         QCOMPARE(answers.boxes.size(), 1);
         QCOMPARE(answers.boxes[0].text, QStringLiteral("Do you want to remove on-screen data and create new data?"));
         QCOMPARE(answers.boxes[0].caption, QStringLiteral("Tarvion TQ-612"));
@@ -218,7 +218,7 @@ private slots:
         QCOMPARE(grid()->rowCount(), 0);
         QCOMPARE(m_window->state().RowCount, 0);
         QCOMPARE(chartPoints(), 1);
-        QCOMPARE(m_window->m_ChartView->engine().axis(AxisId::Horizontal).minimum, 1.0);
+        QCOMPARE(named<ChartView>(*m_window)->engine().axis(AxisId::Horizontal).minimum, 1.0);
 
         receiveFrame(*m_window, displayFrame('0', "0421"));
         QCOMPARE(cell(0, 0), "1");
@@ -230,14 +230,14 @@ private slots:
     {
         QTemporaryDir folder;
         AnsweredMessages answers;
-        m_window->m_RecordSI->setChecked(false);
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveFrame(*m_window, displayFrame('1', "A253"));
         receiveFrame(*m_window, displayFrame('0', "1571"));
 
         const QString saved = folder.filePath(QStringLiteral("table.txt"));
         QString shownName;
         answerSaveDialog(saved, &shownName);
-        m_window->m_saveas->click();
+        named<QToolButton>(*m_window, "saveas")->click();
         QCOMPARE(shownName, QString());
         const QByteArrayList lines = fileLines(saved);
         QCOMPARE(lines.size(), 5);
@@ -253,7 +253,7 @@ private slots:
         // and says nothing.
         QVERIFY(QFile::remove(saved));
         answerSaveDialog(QString(), &shownName);
-        m_window->m_Save1->trigger();
+        named<QAction>(*m_window, "Save1")->trigger();
         QCOMPARE(shownName, QString());
         QVERIFY(!QFile::exists(saved));
         QCOMPARE(answers.messages.size(), 1);
@@ -261,18 +261,18 @@ private slots:
 
     void recallCheckSetsTheStartTimeAndStampsRows()
     {
-        m_window->m_RecordSI->setChecked(false);
-        m_window->m_RecallCheck->click();
-        QCOMPARE(m_window->m_TimeH->text() + m_window->m_TimeM->text() + m_window->m_TimeS->text(), "000000");
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
+        named<QCheckBox>(*m_window, "RecallCheck")->click();
+        QCOMPARE(named<QLineEdit>(*m_window, "TimeH")->text() + named<QLineEdit>(*m_window, "TimeM")->text() + named<QLineEdit>(*m_window, "TimeS")->text(), "000000");
         receiveReadings(*m_window, 2);
         const QString startTime = QString::fromLocal8Bit(LocaleTexts::timeOfDayText(
             LocaleTexts::fromDayCount(m_window->state().StartTime).time(), QLocale::system()));
         QCOMPARE(cell(0, 1), startTime);
         QCOMPARE(cell(1, 1), startTime);
 
-        m_window->m_TimeH->setText(QStringLiteral("7"));
-        m_window->m_RecallCheck->click();
-        QCOMPARE(m_window->m_TimeH->text() + m_window->m_TimeM->text() + m_window->m_TimeS->text(), "235959");
+        named<QLineEdit>(*m_window, "TimeH")->setText(QStringLiteral("7"));
+        named<QCheckBox>(*m_window, "RecallCheck")->click();
+        QCOMPARE(named<QLineEdit>(*m_window, "TimeH")->text() + named<QLineEdit>(*m_window, "TimeM")->text() + named<QLineEdit>(*m_window, "TimeS")->text(), "235959");
     }
 
     void releasingAKeyInATimeBoxChecksTheThreeFields_data()
@@ -296,11 +296,11 @@ private slots:
         QFETCH(int, inputErrors);
         QFETCH(QString, errorReport);
         AnsweredMessages answers;
-        QLineEdit* const boxes[] = {m_window->m_TimeH, m_window->m_TimeM, m_window->m_TimeS};
+        QLineEdit* const boxes[] = {named<QLineEdit>(*m_window, "TimeH"), named<QLineEdit>(*m_window, "TimeM"), named<QLineEdit>(*m_window, "TimeS")};
         for (int i = 0; i < 3; ++i)
             boxes[i]->setText(typed[i]);
 
-        QTest::keyRelease(m_window->m_TimeS, Qt::Key_5);
+        QTest::keyRelease(named<QLineEdit>(*m_window, "TimeS"), Qt::Key_5);
         QStringList shown;
         for (QLineEdit* box : boxes)
             shown << box->text();
@@ -318,13 +318,13 @@ private slots:
     {
         showAndActivate();
         AnsweredMessages answers;
-        m_window->m_RecallCheck->setFocus(Qt::TabFocusReason);
-        m_window->m_TimeInt->setFocus(Qt::TabFocusReason);
+        named<QCheckBox>(*m_window, "RecallCheck")->setFocus(Qt::TabFocusReason);
+        named<QLineEdit>(*m_window, "TimeInt")->setFocus(Qt::TabFocusReason);
         QVERIFY(answers.boxes.isEmpty());
 
-        m_window->m_TimeS->setText(QString());
-        m_window->m_RecallCheck->setFocus(Qt::TabFocusReason);
-        m_window->m_TimeH->setFocus(Qt::TabFocusReason);
+        named<QLineEdit>(*m_window, "TimeS")->setText(QString());
+        named<QCheckBox>(*m_window, "RecallCheck")->setFocus(Qt::TabFocusReason);
+        named<QLineEdit>(*m_window, "TimeH")->setFocus(Qt::TabFocusReason);
         QCOMPARE(answers.errorReports(), QStringList{"'' is not a valid integer value."});
     }
 
@@ -332,8 +332,8 @@ private slots:
     {
         showAndActivate();
         AnsweredMessages answers;
-        for (QLineEdit* box : {m_window->m_RecordSITime, m_window->m_Maxrecord, m_window->m_TimeH, m_window->m_TimeM,
-                               m_window->m_TimeS, m_window->m_TimeInt}) {
+        for (QLineEdit* box : {named<QLineEdit>(*m_window, "RecordSITime"), named<QLineEdit>(*m_window, "Maxrecord"), named<QLineEdit>(*m_window, "TimeH"), named<QLineEdit>(*m_window, "TimeM"),
+                               named<QLineEdit>(*m_window, "TimeS"), named<QLineEdit>(*m_window, "TimeInt")}) {
             box->setFocus();
             box->setText(QStringLiteral("0"));
             QTest::keyClicks(box, QStringLiteral("1a-+ .,2"));
@@ -346,15 +346,15 @@ private slots:
 
         // Pasting is not typing: a pasted "-" is an interval of 0.
         QGuiApplication::clipboard()->setText(QStringLiteral("-"));
-        m_window->m_RecordSITime->setFocus();
-        m_window->m_RecordSITime->clear();
-        QTest::keyClick(m_window->m_RecordSITime, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m_window->m_RecordSITime->text(), QStringLiteral("-"));
+        named<QLineEdit>(*m_window, "RecordSITime")->setFocus();
+        named<QLineEdit>(*m_window, "RecordSITime")->clear();
+        QTest::keyClick(named<QLineEdit>(*m_window, "RecordSITime"), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(named<QLineEdit>(*m_window, "RecordSITime")->text(), QStringLiteral("-"));
         QCOMPARE(m_window->state().SampleTick, 0);
 
         // Tab still moves on from a number box.
-        QTest::keyClick(m_window->m_RecordSITime, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), m_window->m_Maxrecord);
+        QTest::keyClick(named<QLineEdit>(*m_window, "RecordSITime"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), named<QLineEdit>(*m_window, "Maxrecord"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "ErrorReport.h"
 #include "LcdFont.h"
+#include "NamedControl.h"
 #include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
 #include "TFCOMM.h"
