@@ -1,0 +1,279 @@
+#include "CableConnection.h"
+
+#include "DescribeDevice.h"
+#include "HidDevice.h"
+#include "HidDeviceController.h"
+
+namespace {
+const QByteArray kCableLine = "USB to Serial";
+const QString kNotConnected = QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
+// The watchdog checks on every third tick of its 10 ms timer.
+constexpr int32_t kSilentReports = 3000;
+// About 18 s of check ticks between polls that keep a long recording alive.
+constexpr int32_t kKeepAliveTicks = 600;
+}  // namespace
+
+CableConnection::CableConnection(ProgramState& state, std::shared_ptr<HidBackend> backend,
+                                 const CableConnectionPorts& ports, QObject* parent)
+    : QObject(parent), m_state(state), m_ports(ports)
+{
+    m_HidCtl = new THidDeviceController(std::move(backend), this);
+    m_HidCtl->setObjectName(QStringLiteral("HidCtl"));
+    m_HidCtl->SetOnArrival({this, &CableConnection::HidCtlArrival});
+    m_HidCtl->SetOnEnumerate({this, &CableConnection::HidCtlEnumerate});
+    m_HidCtl->SetOnDeviceChange({this, &CableConnection::HidCtlDeviceChange});
+    m_HidCtl->SetOnDeviceDataError({this, &CableConnection::HidCtlDeviceDataError});
+    m_HidCtl->SetOnRemoval({this, &CableConnection::HidCtlRemoval});
+}
+
+CableConnection::~CableConnection()
+{
+    // Before the controller, which is our child: it frees only the devices nobody holds.
+    releaseListedDevices();
+}
+
+void CableConnection::releaseListedDevices()
+{
+    ++m_deviceListGeneration;
+    m_state.CurrentDevice = nullptr;
+    std::vector<ListedDevice> held;
+    held.swap(m_listedDevices);
+    for (const ListedDevice& listed : held)
+        delete listed.device;  // hands the device back; the controller lists a fresh object for it
+}
+
+THidDevice* CableConnection::selectCable()
+{
+    m_state.CurrentDevice = nullptr;
+    const int row = m_ports.deviceList.selectedDeviceRow();
+    if (row >= 0 && row < int(m_listedDevices.size()))
+        m_state.CurrentDevice = m_listedDevices[size_t(row)].device;
+    return m_state.CurrentDevice;
+}
+
+bool CableConnection::HidCtlEnumerate(THidDevice* HidDev, int32_t Idx)
+{
+    const QByteArray line = DescribeDevice(*HidDev);
+    m_ports.deviceList.addDeviceLine(line);
+    // A device we may not open read-write cannot be connected; say why where it can be read.
+    if (!HidDev->AccessProblem().isEmpty())
+        m_ports.diagnostics.addHistoryLine(HidDev->AccessProblem());
+    m_listedDevices.push_back({m_HidCtl->ClaimByIndex(Idx), line});
+    return true;
+}
+
+void CableConnection::HidCtlDeviceChange(QObject*)
+{
+    m_ports.diagnostics.releaseReadButton();
+    ReadBtnClick();
+    releaseListedDevices();
+    m_ports.deviceList.clearDeviceLines();
+    m_HidCtl->EnumerateDevices();
+    for (int row = int(m_listedDevices.size()) - 1; row >= 0; --row) {
+        if (m_listedDevices[size_t(row)].line == kCableLine) {
+            m_ports.deviceList.setCurrentDeviceRow(row);
+            break;
+        }
+    }
+    // Any device change, even an unrelated mouse, rebuilds the list and so stops the cable's
+    // reader. While connected and with the cable still there, bind the report handler to the
+    // cable's new object so the recording goes on; the instrument never stopped sending.
+    THidDevice* cable = selectCable();
+    if (m_ports.connection.connectTicked() && cable && cable->ReadWriteAccess())
+        cable->SetReportHandler({this, &CableConnection::ReadUSBData});
+}
+
+void CableConnection::HidCtlArrival(THidDevice* HidDev)
+{
+    m_ports.diagnostics.addHistoryLine("Arrival of " + DescribeDevice(*HidDev));
+}
+
+void CableConnection::HidCtlRemoval(THidDevice* HidDev)
+{
+    m_ports.diagnostics.addHistoryLine("Removal of " + DescribeDevice(*HidDev));
+    // Only the cable's going ends the connection; a mouse unplugged meanwhile must not
+    // release the toggle while the instrument goes on sending.
+    if (HidDev == selectCable())
+        m_ports.connection.releaseConnectToggle();
+}
+
+void CableConnection::HidCtlDeviceDataError(THidDevice* HidDev, uint32_t Error)
+{
+    m_ports.diagnostics.addHistoryLine("READ ERROR: " + HidDev->ErrorText(Error) + " ("
+                                       + QByteArray::number(Error, 16).toUpper() + ")");
+}
+
+void CableConnection::ReadBtnClick()
+{
+    THidDevice* cable = selectCable();
+    if (!cable)
+        return;
+    if (!cable->ReadWriteAccess())
+        m_ports.diagnostics.releaseReadButton();
+    else if (m_ports.diagnostics.readTicked())
+        cable->SetReportHandler({this, &CableConnection::ReadUSBData});
+    else
+        cable->SetReportHandler({});
+}
+
+void CableConnection::ClearBtnClick()
+{
+    m_ports.diagnostics.clearHistory();
+}
+
+void CableConnection::ReadUSBData(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)
+{
+    m_reportDevice = HidDev;
+    m_reportGeneration = m_deviceListGeneration;
+    m_framer.handleReport(ReportID, Data, Size);
+}
+
+THidDevice* CableConnection::cableOrNotice(const QString& notice, NoticeKind kind)
+{
+    THidDevice* cable = selectCable();
+    if (!cable) {
+        m_ports.messages.showNotice(notice, kind);
+        m_ports.connection.releaseConnectToggle();
+    }
+    return cable;
+}
+
+void CableConnection::SetFeatureClick()
+{
+    THidDevice* cable = cableOrNotice(kNotConnected, NoticeKind::Warning);
+    if (!cable)
+        return;
+    const auto report = CableReports::featureReport(m_ports.diagnostics.baudBoxes());
+    cable->SendFeatureReport(report.data(), int32_t(report.size()));
+    m_ports.diagnostics.addHistoryLine(CableReports::featureHistoryLine(report));
+}
+
+void CableConnection::sendOutputReport(const std::vector<uint8_t>& report)
+{
+    uint32_t written = 10;
+    m_state.CurrentDevice->WriteOutputReport(report.data(), uint32_t(report.size()), written);
+    m_ports.diagnostics.addHistoryLine(CableReports::outputHistoryLine(report, written));
+}
+
+void CableConnection::SendUSBData(uint8_t value)
+{
+    THidDevice* cable = cableOrNotice(QString::fromUtf8("USB端未连接产品，请检查!"), NoticeKind::Information);
+    if (!cable)
+        return;
+    sendOutputReport(CableReports::commandReport(value, cable->ReadCaps().OutputReportByteLength));
+}
+
+void CableConnection::SendDataClick()
+{
+    THidDevice* cable = cableOrNotice(kNotConnected, NoticeKind::Warning);
+    if (!cable)
+        return;
+    sendOutputReport(CableReports::pollReport(cable->ReadCaps().OutputReportByteLength));
+}
+
+void CableConnection::USBConClick()
+{
+    ReadBtnClick();
+    SetFeatureClick();
+    m_state.ReportCount = 0;
+    m_state.WatchdogTicks = 0;
+    THidDevice* cable = selectCable();
+    if (!cable || !cable->ReadWriteAccess())
+        return;
+
+    if (!m_ports.connection.connectTicked()) {
+        m_ports.connection.setDownloadEnabled(true);
+        SendUSBData(CableReports::kStop);
+        if (m_state.CurrentDevice)
+            m_state.CurrentDevice->SetReportHandler({});
+        return;
+    }
+
+    m_state.BurstHex.clear();
+    m_ports.diagnostics.showFrameText({});
+    ReadBtnClick();
+    SendDataClick();
+    if (THidDevice* current = selectCable())
+        current->SetReportHandler({this, &CableConnection::ReadUSBData});
+    m_ports.connection.setDownloadEnabled(false);
+    if (m_ports.connection.downloadTicked()) {
+        if (m_ports.messages.askYesNo(QStringLiteral("Are you sure that you want to delete this record?")))
+            m_ports.readings.startNewRecording();
+        SendUSBData(CableReports::kStartDownload);
+    } else {
+        SendUSBData(CableReports::kStartLive);
+    }
+}
+
+void CableConnection::ConTimerTimer()
+{
+    if (m_state.IdleTicks == 2) {
+        // Keep-alive: while connected, poll the cable every kKeepAliveTicks checks so an
+        // instrument that would fall asleep keeps sending through a long recording.
+        if (m_ports.connection.connectTicked())
+            ++m_state.WatchdogTicks;
+        if (m_state.WatchdogTicks >= kKeepAliveTicks) {
+            m_state.WatchdogTicks = 0;
+            SendDataClick();
+        }
+        if (m_state.ReportCount >= kSilentReports) {
+            m_state.ReportCount = 0;
+            m_ports.connection.releaseConnectToggle();
+            if (m_state.CurrentDevice)
+                m_state.CurrentDevice->SetReportHandler({});
+            m_ports.messages.showNotice(
+                QStringLiteral("USB interface cable is securely connected, please check if the meter is ready."),
+                NoticeKind::Warning);
+        }
+        m_state.IdleTicks = 0;
+    } else {
+        ++m_state.IdleTicks;
+    }
+    m_ports.connection.setConnectCaption(m_ports.connection.connectTicked() ? QStringLiteral("USB Disconnect")
+                                                                            : QStringLiteral("USB Connect"));
+}
+
+bool CableConnection::downloadMode() const
+{
+    return m_ports.connection.downloadTicked();
+}
+
+void CableConnection::switchOffSamplingInterval()
+{
+    m_ports.readings.switchOffSamplingInterval();
+}
+
+void CableConnection::decodeFrame(const QByteArray& frameText)
+{
+    m_ports.readings.decodeFrame(frameText);
+}
+
+void CableConnection::sendStopCommand()
+{
+    SendUSBData(CableReports::kStop);
+}
+
+void CableConnection::showFrameText(const QByteArray& frame)
+{
+    m_ports.diagnostics.showFrameText(frame);
+}
+
+void CableConnection::showMarkedFrameText(const QByteArray& frame)
+{
+    m_ports.diagnostics.showMarkedFrameText(frame);
+}
+
+void CableConnection::addHistoryLine(const QByteArray& line)
+{
+    m_ports.diagnostics.addHistoryLine(line);
+}
+
+void CableConnection::releaseSyncHandle()
+{
+    // A dialog opened while the frame was decoded may have let a device change release the
+    // device; its object is gone then.
+    if (m_reportGeneration != m_deviceListGeneration)
+        return;
+    m_reportDevice->SetInputBufferCount(0);
+    m_reportDevice->CloseSyncHandle();
+}
