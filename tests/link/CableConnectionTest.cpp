@@ -1,0 +1,361 @@
+// The cable connection against the simulated bus, with the window's panels faked.
+#include "CableConnection.h"
+#include "HidControllerClass.h"
+#include "LinkTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using Received = SimulatedHidBackend::ReceivedReport;
+
+namespace {
+
+QByteArray zeroPadded(std::initializer_list<int> values, int size)
+{
+    QByteArray result = bytes(values);
+    result.append(QByteArray(size - result.size(), '\0'));
+    return result;
+}
+
+const QString kNotConnected = QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
+const QString kNoProduct = QString::fromUtf8("USB端未连接产品，请检查!");
+const QString kMeterSilent =
+    QStringLiteral("USB interface cable is securely connected, please check if the meter is ready.");
+const QString kDeleteRecord = QStringLiteral("Are you sure that you want to delete this record?");
+
+const Received kFeature{Received::Feature, bytes({0x00, 0x60, 0x09, 0, 0, 3, 0, 0, 0, 0})};
+const Received kPoll{Received::Output, zeroPadded({0x00, 0x02, 0x5A}, 9)};
+const Received kStartLive{Received::Output, zeroPadded({0x00, 0x01, 90}, 9)};
+const Received kStartDownload{Received::Output, zeroPadded({0x00, 0x01, 7}, 9)};
+const Received kStop{Received::Output, zeroPadded({0x00, 0x01, 91}, 9)};
+
+struct FakeTopBar : ConnectionControls {
+    bool connected = false;
+    bool download = false;
+    bool downloadEnabled = true;
+    int releases = 0;
+    QStringList captions;
+
+    bool connectTicked() const override { return connected; }
+    void releaseConnectToggle() override
+    {
+        connected = false;
+        ++releases;
+    }
+    void setConnectCaption(const QString& caption) override { captions << caption; }
+    bool downloadTicked() const override { return download; }
+    void setDownloadEnabled(bool enabled) override { downloadEnabled = enabled; }
+};
+
+struct FakeDeviceList : DeviceListControls {
+    QByteArrayList lines;
+    int current = -1;
+
+    void clearDeviceLines() override
+    {
+        lines.clear();
+        current = -1;
+    }
+    void addDeviceLine(const QByteArray& line) override { lines << line; }
+    void setCurrentDeviceRow(int row) override { current = row; }
+    int selectedDeviceRow() const override { return current; }
+};
+
+struct FakeDiagnostics : DiagnosticControls {
+    QByteArrayList history;
+    bool read = false;
+    QByteArray frameText;
+
+    void addHistoryLine(const QByteArray& line) override { history << line; }
+    void clearHistory() override { history.clear(); }
+    bool readTicked() const override { return read; }
+    void releaseReadButton() override { read = false; }
+    CableReports::BaudBoxes baudBoxes() const override { return {false, false, true}; }
+    void showFrameText(const QByteArray& frame) override { frameText = frame; }
+    void showMarkedFrameText(const QByteArray&) override {}
+};
+
+struct FakeReadings : ReadingTarget {
+    QByteArrayList decoded;
+    int samplingSwitchedOff = 0;
+    int newRecordings = 0;
+    std::function<void()> whileDecoding;
+
+    void decodeFrame(const QByteArray& frameText) override
+    {
+        decoded << frameText;
+        if (whileDecoding)
+            std::exchange(whileDecoding, {})();
+    }
+    void switchOffSamplingInterval() override { ++samplingSwitchedOff; }
+    void startNewRecording() override { ++newRecordings; }
+};
+
+struct FakeMessages : UserMessages {
+    struct Notice {
+        QString text;
+        NoticeKind kind;
+        bool operator==(const Notice&) const = default;
+    };
+    std::vector<Notice> notices;
+    QStringList questions;
+    bool answerYes = false;
+    std::function<void()> whileAsking;
+
+    void showNotice(const QString& text, NoticeKind kind) override { notices.push_back({text, kind}); }
+    bool askYesNo(const QString& question) override
+    {
+        questions << question;
+        if (whileAsking)
+            whileAsking();
+        return answerYes;
+    }
+};
+
+// A connection on its own simulated bus that never waits for its clock. Devices plugged before
+// start() are the ones it lists first.
+struct Rig {
+    void start()
+    {
+        connection = std::make_unique<CableConnection>(
+            state, bus, CableConnectionPorts{topBar, deviceList, diagnostics, readings, messages}, nullptr);
+    }
+    // As the toggle does: it flips, then runs its click handler.
+    void clickConnect()
+    {
+        topBar.connected = !topBar.connected;
+        connection->USBConClick();
+    }
+    std::vector<Received> received() const { return bus->receivedReports(cable); }
+    void tick(int times)
+    {
+        for (int i = 0; i < times; ++i)
+            connection->ConTimerTimer();
+    }
+
+    std::shared_ptr<SimulatedHidBackend> bus = std::make_shared<SimulatedHidBackend>(
+        SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+    SimulatedHidBackend::DeviceId cable = -1;
+    ProgramState state;
+    FakeTopBar topBar;
+    FakeDeviceList deviceList;
+    FakeDiagnostics diagnostics;
+    FakeReadings readings;
+    FakeMessages messages;
+    std::unique_ptr<CableConnection> connection;
+};
+
+const SimulatedHidBackend::DeviceSpec kMouse{.vendorId = 0x046D, .productId = 0xC077};
+
+}  // namespace
+
+TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
+{
+    struct Case {
+        const char* name;
+        bool connected;
+        int32_t reportsWithoutPayload;
+        int ticks;
+        int polls;     // keep-alive polls sent
+        bool givenUp;  // warned once, toggle released, report handler unbound
+    };
+    const Case cases[] = {
+        {"a silent meter is given up once, though checked twice", true, 3000, 6, 0, true},
+        {"only on the third tick", true, 3000, 2, 0, false},
+        {"one report short", true, 2999, 3, 0, false},
+        {"a poll after 600 checks", true, 0, 1800, 1, false},
+        {"none a check earlier", true, 0, 1797, 0, false},
+        {"no poll while disconnected", false, 0, 1800, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        // Without input reports the cable takes a report handler but starts no reader thread.
+        rig.cable = rig.bus->plugDevice({.product = QStringLiteral("USB to Serial"),
+                                         .reportLengths = {0, SimulatedCable::kOutputReportByteLength,
+                                                           SimulatedCable::kFeatureReportByteLength}});
+        rig.start();
+        if (c.connected)
+            rig.clickConnect();
+        ASSERT_NE(rig.state.CurrentDevice, nullptr);
+        const size_t sentBefore = rig.received().size();
+        rig.state.ReportCount = c.reportsWithoutPayload;
+
+        rig.tick(c.ticks);
+
+        const auto sent = rig.received();
+        EXPECT_EQ(sent.size(), sentBefore + size_t(c.polls));
+        EXPECT_EQ(std::count(sent.begin() + sentBefore, sent.end(), kPoll), c.polls);
+        if (c.givenUp)
+            EXPECT_EQ(rig.messages.notices, (std::vector<FakeMessages::Notice>{{kMeterSilent, NoticeKind::Warning}}));
+        else
+            EXPECT_TRUE(rig.messages.notices.empty());
+        const bool connected = c.connected && !c.givenUp;
+        EXPECT_EQ(rig.topBar.connected, connected);
+        if (c.connected)
+            EXPECT_EQ(bool(rig.state.CurrentDevice->ReportHandler()), connected);
+        EXPECT_EQ(rig.topBar.captions.size(), qsizetype(c.ticks));
+        EXPECT_EQ(rig.topBar.captions.back(), connected ? QStringLiteral("USB Disconnect") : QStringLiteral("USB Connect"));
+    }
+}
+
+TEST(CableConnection, ConnectStartsLiveReadingAndDisconnectStopsIt)
+{
+    Rig rig;
+    rig.cable = rig.bus->plugCable();
+    rig.start();
+    rig.diagnostics.history.clear();
+
+    rig.clickConnect();
+    EXPECT_EQ(rig.received(), (std::vector<Received>{kFeature, kPoll, kStartLive}));
+    EXPECT_EQ(rig.diagnostics.history.mid(0, 3),
+              (QByteArrayList{"60 09 00 00 03 00 00 00 00 00 ", "02 5A 00 00 00 00 00 00 00 ",
+                              "01 5A 00 00 00 00 00 00 00 "}));
+    EXPECT_FALSE(rig.topBar.downloadEnabled);
+    ASSERT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= 2; }));
+    EXPECT_EQ(ReportFramer::typeCode(rig.readings.decoded[0]), "AD01");
+    EXPECT_TRUE(rig.messages.notices.empty());
+
+    rig.clickConnect();
+    const auto sent = rig.received();
+    EXPECT_EQ(std::vector<Received>(sent.end() - 2, sent.end()), (std::vector<Received>{kFeature, kStop}));
+    EXPECT_FALSE(rig.state.CurrentDevice->Reading());
+    EXPECT_TRUE(rig.topBar.downloadEnabled);
+}
+
+TEST(CableConnection, DownloadAsksFirstThenReadsTheStoredReadingsAndStopsAfterTheMarkedOne)
+{
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        Rig rig;
+        SimulatedCable::Options options;
+        options.thermometer.storedReadings = {20.5, 20.6, 20.7};
+        rig.cable = rig.bus->plugCable(options);
+        rig.start();
+        rig.topBar.download = true;
+        rig.messages.answerYes = yes;
+        std::vector<Received> sentWhenAsked;
+        rig.messages.whileAsking = [&] { sentWhenAsked = rig.received(); };
+
+        rig.clickConnect();
+        EXPECT_EQ(rig.messages.questions, QStringList{kDeleteRecord});
+        EXPECT_EQ(sentWhenAsked, (std::vector<Received>{kFeature, kPoll}));
+        EXPECT_EQ(rig.readings.newRecordings, yes ? 1 : 0);
+        ASSERT_TRUE(processUntil([&] { return rig.received().back() == kStop; }));
+        EXPECT_EQ(rig.received(), (std::vector<Received>{kFeature, kPoll, kStartDownload, kStop}));
+        ASSERT_EQ(rig.readings.decoded.size(), qsizetype(3));
+        for (const QByteArray& frame : rig.readings.decoded)
+            EXPECT_EQ(ReportFramer::typeCode(frame), "AD07");
+        EXPECT_EQ(rig.readings.decoded.back().mid(8, 2), "99");
+        EXPECT_GE(rig.readings.samplingSwitchedOff, 3);
+    }
+}
+
+TEST(CableConnection, WithoutACableEachCommandTellsTheUserAndReleasesTheToggle)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CableConnection&)> command;
+        FakeMessages::Notice notice;
+    };
+    const Case cases[] = {
+        {"connect", [](CableConnection& c) { c.USBConClick(); }, {kNotConnected, NoticeKind::Warning}},
+        {"feature", [](CableConnection& c) { c.SetFeatureClick(); }, {kNotConnected, NoticeKind::Warning}},
+        {"poll", [](CableConnection& c) { c.SendDataClick(); }, {kNotConnected, NoticeKind::Warning}},
+        {"command", [](CableConnection& c) { c.SendUSBData(90); }, {kNoProduct, NoticeKind::Information}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.bus->plugDevice(kMouse);
+        rig.start();
+        rig.topBar.connected = true;
+        c.command(*rig.connection);
+        EXPECT_EQ(rig.messages.notices, std::vector<FakeMessages::Notice>{c.notice});
+        EXPECT_FALSE(rig.topBar.connected);
+    }
+}
+
+TEST(CableConnection, TheDeviceListSelectsTheLastExactCableLine)
+{
+    Rig rig;
+    rig.bus->plugDevice(kMouse);
+    rig.cable = rig.bus->plugCable();
+    rig.bus->plugDevice({.product = QStringLiteral("USB to Serial"), .serialNumber = QStringLiteral("A17")});
+    rig.start();
+    EXPECT_EQ(rig.deviceList.lines,
+              (QByteArrayList{"Device VID=046D PID=C077", "USB to Serial", "USB to Serial (Serial=A17)"}));
+    EXPECT_EQ(rig.deviceList.current, 1);
+}
+
+TEST(CableConnection, OnlyTheCablesRemovalEndsTheConnection)
+{
+    Rig rig;
+    rig.cable = rig.bus->plugCable();
+    const auto mouse = rig.bus->plugDevice(kMouse);
+    rig.start();
+    rig.clickConnect();
+
+    rig.bus->unplug(mouse);
+    ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 1; }));
+    EXPECT_TRUE(rig.topBar.connected);
+    EXPECT_TRUE(rig.diagnostics.history.contains("Removal of Device VID=046D PID=C077"));
+
+    rig.bus->unplug(rig.cable);
+    ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.isEmpty(); }));
+    EXPECT_FALSE(rig.topBar.connected);
+    EXPECT_EQ(rig.topBar.releases, 1);
+    EXPECT_TRUE(rig.diagnostics.history.contains("Removal of USB to Serial"));
+    EXPECT_TRUE(rig.messages.notices.empty());
+}
+
+TEST(CableConnection, ADeviceChangeRebindsTheCableOnlyWhileConnected)
+{
+    Rig rig;
+    rig.cable = rig.bus->plugCable();
+    rig.start();
+    rig.bus->plugDevice(kMouse);
+    ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 2; }));
+    EXPECT_FALSE(rig.state.CurrentDevice->Reading());
+
+    rig.clickConnect();
+    ASSERT_TRUE(processUntil([&] { return !rig.readings.decoded.isEmpty(); }));
+    rig.bus->plugDevice({.vendorId = 0x1A2B, .productId = 0x0001});
+    ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 3; }));
+    EXPECT_EQ(rig.deviceList.current, 0);
+    EXPECT_TRUE(rig.state.CurrentDevice->Reading());
+    const auto decoded = rig.readings.decoded.size();
+    EXPECT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= decoded + 2; }));
+}
+
+TEST(CableConnection, ADeviceChangeWhileAFrameIsDecodedLeavesTheReleasedDeviceAlone)
+{
+    Rig rig;
+    rig.cable = rig.bus->plugCable();
+    rig.start();
+    // As a dialog opened by the decoder does: its event loop lets the device change through,
+    // which releases the device whose report is still being handled.
+    rig.readings.whileDecoding = [&] {
+        rig.bus->plugDevice(kMouse);
+        ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 2; }));
+    };
+    rig.clickConnect();
+    ASSERT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= 3; }));
+    EXPECT_TRUE(rig.state.CurrentDevice->Reading());
+}
+
+TEST(CableConnection, ReadErrorsReachTheHistory)
+{
+    Rig rig;
+    rig.cable = rig.bus->plugCable();
+    rig.bus->failReads(rig.cable, 2);
+    rig.start();
+    rig.clickConnect();
+    ASSERT_TRUE(processUntil([&] { return !rig.readings.decoded.isEmpty(); }));
+    EXPECT_TRUE(std::any_of(rig.diagnostics.history.begin(), rig.diagnostics.history.end(),
+                            [](const QByteArray& line) { return line.startsWith("READ ERROR: "); }));
+}
