@@ -32,7 +32,8 @@ class CableConnection : public QObject, private ReportFramer::Host {
     Q_OBJECT
 public:
     // backend: the platform's (createPlatformHidBackend()) or a simulated bus. Lists the devices
-    // present at once, through the ports.
+    // present at once, through the ports. Throws EControllerError when another HID controller
+    // exists.
     CableConnection(ProgramState& state, std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports,
                     QObject* parent);
     // Gives the claimed devices back and stops their readers; calls no port.

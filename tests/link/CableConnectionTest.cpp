@@ -165,7 +165,7 @@ TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
     };
     const Case cases[] = {
         {"a silent meter is given up once, though checked twice", true, 3000, 6, 0, true},
-        {"only on the third tick", true, 3000, 2, 0, false},
+        {"not before the third tick", true, 3000, 2, 0, false},
         {"one report short", true, 2999, 3, 0, false},
         {"a poll after 600 checks", true, 0, 1800, 1, false},
         {"none a check earlier", true, 0, 1797, 0, false},
@@ -338,7 +338,8 @@ TEST(CableConnection, ADeviceChangeWhileAFrameIsDecodedLeavesTheReleasedDeviceAl
     rig.cable = rig.bus->plugCable();
     rig.start();
     // As a dialog opened by the decoder does: its event loop lets the device change through,
-    // which releases the device whose report is still being handled.
+    // which releases the device whose report is still being handled. Touching it afterwards is
+    // a use after free, which a build with AddressSanitizer reports here.
     rig.readings.whileDecoding = [&] {
         rig.bus->plugDevice(kMouse);
         ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 2; }));
