@@ -17,6 +17,7 @@
 // paints; BM_WindowReadingPainted adds one pass of the event loop per reading with the window
 // shown, so the LCD, the grid and the chart are repainted for each one, as at the cable's pace.
 #include "NamedControl.h"
+#include "MeasurementTable.h"
 #include "ErrorReport.h"
 #include "LcdFont.h"
 #include "MeasurementGrid.h"

@@ -8,7 +8,8 @@
 template <class T>
 T* named(const QObject& owner, const char* name = "")
 {
-    T* found = owner.findChild<T*>(QLatin1String(name));
+    // A null name matches any object of the type; an empty one would match only empty names.
+    T* found = owner.findChild<T*>(*name ? QString::fromLatin1(name) : QString());
     if (!found)
         qFatal("no child named '%s' of the expected type", name);
     return found;

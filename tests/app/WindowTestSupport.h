@@ -2,6 +2,8 @@
 
 #include "ErrorReport.h"
 #include "LcdFont.h"
+#include "MeasurementTable.h"
+#include "TChartControl.h"
 #include "NamedControl.h"
 #include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"

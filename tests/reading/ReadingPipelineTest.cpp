@@ -124,8 +124,8 @@ private slots:
         Road road;
         LiveCable cable(road.pipeline);
         ReportFramer framer(road.state, cable);
-        // Status 1 (point after the third digit, Celsius), digits 0253, type code A D 0 1.
-        for (const auto& report : cableReports("11025301D"))
+        // Status 1 (point before the last digit, Celsius), a dark digit and 253, type code AD01.
+        for (const auto& report : cableReports("1A2530100"))
             framer.handleReport(0, report.data(), uint16_t(report.size()));
 
         QCOMPARE(road.indicator.blinks, 1);
@@ -134,9 +134,10 @@ private slots:
         QVERIFY(road.shown("LcdP2"));
         QVERIFY(road.shown("LCDC"));
         QCOMPARE(road.table.rowCount(), 1);
-        QCOMPARE(road.row(0), QByteArray("1|09:08:07|25.3|#"));
-        QCOMPARE(road.chart.series(0).count(), 1);
-        QCOMPARE(road.chart.series(0).value(0), double(25.3f));
+        QCOMPARE(road.row(0), QByteArray("1|09:08:07| 25.3|#"));
+        // The chart starts with a point at 0.
+        QCOMPARE(road.chart.series(0).count(), 2);
+        QCOMPARE(road.chart.series(0).value(1), double(25.3f));
         QCOMPARE(road.host.page, 1);
     }
 
@@ -148,7 +149,7 @@ private slots:
         QCOMPARE(road.table.rowCount(), 2);
         QCOMPARE(road.row(0), QByteArray("1|09:08:07|-12.3|?"));
         QCOMPARE(road.row(1), QByteArray("2|09:08:07|----|#"));
-        QCOMPARE(road.chart.series(0).value(1), double(-12.3f));
+        QCOMPARE(road.chart.series(0).value(2), double(-12.3f));
         QCOMPARE(road.indicator.blinks, 2);
     }
 
@@ -171,7 +172,7 @@ private slots:
         QCOMPARE(road.state.IdleTicks, 0);
         QCOMPARE(road.state.ReadingValue, 42.5f);
         QCOMPARE(road.table.rowCount(), 0);
-        QCOMPARE(road.chart.series(0).count(), 0);
+        QCOMPARE(road.chart.series(0).count(), 1);
     }
 };
 
