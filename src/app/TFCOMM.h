@@ -84,6 +84,7 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void saveasClick();
+    void SpeedButton2Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,6 +115,7 @@ private:
     ChartPanel* m_chart = nullptr;
     MainMenu* m_menu = nullptr;
     QFileDialog* m_saveDialog = nullptr;  // SaveDialog1
+    QFileDialog* m_openDialog = nullptr;  // OpenDialog1
     TForm1* m_about = nullptr;            // Form1
 
     // The work behind the panels. Declared after the state, so they go first; the table's grid

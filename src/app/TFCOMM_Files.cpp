@@ -1,5 +1,7 @@
-// Saving the measurement table from the record bar, the Record menu and the limit prompt.
+// Saving the measurement table from the record bar, the Record menu and the limit prompt, and
+// loading saved tables back from the record bar.
 #include "TFCOMM.h"
+#include "TableLoadProgress.h"
 #include "TableSaveProgress.h"
 
 #include <QFileDialog>
@@ -24,5 +26,14 @@ void TFCOMM::saveasClick()
         return;
     SaveTableShowingProgress(this, *m_table, m_saveDialog->selectedFiles().value(0));
     // The dialog and the messages may have left parts of the window unpainted.
+    update();
+}
+
+void TFCOMM::SpeedButton2Click()
+{
+    // The dialog keeps the last chosen name, so loading the next file of a series is quick.
+    if (m_openDialog->exec() != QDialog::Accepted)
+        return;
+    LoadTableShowingProgress(this, *m_table, m_openDialog->selectedFiles().value(0));
     update();
 }

@@ -41,7 +41,7 @@ void TFCOMM::createComponents()
     connect(startedTimer(this, "Trecord", 1000), &QTimer::timeout, this, &TFCOMM::TrecordTimer);
 
     using namespace FileDialogs;
-    createOpenDialog(this, QStringLiteral("OpenDialog1"), OpenFilter);
+    m_openDialog = createOpenDialog(this, QStringLiteral("OpenDialog1"), OpenFilter);
     m_saveDialog = createSaveDialog(this, QStringLiteral("SaveDialog1"), SaveFilter, QStringLiteral("xls"));
     createSaveDialog(this, QStringLiteral("SavePictureDialog1"), PictureFilter, QStringLiteral("bmp"));
     createOpenDialog(this, QStringLiteral("OpenDialog2"), OpenFilter);
@@ -65,6 +65,7 @@ void TFCOMM::connectHandlers()
     connect(m_recordBar->closeDataButton(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
     connect(m_recordBar->saveButton(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
     connect(m_menu->save(), &QAction::triggered, this, &TFCOMM::saveasClick);
+    connect(m_recordBar->openButton(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
     const std::pair<const char*, void (TFCOMM::*)()> limitItems[] = {
         {"N10001", &TFCOMM::N10001Click},     {"N50001", &TFCOMM::N50001Click},
         {"N100001", &TFCOMM::N100001Click},   {"N500001", &TFCOMM::N500001Click},

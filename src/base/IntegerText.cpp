@@ -2,9 +2,9 @@
 
 #include <charconv>
 
-bool tryParseIntegerText(const QByteArray& text, int32_t& value)
+bool tryParseIntegerText(QByteArrayView text, int32_t& value)
 {
-    const char* p = text.constData();
+    const char* p = text.data();
     const char* end = p + text.size();
     while (p != end && *p == ' ')
         ++p;

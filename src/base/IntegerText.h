@@ -3,6 +3,7 @@
 #include "ProgramError.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,6 @@
 int32_t parseIntegerText(const QByteArray& text);
 
 // Same rule without throwing; false when the text is not a valid integer.
-bool tryParseIntegerText(const QByteArray& text, int32_t& value);
+bool tryParseIntegerText(QByteArrayView text, int32_t& value);
 
 std::string invalidIntegerMessage(const QByteArray& text);

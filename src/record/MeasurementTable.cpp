@@ -89,12 +89,34 @@ void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByt
     m_textPageUsed += out - start;
 
     const int index = m_rowCount++;
+    if (m_openBatches > 0)
+        return;
     emit rowsAppended(index, index);
     setCurrentRow(index, false);
 }
 
-void MeasurementTable::appendRow(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
-                                 QByteArrayView unit)
+MeasurementTable::AppendBatch::AppendBatch(MeasurementTable& table) : m_table(table)
+{
+    if (m_table.m_openBatches++ == 0)
+        m_table.m_batchFirstRow = m_table.m_rowCount;
+}
+
+MeasurementTable::AppendBatch::~AppendBatch()
+{
+    if (--m_table.m_openBatches == 0)
+        m_table.announceBatch();
+}
+
+void MeasurementTable::announceBatch()
+{
+    if (m_rowCount <= m_batchFirstRow)
+        return;
+    emit rowsAppended(m_batchFirstRow, m_rowCount - 1);
+    setCurrentRow(m_rowCount - 1, false);
+}
+
+void MeasurementTable::appendRow(std::optional<int32_t> no, std::optional<QByteArrayView> time,
+                                 std::optional<QByteArrayView> value, std::optional<QByteArrayView> unit)
 {
     finishEditing();
     const std::optional<QByteArrayView> texts[3] = {time, value, unit};
@@ -228,6 +250,7 @@ void MeasurementTable::empty()
     m_textPages.shrink_to_fit();
     m_textPageUsed = kTextPageSize;
     m_rowCount = 0;
+    m_batchFirstRow = 0;
     ++m_generation;
     emit emptied();
     setCurrentRow(-1, true);

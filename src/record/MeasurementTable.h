@@ -81,8 +81,24 @@ public:
         return MeasurementRow(&m_chunks[size_t(index) >> kChunkShift]->heads[index & (kChunkRows - 1)]);
     }
 
-    // Appends and posts a complete row in one step; texts longer than 20 bytes are cut.
-    void appendRow(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value, QByteArrayView unit);
+    // Appends and posts a complete row in one step; texts longer than 20 bytes are cut, and a
+    // field given no value holds none.
+    void appendRow(std::optional<int32_t> no, std::optional<QByteArrayView> time, std::optional<QByteArrayView> value,
+                   std::optional<QByteArrayView> unit);
+
+    // Rows appended while a batch is open are announced together when the last open batch
+    // closes: one rowsAppended for all of them and one move of the current row. Loading
+    // millions of rows would otherwise spend most of its time telling the grid about each one.
+    class AppendBatch {
+    public:
+        explicit AppendBatch(MeasurementTable& table);
+        ~AppendBatch();
+        AppendBatch(const AppendBatch&) = delete;
+        AppendBatch& operator=(const AppendBatch&) = delete;
+
+    private:
+        MeasurementTable& m_table;
+    };
 
     // Edit buffer. Setting a field throws ProgramError when no row is being appended, when the
     // field does not exist, or when a text put into No is not a whole number. Texts put into
@@ -138,6 +154,7 @@ private:
     struct PendingRow;
 
     void store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3]);
+    void announceBatch();
     void setCurrentRow(int row, bool atEnd);
     PendingRow& pendingFor(int field);
 
@@ -149,4 +166,6 @@ private:
     bool m_atEnd = true;
     quint64 m_generation = 0;
     std::unique_ptr<PendingRow> m_pending;
+    int m_openBatches = 0;
+    int m_batchFirstRow = 0;
 };

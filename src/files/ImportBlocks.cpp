@@ -1,0 +1,11 @@
+#include "ImportBlocks.h"
+
+#include "ProgramError.h"
+
+qint64 readImportBlock(QIODevice& in, char* into, qint64 size)
+{
+    const qint64 got = in.read(into, size);
+    if (got < 0)
+        throw ProgramError("Cannot read file: " + in.errorString().toStdString());
+    return got;
+}

@@ -1,0 +1,38 @@
+#include "TableImport.h"
+
+#include "DataPacketReader.h"
+#include "MeasurementTable.h"
+#include "NewMsgDlg.h"
+#include "TextReportReader.h"
+
+#include <QFile>
+
+ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
+                          const ImportProgress& progress)
+{
+    return format == TableFileFormat::DataPacket ? readDataPacket(in, table, progress)
+                                                 : readTextReport(in, table, progress);
+}
+
+void showLoadFailure()
+{
+    ShowWideMessage(QStringLiteral("Failed to Load File!"), MessageKind::Warning, MessageButton::OK, 0);
+}
+
+void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,
+                       const TableImportSettings& settings)
+{
+    ImportOutcome outcome = ImportOutcome::Failed;
+    try {
+        if (emptyFirst)
+            table.empty();
+        QFile file(fileName);
+        if (file.open(QIODevice::ReadOnly))
+            outcome = importTable(file, tableFileFormat(fileName), table, settings.progress);
+    } catch (...) {
+        // A full table or memory running out ends the load like a broken file does.
+        outcome = ImportOutcome::Failed;
+    }
+    if (outcome == ImportOutcome::Failed && settings.reportFailure)
+        settings.reportFailure();
+}

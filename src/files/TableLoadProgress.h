@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+class MeasurementTable;
+class QWidget;
+
+// LoadTableFromFile for the window. A load still running after showAfter puts up a
+// window-modal progress dialog with a Cancel button and from then on lets events through
+// between blocks of the file, so the window stays painted and readings keep being recorded.
+// Cancelling keeps the rows loaded so far and shows no message; the dialog is gone before a
+// failure message appears.
+void LoadTableShowingProgress(QWidget* window, MeasurementTable& table, const QString& fileName,
+                              std::chrono::milliseconds showAfter = std::chrono::milliseconds(300));
