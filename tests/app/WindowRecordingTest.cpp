@@ -23,6 +23,24 @@
 
 using namespace PlatformMessageBox;
 
+// Counts the events of one type that reach a widget while it lives.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject* watched, QEvent::Type type, int& count) : m_type(type), m_count(count)
+    {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        m_count += event->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int& m_count;
+};
+
 class WindowRecordingTest : public QObject {
     Q_OBJECT
 
@@ -39,12 +57,12 @@ private:
     int64_t chartPoints() const { return named<ChartView>(*m_window)->engine().series(0).count(); }
     QString pageLabel() const { return named<QToolButton>(*m_window, "Bt10")->text(); }
 
-    // Answers SaveDialog1 once it shows: with the file name, or cancels when it is empty.
-    // shownName receives what the dialog's name field held when it came up.
-    void answerSaveDialog(const QString& fileName, QString* shownName)
+    // Answers the named file dialog once it shows: with the file name, or cancels when it is
+    // empty. shownName receives what the dialog's name field held when it came up.
+    void answerFileDialog(const char* dialogName, const QString& fileName, QString* shownName)
     {
-        QTimer::singleShot(0, m_window.get(), [this, fileName, shownName] {
-            QFileDialog* dialog = named<QFileDialog>(*m_window, "SaveDialog1");
+        QTimer::singleShot(0, m_window.get(), [this, dialogName, fileName, shownName] {
+            QFileDialog* dialog = named<QFileDialog>(*m_window, dialogName);
             QVERIFY(dialog->isVisible());
             *shownName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
             if (fileName.isEmpty()) {
@@ -52,6 +70,9 @@ private:
                 return;
             }
             dialog->selectFile(fileName);
+            // selectFile leaves the name box alone while it has the focus, as it may when
+            // the dialog comes up a second time.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(fileName).fileName());
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
         });
     }
@@ -161,7 +182,7 @@ private slots:
         QVERIFY(answers.boxes.isEmpty());
         const QString saved = folder.filePath(QStringLiteral("limit.txt"));
         QString shownName;
-        answerSaveDialog(saved, &shownName);
+        answerFileDialog("SaveDialog1", saved, &shownName);
         receiveReadings(*m_window, 1);
 
         QCOMPARE(answers.boxes.size(), 1);
@@ -236,7 +257,7 @@ private slots:
 
         const QString saved = folder.filePath(QStringLiteral("table.txt"));
         QString shownName;
-        answerSaveDialog(saved, &shownName);
+        answerFileDialog("SaveDialog1", saved, &shownName);
         named<QToolButton>(*m_window, "saveas")->click();
         QCOMPARE(shownName, QString());
         const QByteArrayList lines = fileLines(saved);
@@ -252,11 +273,55 @@ private slots:
         // The Record menu's Save opens the dialog without the last name; cancelling writes
         // and says nothing.
         QVERIFY(QFile::remove(saved));
-        answerSaveDialog(QString(), &shownName);
+        answerFileDialog("SaveDialog1", QString(), &shownName);
         named<QAction>(*m_window, "Save1")->trigger();
         QCOMPARE(shownName, QString());
         QVERIFY(!QFile::exists(saved));
         QCOMPARE(answers.messages.size(), 1);
+    }
+
+    void openButtonAppendsASavedTableWithoutTouchingTheCounters()
+    {
+        QTemporaryDir folder;
+        AnsweredMessages answers;
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
+        receiveFrame(*m_window, displayFrame('1', "A253"));
+        receiveFrame(*m_window, displayFrame('0', "1571"));
+        const QString saved = folder.filePath(QStringLiteral("table.xml"));
+        QString shownName;
+        answerFileDialog("SaveDialog1", saved, &shownName);
+        named<QToolButton>(*m_window, "saveas")->click();
+        answers.messages.clear();
+        const int64_t points = chartPoints();
+        QFile broken(folder.filePath(QStringLiteral("broken.xls")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("head\r\n\r\nNo\tTime\tValue\tUnit\r\nnot a number\r\n");
+        broken.close();
+
+        showAndActivate();
+        int repaints = 0;
+        EventCounter counter(m_window.get(), QEvent::UpdateRequest, repaints);
+        answerFileDialog("OpenDialog1", saved, &shownName);
+        named<QToolButton>(*m_window, "OpenDataFiles")->click();
+        QTRY_VERIFY(repaints > 0);
+        QVERIFY(answers.messages.isEmpty());
+        QCOMPARE(grid()->rowCount(), 4);
+        for (int column = 0; column < 4; ++column) {
+            QCOMPARE(cell(2, column), cell(0, column));
+            QCOMPARE(cell(3, column), cell(1, column));
+        }
+        QCOMPARE(chartPoints(), points);
+        QCOMPARE(m_window->state().RecordNo, 3);
+
+        // The dialog keeps the name, and a broken file is reported once, adding nothing.
+        answerFileDialog("OpenDialog1", broken.fileName(), &shownName);
+        named<QToolButton>(*m_window, "OpenDataFiles")->click();
+        QCOMPARE(shownName, QStringLiteral("table.xml"));
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].text, QStringLiteral("Failed to Load File!"));
+        QCOMPARE(answers.messages[0].kind, MessageKind::Warning);
+        QCOMPARE(answers.messages[0].buttons, MessageButton::OK);
+        QCOMPARE(grid()->rowCount(), 4);
     }
 
     void recallCheckSetsTheStartTimeAndStampsRows()
