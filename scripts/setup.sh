@@ -9,6 +9,7 @@ PACKAGES=(
   libgl-dev libvulkan-dev
   libudev-dev libexpat1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   python3 python3-fonttools
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation

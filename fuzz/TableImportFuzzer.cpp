@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes through LoadTableFromFile: whatever the file holds, the load must end
+// without a crash, leak or undefined behaviour, and leave only whole, well-formed rows.
+#include "MeasurementTable.h"
+#include "TableImport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A RAM-backed folder when there is one, so each run's file costs no disk write.
+QString scratchFile()
+{
+    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    return QDir(folder).filePath(QStringLiteral("tq612-fuzz-%1%2").arg(getpid()).arg(QStringLiteral(FUZZ_FILE_SUFFIX)));
+}
+
+void writeAll(const QByteArray& name, const uint8_t* data, size_t size)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0)
+        std::abort();
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written <= 0)
+            std::abort();
+        data += written;
+        size -= size_t(written);
+    }
+    ::close(fd);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const QString path = scratchFile();
+    static const QByteArray encodedPath = QFile::encodeName(path);
+    writeAll(encodedPath, data, size);
+
+    MeasurementTable table;
+    table.appendRow(1, "already", "there", "#");
+    TableImportSettings settings;
+    settings.reportFailure = [] {};
+    LoadTableFromFile(path, table, false, settings);
+
+    if (table.isAppending() || table.rowCount() < 1 || table.changeLogCount() != table.rowCount())
+        std::abort();
+    for (int i = 0; i < table.rowCount(); ++i) {
+        for (int field = MeasurementTable::Time; field <= MeasurementTable::Unit; ++field) {
+            const std::optional<QByteArrayView> text = table.row(i).text(field);
+            if (text && text->size() > MeasurementTable::kTextFieldSize)
+                std::abort();
+        }
+    }
+    return 0;
+}
