@@ -84,6 +84,9 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void saveasClick();
+    void BtPrintClick();
+    // The hidden Print button's handler, which does nothing.
+    void PrintClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
