@@ -139,6 +139,7 @@ private slots:
     void bandsLandWhereTheLayoutPutsThem_data();
     void bandsLandWhereTheLayoutPutsThem();
     void aPageRangePrintsOnlyThosePages();
+    void stoppingEndsThePrintingThere();
 };
 
 void ReportPdfTest::pagesFootersAndRowOrder_data()
@@ -271,6 +272,24 @@ void ReportPdfTest::aPageRangePrintsOnlyThosePages()
     QCOMPARE(printed.size(), 70);
     QCOMPARE(printed.front(), 71);
     QCOMPARE(printed.back(), 140);
+}
+
+void ReportPdfTest::stoppingEndsThePrintingThere()
+{
+    MeasurementTable table;
+    fillTable(table, 1000);
+    const TableReport report(table, QStringLiteral("05.03.24"));
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("stopped.pdf")));
+    setUpReportPrinter(printer);
+    QList<int> asked;
+    QVERIFY(!printReport(report, printer, [&](int printed, int total) {
+        asked.append(printed);
+        return total == 29 && printed < 2;
+    }));
+    QCOMPARE(asked, (QList<int>{0, 1, 2}));
 }
 
 int main(int argc, char** argv)
