@@ -132,6 +132,14 @@ void ReportPreview::showPageState()
     m_last->setEnabled(page < pages - 1);
 }
 
+void ReportPreview::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // "Page width" follows the window.
+    if (m_zoom->currentData().toDouble() == kPageWidthZoom)
+        applyZoom(m_zoom->currentIndex());
+}
+
 void ReportPreview::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
