@@ -104,6 +104,7 @@ void TFCOMM::buildLeftColumn(QWidget* client)
 
     QToolButton* print = flatButton(column, "Print", QRect(112, 495, 33, 25), QIcon(Icons::printer()));
     setHint(print, QStringLiteral("Print"), HintShown::No);
+    connect(print, &QToolButton::clicked, this, &TFCOMM::PrintClick);
     print->hide();
 }
 

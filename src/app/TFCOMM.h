@@ -85,6 +85,9 @@ public:
     void Timer2Timer();
     void saveasClick();
     void SpeedButton2Click();
+    void BtPrintClick();
+    // The hidden Print button's handler, which does nothing.
+    void PrintClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -66,6 +66,7 @@ void TFCOMM::connectHandlers()
     connect(m_recordBar->saveButton(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
     connect(m_menu->save(), &QAction::triggered, this, &TFCOMM::saveasClick);
     connect(m_recordBar->openButton(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
+    connect(m_recordBar->printButton(), &QToolButton::clicked, this, &TFCOMM::BtPrintClick);
     const std::pair<const char*, void (TFCOMM::*)()> limitItems[] = {
         {"N10001", &TFCOMM::N10001Click},     {"N50001", &TFCOMM::N50001Click},
         {"N100001", &TFCOMM::N100001Click},   {"N500001", &TFCOMM::N500001Click},

@@ -1,0 +1,13 @@
+// Printing the measurement table through the report preview.
+#include "TFCOMM.h"
+
+#include "PrintTableFromWindow.h"
+
+void TFCOMM::BtPrintClick()
+{
+    PrintTableFromWindow(this, m_state.Printing, *m_table);
+}
+
+void TFCOMM::PrintClick()
+{
+}

@@ -1,0 +1,24 @@
+#include "PrintTableFromWindow.h"
+
+#include "NewMsgDlg.h"
+#include "ReportPreview.h"
+#include "TablePrintCommand.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QWidget>
+
+void PrintTableFromWindow(QWidget* window, bool& printingFlag, const MeasurementTable& table)
+{
+    TablePrintCommand::Steps steps;
+    steps.showPreview = [window](const TableReport& report) {
+        ReportPreview preview(report, window);
+        preview.exec();
+    };
+    steps.tellTableEmpty = [] {
+        ShowWideMessage(QStringLiteral("The table holds no readings, so there is nothing to print."),
+                        MessageKind::Information, MessageButton::OK, 0);
+    };
+    steps.repaintWindow = [window] { window->update(); };
+    TablePrintCommand(printingFlag, std::move(steps)).run(table, QDate::currentDate(), QLocale::system());
+}
