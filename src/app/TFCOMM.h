@@ -84,6 +84,8 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void saveasClick();
+    void BtSaveClick();
+    void Help1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
