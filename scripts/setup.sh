@@ -13,6 +13,7 @@ PACKAGES=(
   python3 python3-fonttools
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation
+  fp-utils xdg-utils
 )
 
 missing=()

@@ -52,7 +52,8 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window)
         m_record->addAction(limit);
     }
 
-    bar->addAction(namedAction(window, "Help1", QStringLiteral("&Help")));
+    m_help = namedAction(window, "Help1", QStringLiteral("&Help"));
+    bar->addAction(m_help);
     m_about = namedAction(window, "About", QStringLiteral("&About"));
     m_about->setVisible(false);
     bar->addAction(m_about);

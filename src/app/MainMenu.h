@@ -16,6 +16,7 @@ public:
     QAction* start() const { return m_start; }  // START1
     QAction* save() const { return m_save; }    // Save1
     QAction* about() const { return m_about; }  // About
+    QAction* help() const { return m_help; }    // Help1
     // The record-limit item with that object name.
     QAction* recordLimit(const char* objectName) const;
 
@@ -24,4 +25,5 @@ private:
     QAction* m_start = nullptr;
     QAction* m_save = nullptr;
     QAction* m_about = nullptr;
+    QAction* m_help = nullptr;
 };

@@ -88,6 +88,8 @@ public:
     void BtPrintClick();
     // The hidden Print button's handler, which does nothing.
     void PrintClick();
+    void BtSaveClick();
+    void Help1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

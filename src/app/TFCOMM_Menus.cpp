@@ -52,6 +52,7 @@ void TFCOMM::connectHandlers()
 {
     connect(m_topBar->exitButton(), &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
     connect(m_menu->about(), &QAction::triggered, this, &TFCOMM::AboutClick);
+    connect(m_menu->help(), &QAction::triggered, this, &TFCOMM::Help1Click);
 
     connect(m_topBar->connectButton(), &QToolButton::clicked, this, &TFCOMM::USBConClick);
     connect(m_menu->start(), &QAction::triggered, this, &TFCOMM::USBConClick);
@@ -82,6 +83,7 @@ void TFCOMM::connectHandlers()
     connect(startTime, &StartTimePanel::startTimeKeyReleased, this, &TFCOMM::TimeHKeyUp);
     connect(startTime, &StartTimePanel::recallBoxLeft, this, &TFCOMM::RecallCheckExit);
 
+    connect(m_chart->saveButton(), &QToolButton::clicked, this, &TFCOMM::BtSaveClick);
     connect(m_chart->firstButton(), &QToolButton::clicked, this, &TFCOMM::BtFirstClick);
     connect(m_chart->previousButton(), &QToolButton::clicked, this, &TFCOMM::BTPreviousClick);
     connect(m_chart->nextButton(), &QToolButton::clicked, this, &TFCOMM::BtNextClick);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// The user guide that ships beside the program: the compiled help file, and the same pages as
+// HTML for desktops where nothing opens the compiled one.
+class HelpGuide {
+public:
+    static constexpr const char* kHelpFileName = "TQ-612.chm";
+    static constexpr const char* kHtmlIndex = "help/index.html";
+
+    // Asks the desktop to open a file; false when nothing could open it.
+    using Opener = std::function<bool(const QUrl&)>;
+
+    HelpGuide(QString programFolder, Opener open);
+
+    // Opens the compiled help file, or the HTML guide's first page when that cannot be opened.
+    // Neither a missing file nor a missing viewer is reported: help is offered, not promised.
+    void open() const;
+
+    QString helpFilePath() const;
+    QString htmlIndexPath() const;
+
+private:
+    QString m_programFolder;
+    Opener m_open;
+};

@@ -1,0 +1,201 @@
+// The chart tool bar's picture button and the Help menu command on the real window.
+#include "ChartView.h"
+#include "WindowTestSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+bool isStampBlue(QRgb pixel)
+{
+    return qBlue(pixel) > 200 && qRed(pixel) < 80 && qGreen(pixel) < 80;
+}
+
+// Whether the date stamp's corner of the picture holds stamp-blue ink.
+bool hasStamp(const QImage& picture)
+{
+    const QRect corner(picture.width() - 130, 6, 130, 20);
+    for (int y = corner.top(); y <= corner.bottom(); ++y) {
+        for (int x = corner.left(); x <= corner.right(); ++x) {
+            if (isStampBlue(picture.pixel(x, y)))
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+// Stands in for the desktop: remembers what it was asked to open.
+class OpenedFiles : public QObject {
+    Q_OBJECT
+public:
+    QStringList paths;
+public slots:
+    void open(const QUrl& url) { paths << url.toLocalFile(); }
+};
+
+class WindowPictureTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TFCOMM> m_window;
+    std::unique_ptr<QTemporaryDir> m_folder;
+
+    // Answers SavePictureDialog1 once it shows: with the file name, or cancels when it is
+    // empty. shownName receives what the dialog's name field held when it came up.
+    void answerPictureDialog(const QString& fileName, QString* shownName)
+    {
+        QTimer::singleShot(0, m_window.get(), [this, fileName, shownName] {
+            QFileDialog* dialog = named<QFileDialog>(*m_window, "SavePictureDialog1");
+            QVERIFY(dialog->isVisible());
+            *shownName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            if (fileName.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(fileName);
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
+        });
+    }
+
+    void clickSave() { QTest::mouseClick(named<QToolButton>(*m_window, "BtSave"), Qt::LeftButton); }
+
+    QStringList savedMessages(const AnsweredMessages& answers) const
+    {
+        QStringList texts;
+        for (const AnsweredMessages::Message& message : answers.messages) {
+            if (message.kind == MessageKind::Information && message.buttons == MessageButton::OK)
+                texts << message.text;
+        }
+        return texts;
+    }
+
+    // The desktop's file associations, as xdg-mime reads them, limited to a folder of the test's
+    // own: a web browser, and an application for compiled help files or none.
+    void useDesktopAssociations(bool helpViewerRegistered)
+    {
+        const QString data = m_folder->filePath(QStringLiteral("xdg-data"));
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/applications")));
+        QFile cache(data + QStringLiteral("/applications/mimeinfo.cache"));
+        QVERIFY(cache.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cache.write("[MIME Cache]\ntext/html=browser.desktop;\n");
+        if (helpViewerRegistered)
+            cache.write("application/vnd.ms-htmlhelp=helpviewer.desktop;\n");
+        cache.close();
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "GNOME_DESKTOP_SESSION_ID", "XDG_MENU_PREFIX"})
+            qunsetenv(name);
+        qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", data.toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", data.toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", data.toLocal8Bit());
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_window = std::make_unique<TFCOMM>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup() { m_window.reset(); }
+
+    void savesTheChartAsAStampedBitmapAndCopiesItUnstamped()
+    {
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
+        receiveReadings(*m_window, 150);
+        AnsweredMessages answers;
+        QString shownName;
+        const QString chosen = m_folder->filePath(QStringLiteral("picture"));
+        answerPictureDialog(chosen, &shownName);
+
+        clickSave();
+
+        QCOMPARE(shownName, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+        const QString written = chosen + QStringLiteral(".bmp");  // the dialog's default suffix
+        QCOMPARE(savedMessages(answers), QStringList{QStringLiteral("Graphic has saved on ") + written});
+        QVERIFY(answers.errorReports().isEmpty());
+        const QSize chartSize = named<ChartView>(*m_window)->size();
+        QImageReader reader(written);
+        QCOMPARE(reader.format(), QByteArray("bmp"));
+        const QImage saved = reader.read();
+        QCOMPARE(saved.size(), chartSize);
+        QVERIFY(hasStamp(saved));
+        const QImage copied = QApplication::clipboard()->image();
+        QCOMPARE(copied.size(), chartSize);
+        QVERIFY(!hasStamp(copied));
+    }
+
+    void failedWriteGoesToTheErrorReportWithoutSuccessMessage()
+    {
+        AnsweredMessages answers;
+        QString shownName;
+        const QString chosen = m_folder->filePath(QStringLiteral("no-such-folder/picture.bmp"));
+        answerPictureDialog(chosen, &shownName);
+
+        clickSave();
+
+        QCOMPARE(answers.errorReports().size(), 1);
+        QVERIFY2(answers.errorReports()[0].contains(chosen), qPrintable(answers.errorReports()[0]));
+        QVERIFY(savedMessages(answers).isEmpty());
+        QVERIFY(m_window->isVisible());
+    }
+
+    void cancellingThePictureDialogLeavesEverythingAlone()
+    {
+        QApplication::clipboard()->setText(QStringLiteral("kept"));
+        AnsweredMessages answers;
+        QString shownName;
+        answerPictureDialog(QString(), &shownName);
+
+        clickSave();
+
+        QVERIFY(!shownName.isEmpty());
+        QVERIFY(answers.messages.isEmpty());
+        QVERIFY(answers.boxes.isEmpty());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+        QVERIFY(QDir(m_folder->path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void helpOpensTheGuideBesideTheProgram_data()
+    {
+        QTest::addColumn<bool>("helpViewerRegistered");
+        QTest::addColumn<QStringList>("expectedOpened");
+        const QString folder = QCoreApplication::applicationDirPath();
+        QTest::newRow("a help viewer is registered") << true << QStringList{folder + QStringLiteral("/TQ-612.chm")};
+        QTest::newRow("none: the HTML guide instead") << false
+                                                       << QStringList{folder + QStringLiteral("/help/index.html")};
+    }
+
+    void helpOpensTheGuideBesideTheProgram()
+    {
+        QFETCH(bool, helpViewerRegistered);
+        QFETCH(QStringList, expectedOpened);
+        useDesktopAssociations(helpViewerRegistered);
+        OpenedFiles desktop;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+        AnsweredMessages answers;
+
+        named<QAction>(*m_window, "Help1")->trigger();
+
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(desktop.paths, expectedOpened);
+        QVERIFY(answers.messages.isEmpty());
+        QVERIFY(answers.boxes.isEmpty());
+    }
+};
+
+TQ612_WINDOW_TEST_MAIN(WindowPictureTest)
+#include "WindowPictureTest.moc"
