@@ -85,11 +85,12 @@ public:
     ImportOutcome read(QIODevice& in, const ImportProgress& progress)
     {
         ImportByteCount bytes(in, progress);
+        const qint64 blockSize = importBlockSize(in);
         for (;;) {
-            void* buffer = XML_GetBuffer(m_parser, int(kImportBlockSize));
+            void* buffer = XML_GetBuffer(m_parser, int(blockSize));
             if (!buffer)
                 return ImportOutcome::Failed;
-            const qint64 got = readImportBlock(in, static_cast<char*>(buffer), kImportBlockSize);
+            const qint64 got = readImportBlock(in, static_cast<char*>(buffer), blockSize);
             {
                 MeasurementTable::AppendBatch batch(m_table);
                 if (XML_ParseBuffer(m_parser, int(got), got == 0) != XML_STATUS_OK || m_failed)

@@ -8,6 +8,10 @@
 // per row, small enough that a block of rows is stored between two looks at the event loop.
 constexpr qint64 kImportBlockSize = 1 << 20;
 
+// The block size for this device: a small file is read in one block just large enough to
+// see its end.
+qint64 importBlockSize(const QIODevice& in);
+
 // Reads up to size bytes; throws ProgramError when the device fails, returns 0 at the end.
 qint64 readImportBlock(QIODevice& in, char* into, qint64 size);
 

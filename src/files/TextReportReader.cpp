@@ -48,7 +48,7 @@ const char* lineEnd(const char* p, const char* end)
 class TextReportLines {
 public:
     TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
-        : m_in(in), m_table(table), m_bytes(in, progress), m_buffer(size_t(kImportBlockSize))
+        : m_in(in), m_table(table), m_bytes(in, progress), m_buffer(size_t(importBlockSize(in)))
     {
     }
 
