@@ -2,6 +2,8 @@
 
 #include "PlatformMessageBox.h"
 
+#include <csignal>
+
 namespace ErrorReport {
 
 QString reportText(const QString& message)
@@ -27,6 +29,13 @@ void show(const std::exception& error)
 TqApplication::TqApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("TQ-612"));
+#ifdef Q_OS_UNIX
+    // By default a write beyond the user's file-size limit, or into a pipe nobody reads, ends
+    // the process and takes the unsaved table with it. Ignored, the write fails with EFBIG or
+    // EPIPE instead, and the save reports that like any other failed write.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 bool TqApplication::notify(QObject* receiver, QEvent* event)

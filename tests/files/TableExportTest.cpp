@@ -1,4 +1,5 @@
 #include "TableExport.h"
+#include "ErrorReport.h"
 #include "TableFileFormat.h"
 
 #include "IntegerText.h"
@@ -209,6 +210,36 @@ TEST_F(TableExport, FailedWriteKeepsThePreviousFile)
     EXPECT_EQ(m_messages, (std::vector<Message>{{"Could not save table to specified file: " + path("kept.xls"),
                                                  MessageKind::Warning, MessageButton::OK}}));
     EXPECT_EQ(packetError, ("Cannot write file \"" + path("kept.xml") + "\". File too large").toStdString());
+}
+
+// Run in a child process: without the program's start-up, going over the file-size limit
+// ends the process with SIGXFSZ and the table is lost.
+TEST_F(TableExport, SaveOverTheFileSizeLimitFailsWithItsMessageAndTheProgramGoesOn)
+{
+    for (int i = 0; i < 2000; ++i)
+        m_table.appendRow(i, "12:00:00", " 25.3", "#");
+    const auto saveUnderALimit = [this] {
+        int argc = 1;
+        char name[] = "test";
+        char* argv[] = {name, nullptr};
+        TqApplication app(argc, argv);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{8 * 1024, limit.rlim_max};
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+            std::exit(2);
+        save(path("limited.txt"));
+        bool packetFailed = false;
+        try {
+            save(path("limited.xml"));
+        } catch (const ProgramError&) {
+            packetFailed = true;
+        }
+        const bool reported = m_messages.size() == 1 &&
+                              m_messages[0].text == "Could not save table to specified file: " + path("limited.txt");
+        std::exit(reported && packetFailed && m_table.rowCount() == 2000 ? 0 : 1);
+    };
+    EXPECT_EXIT(saveUnderALimit(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(TableExport, FileThatCannotBeCreated)
