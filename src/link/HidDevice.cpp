@@ -211,8 +211,10 @@ QString THidDevice::SerialString()
 
 void THidDevice::Unplug()
 {
-    closeHandles();
+    // Detached first: the reader woken by closing its handle must find the device gone, or it
+    // would open the path again, which on Linux may already name another device.
     m_attached = false;
+    closeHandles();
     const THidPlugEvent handler = m_unplugHandler;
     if (handler)
         handler(this);
