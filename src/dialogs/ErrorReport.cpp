@@ -1,6 +1,7 @@
 #include "ErrorReport.h"
 
 #include "PlatformMessageBox.h"
+#include "ProgramError.h"
 
 #include <csignal>
 
@@ -21,7 +22,7 @@ void show(const QString& message)
 
 void show(const std::exception& error)
 {
-    show(QString::fromUtf8(error.what()));
+    show(failureText(error));
 }
 
 }  // namespace ErrorReport

@@ -1,6 +1,7 @@
 #include "HidDeviceReadThread.h"
 
 #include "HidDevice.h"
+#include "ProgramError.h"
 
 #include <algorithm>
 #include <chrono>
@@ -124,7 +125,7 @@ void THidDeviceReadThread::deliverPending()
     } catch (const std::exception& error) {
         // Passed back to the reader, the failure would end it and reading would stop unnoticed.
         if (reportFailure)
-            reportFailure(QString::fromUtf8(error.what()));
+            reportFailure(failureText(error));
     } catch (...) {
         if (reportFailure)
             reportFailure(QStringLiteral("Unknown error"));

@@ -391,6 +391,13 @@ private slots:
         named<QCheckBox>(*m_window, "RecallCheck")->setFocus(Qt::TabFocusReason);
         named<QLineEdit>(*m_window, "TimeH")->setFocus(Qt::TabFocusReason);
         QCOMPARE(answers.errorReports(), QStringList{"'' is not a valid integer value."});
+
+        // A NUL byte in the text does not cut the message short.
+        const QString withNul = QChar(0) + QStringLiteral("12");
+        named<QLineEdit>(*m_window, "TimeS")->setText(withNul);
+        named<QCheckBox>(*m_window, "RecallCheck")->setFocus(Qt::TabFocusReason);
+        named<QLineEdit>(*m_window, "TimeH")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(answers.errorReports().value(1), "'" + withNul + "' is not a valid integer value.");
     }
 
     void numberBoxesTakeOnlyTypedDigits()
