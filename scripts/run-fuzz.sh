@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds the table-file fuzzers with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs both at once (one per core) for FUZZ_SECONDS each, starting from the seed files in
-# fuzz/corpus. New inputs go to a temporary folder, so the repository is left as it was.
-# Set FUZZ_RUNS to stop after that many executions instead.
+# Builds the fuzzers with clang, AddressSanitizer and UndefinedBehaviorSanitizer (in the build
+# folder the sanitizer lane shares) and runs both at once (one per core) for FUZZ_SECONDS each,
+# starting from the seed files in fuzz/corpus. New inputs go to a temporary folder, so the
+# repository is left as it was. Set FUZZ_RUNS to stop after that many executions instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-BUILD_DIR=${FUZZ_BUILD_DIR:-build-fuzz}
+BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTQ612_FUZZ=ON -DTQ612_BUILD_TESTS=OFF >/dev/null
+  -DTQ612_FUZZ=ON -DTQ612_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$BUILD_DIR" --target fuzz_text_import fuzz_packet_import
 
 work=$(mktemp -d /tmp/tq612-fuzz.XXXXXX)

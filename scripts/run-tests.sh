@@ -10,5 +10,6 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tq612-runtime.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR"
 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 600 -j2
-# A short run of the file-reader fuzzers under the address and undefined-behaviour sanitizers.
+# The sanitizer lane, then a short run of every fuzzer.
+bash scripts/run-sanitizers.sh
 bash scripts/run-fuzz.sh
