@@ -80,8 +80,7 @@ void TSerialPortDriver::ApplyPortSettings()
 {
     if (!IsPortOpen())
         return;
-    // As with the line settings on other systems, a value the driver refuses is not an error
-    // anyone hears of: the line keeps what it had.
+    // A value the driver refuses is not an error anyone hears of: the line keeps what it had.
     m_port->setBaudRate(baudRateNumber(m_speed));
     m_port->setDataBits(QSerialPort::DataBits(int(m_dataBits) + 5));
     m_port->setParity(qtParity(m_parity));

@@ -27,8 +27,7 @@ using TComPortHandlerFailureEvent = std::function<void(const QString& Message)>;
 // reported: a port that will not open makes OpenPort false, a failed read is tried again at
 // the next poll.
 //
-// What Linux cannot take from the settings: 1.5 stop bits (the driver refuses them and the
-// line keeps its stop bits), both kinds of handshaking at once (RTS/CTS alone is used), the
+// What Linux cannot take from the settings: 1.5 stop bits (Qt sets one stop bit), both kinds of handshaking at once (RTS/CTS alone is used), the
 // transmit buffer size and the XON/XOFF limits (no such settings).
 class TSerialPortDriver : public QObject {
     Q_OBJECT
