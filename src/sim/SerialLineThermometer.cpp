@@ -68,8 +68,11 @@ void SerialLineThermometer::writeToLine(const QByteArray& bytes)
 
 void SerialLineThermometer::sendBytes(const QByteArray& bytes)
 {
-    std::lock_guard lock(m_mutex);
-    writeToLine(bytes);
+    {
+        std::lock_guard lock(m_mutex);
+        m_extraBytes += bytes;
+    }
+    m_wake.notify_all();
 }
 
 void SerialLineThermometer::run()
@@ -88,10 +91,15 @@ void SerialLineThermometer::run()
             arrived.append(line.front().value);
             line.pop_front();
         }
+        if (line.empty()) {
+            arrived += m_extraBytes;
+            m_extraBytes.clear();
+        }
         writeToLine(arrived);
         // Sleep until the next byte is due, or a while when the line is quiet; the frame
         // schedule is looked at again then.
         const int64_t next = line.empty() ? until + 10'000 : line.front().arrival;
-        m_wake.wait_until(lock, m_poweredOn + std::chrono::microseconds(next), [this] { return m_stopping; });
+        m_wake.wait_until(lock, m_poweredOn + std::chrono::microseconds(next),
+                          [&] { return m_stopping || (line.empty() && !m_extraBytes.isEmpty()); });
     }
 }

@@ -28,7 +28,8 @@ public:
     QString portPath() const { return m_portPath; }
     // The frames put on the line so far, in order.
     std::vector<QByteArray> sentFrames() const;
-    // Bytes straight onto the line, between the thermometer's frames, for streams it never sends.
+    // Bytes onto the line as soon as no frame is going out, for streams the thermometer never
+    // sends itself.
     void sendBytes(const QByteArray& bytes);
 
 private:
@@ -51,5 +52,6 @@ private:
     std::condition_variable m_wake;
     bool m_stopping = false;
     std::vector<QByteArray> m_sentFrames;
+    QByteArray m_extraBytes;  // waiting for a quiet line
     std::thread m_line;
 };
