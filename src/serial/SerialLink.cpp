@@ -41,8 +41,8 @@ void SerialLink::H81RData(TSerialPortDriver*, const uint8_t* DataPtr, int32_t Da
         // cable's frames have it.
         m_state.FrameText = m_state.SerialHexText.mid(1, 9) + "DA";
         m_ports.panel.showFrameText(m_state.FrameText);
-        const QByteArray& collected = m_state.SerialHexText;
-        const bool inStep = collected.size() >= 11 && collected[0] == 'A' && collected[10] == 'D';
+        const QByteArray& digits = m_state.SerialHexText;
+        const bool inStep = digits.size() >= 11 && digits[0] == 'A' && digits[10] == 'D';
         m_state.SerialHexText.clear();
         if (inStep)
             m_ports.readings.decodeFrame(m_state.FrameText);
