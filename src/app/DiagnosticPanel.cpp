@@ -51,10 +51,10 @@ DiagnosticPanel::DiagnosticPanel(QWidget* client) : QWidget(client)
     m_startTime = new StartTimePanel(this);
     m_sendData = pushButton(this, "SendData", QRect(912, 376, 89, 25), QStringLiteral("USBSendData"));
 
-    QToolButton* serialMeter = flatButton(this, "COMCon", QRect(913, 339, 94, 25), QStringLiteral("Serial Meter"));
-    serialMeter->setCheckable(true);
-    serialMeter->setFont(pixelFont(QStringLiteral("Arial"), 13, Bold));
-    serialMeter->hide();
+    m_serialToggle = flatButton(this, "COMCon", QRect(913, 339, 94, 25), QStringLiteral("Serial Meter"));
+    m_serialToggle->setCheckable(true);
+    m_serialToggle->setFont(pixelFont(QStringLiteral("Arial"), 13, Bold));
+    m_serialToggle->hide();
 
     const QFont smallItalic = pixelFont(QStringLiteral("Arial"), 10, Italic);
     m_frameText = label(this, "USBtxt", QRect(832, 27, 24, 13), QStringLiteral("6001"), smallItalic);
@@ -97,6 +97,7 @@ void DiagnosticPanel::buildSerialControls()
     const char* const portNames[] = {"BtCOM1", "BtCOM2", "BtCOM3", "BtCOM4"};
     for (int i = 0; i < 4; ++i) {
         BevelPanel* port = BevelPanel::create(this, portNames[i], QRect(893, 27, 61, 24), Bevel::None, Bevel::Lowered, kSilver);
+        m_portPanels[i] = port;
         port->setCaption(QStringLiteral("COM %1").arg(i + 1));
         port->setFont(pixelFont(QStringLiteral("Arial"), 16, Bold));
         port->hide();
@@ -104,8 +105,9 @@ void DiagnosticPanel::buildSerialControls()
 
     m_gauge = new GaugePanel(this);
 
-    serialButton(this, "BTCon", QRect(888, 98, 105, 26), QStringLiteral("Connect"), 19);
-    serialButton(this, "BtDiscon", QRect(888, 98, 105, 26), QStringLiteral("Disconnect"), 16)->hide();
+    m_serialConnect = serialButton(this, "BTCon", QRect(888, 98, 105, 26), QStringLiteral("Connect"), 19);
+    m_serialDisconnect = serialButton(this, "BtDiscon", QRect(888, 98, 105, 26), QStringLiteral("Disconnect"), 16);
+    m_serialDisconnect->hide();
     serialButton(this, "BtExit", QRect(928, 98, 65, 26), QStringLiteral("Exit"), 19)->hide();
 
     QCheckBox* models[] = {
@@ -136,7 +138,11 @@ void DiagnosticPanel::buildHiddenButtons()
     for (const HiddenButton& entry : hiddenButtons) {
         QPushButton* button = pushButton(this, entry.name, entry.geometry, QString::fromLatin1(entry.caption));
         button->hide();
-        if (entry.name == QByteArrayView("Button4"))
+        if (entry.name == QByteArrayView("Button2"))
+            m_baudRate = button;
+        else if (entry.name == QByteArrayView("Button3"))
+            m_serialMeter = button;
+        else if (entry.name == QByteArrayView("Button4"))
             m_decodeTest = button;
     }
 }
@@ -214,4 +220,17 @@ void DiagnosticPanel::hideAtStart()
 bool DiagnosticPanel::serialProtocolTicked() const
 {
     return m_serialProtocol->isChecked();
+}
+
+bool DiagnosticPanel::serialToggleDown() const
+{
+    return m_serialToggle->isChecked();
+}
+
+void DiagnosticPanel::showSerialConnected(bool connected)
+{
+    m_serialConnect->setVisible(!connected);
+    m_serialDisconnect->setVisible(connected);
+    for (BevelPanel* port : m_portPanels)
+        port->setEnabled(!connected);
 }

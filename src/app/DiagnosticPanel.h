@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CableConnectionPorts.h"
+#include "SerialLinkPorts.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -12,6 +13,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class BevelPanel;
 class QToolButton;
 class StartTimePanel;
 
@@ -19,7 +21,10 @@ class StartTimePanel;
 // which covers them but leaves them reachable with the Tab key. It spans the whole client
 // area, lies beneath the visible columns and draws nothing itself, so each control keeps its
 // place in client coordinates.
-class DiagnosticPanel : public QWidget, public DeviceListControls, public DiagnosticControls {
+class DiagnosticPanel : public QWidget,
+                        public DeviceListControls,
+                        public DiagnosticControls,
+                        public SerialPanelControls {
     Q_OBJECT
 public:
     explicit DiagnosticPanel(QWidget* client);
@@ -40,6 +45,9 @@ public:
     void setCurrentDeviceRow(int row) override;
     int selectedDeviceRow() const override;
 
+    bool serialToggleDown() const override;
+    void showSerialConnected(bool connected) override;
+
     // The memo and the serial baud boxes are hidden when the window is created.
     void hideAtStart();
     // Whether the serial protocol box (the second meter model) is ticked.
@@ -53,6 +61,11 @@ public:
     QToolButton* readButton() const { return m_read; }
     QToolButton* clearButton() const { return m_clear; }
     QPushButton* decodeTestButton() const { return m_decodeTest; }  // Button4
+    BevelPanel* serialConnectButton() const { return m_serialConnect; }        // BTCon
+    BevelPanel* serialDisconnectButton() const { return m_serialDisconnect; }  // BtDiscon
+    QToolButton* serialToggle() const { return m_serialToggle; }               // COMCon
+    QPushButton* baudRateButton() const { return m_baudRate; }                 // Button2
+    QPushButton* serialMeterButton() const { return m_serialMeter; }           // Button3
 
 private:
     void buildSerialControls();
@@ -72,6 +85,12 @@ private:
     QPlainTextEdit* m_memo = nullptr;
     QListWidget* m_devices = nullptr;
     QPushButton* m_decodeTest = nullptr;
+    QToolButton* m_serialToggle = nullptr;  // COMCon
+    BevelPanel* m_serialConnect = nullptr;
+    BevelPanel* m_serialDisconnect = nullptr;
+    BevelPanel* m_portPanels[4] = {};  // BtCOM1 ... BtCOM4
+    QPushButton* m_baudRate = nullptr;
+    QPushButton* m_serialMeter = nullptr;
     QCheckBox* m_b2400 = nullptr;
     QCheckBox* m_b4800 = nullptr;
     QCheckBox* m_b9600 = nullptr;

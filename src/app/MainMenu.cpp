@@ -32,9 +32,9 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window)
     m_start = namedAction(window, "START1", QStringLiteral("START"));
     m_start->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     m_start->setCheckable(true);
-    QAction* stop = namedAction(window, "STOP1", QStringLiteral("STOP"));
-    stop->setCheckable(true);
-    connect->addActions({m_start, stop});
+    m_stop = namedAction(window, "STOP1", QStringLiteral("STOP"));
+    m_stop->setCheckable(true);
+    connect->addActions({m_start, m_stop});
     connect->menuAction()->setVisible(false);
     // A short-cut lives only as long as a visible widget carries its action; the menu is
     // hidden, so the window carries it too and Ctrl+A keeps working.
@@ -62,4 +62,12 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window)
 QAction* MainMenu::recordLimit(const char* objectName) const
 {
     return parent()->findChild<QAction*>(QLatin1String(objectName), Qt::FindDirectChildrenOnly);
+}
+
+void MainMenu::markSerialConnected(bool connected)
+{
+    m_start->setChecked(connected);
+    m_start->setEnabled(!connected);
+    m_stop->setEnabled(connected);
+    m_stop->setChecked(!connected);
 }

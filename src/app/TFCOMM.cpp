@@ -16,6 +16,7 @@
 #include "RecordBar.h"
 #include "Recorder.h"
 #include "ScreenMessages.h"
+#include "SerialLink.h"
 #include "TChartControl.h"
 #include "TopBar.h"
 #include "WidgetFactory.h"
@@ -35,7 +36,7 @@
 
 using namespace WidgetFactory;
 
-TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend)
+TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                               | Qt::MSWindowsFixedSizeDialogHint)
@@ -50,6 +51,7 @@ TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend)
     createComponents();
     createRecording();
     createConnection(std::move(hidBackend));
+    createSerialLink(std::move(comPorts));
     connectHandlers();
     setFocusOrder();
     giveMenuShortcutsPriority();
@@ -126,7 +128,7 @@ void TFCOMM::FormCreate()
     m_state.RecordLimit = 10000;
 
     if (m_diagnostics->serialProtocolTicked()) {
-        // The serial component's receive handler is bound here.
+        m_serialLink->AttachReceiveHandler();
         setWindowTitle(QStringLiteral("TQ-612 Interface Program Ver1.02"));
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComPortPaths.h"
 #include "ProgramState.h"
 
 #include <QByteArray>
@@ -23,6 +24,8 @@ class Recorder;
 class RecorderHost;
 class ReadingPipeline;
 class ScreenMessages;
+class SerialLink;
+class TSerialPortDriver;
 class TForm1;
 class TopBar;
 
@@ -33,8 +36,10 @@ class TopBar;
 class TFCOMM : public QMainWindow {
     Q_OBJECT
 public:
-    // The HID backend is the platform's unless another one (the simulated cable) is given.
-    explicit TFCOMM(QWidget* parent = nullptr, std::shared_ptr<HidBackend> hidBackend = {});
+    // The HID backend is the platform's unless another one (the simulated cable) is given; the
+    // serial ports are the on-board ones unless other paths are given.
+    explicit TFCOMM(QWidget* parent = nullptr, std::shared_ptr<HidBackend> hidBackend = {},
+                    ComPortPaths comPorts = onBoardComPortPath);
     ~TFCOMM() override;
 
     ProgramState& state() { return m_state; }
@@ -48,6 +53,17 @@ public:
     void SetFeatureClick();
     void SendUSBData(uint8_t value);
     void SendDataClick();
+
+    // The serial link
+    void StartClick();
+    void StopClick();
+    void Bcom1Click();
+    void BCOM2Click();
+    void Button3Click();
+    void BTCon1Click();
+    void BtDiscon1Click();
+    void COMConClick();
+    void Button2Click();
 
     // The decimal separator of the user's locale, "" when the locale gives none.
     QByteArray GetDecimalText() const;
@@ -103,6 +119,7 @@ private:
     void createComponents();
     void createRecording();
     void createConnection(std::shared_ptr<HidBackend> backend);
+    void createSerialLink(ComPortPaths comPorts);
     void connectHandlers();
     void chooseRecordLimit(int32_t limit);
     void setFocusOrder();
@@ -131,4 +148,6 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<ReadingPipeline> m_pipeline;
     CableConnection* m_connection = nullptr;
+    TSerialPortDriver* m_COMM2 = nullptr;
+    std::unique_ptr<SerialLink> m_serialLink;
 };

@@ -1,0 +1,127 @@
+#include "SerialLink.h"
+
+#include "SerialDriver.h"
+
+namespace {
+
+constexpr uint8_t kCarriageReturn = 0x0D;
+
+// The tests of the baud-rate step in their order; each moves to a rate tested before it, so a
+// click takes at most one step.
+struct BaudStep {
+    TComPortBaudRate from;
+    TComPortBaudRate to;
+};
+constexpr BaudStep kBaudSteps[] = {
+    {br1200, br1200}, {br19200, br1200}, {br9600, br19200}, {br4800, br9600}, {br2400, br4800},
+};
+
+char hexDigit(uint8_t nibble)
+{
+    return "0123456789ABCDEF"[nibble & 0x0F];
+}
+
+}  // namespace
+
+SerialLink::SerialLink(ProgramState& state, TSerialPortDriver& port, const SerialLinkPorts& ports)
+    : m_state(state), m_port(port), m_ports(ports)
+{
+}
+
+void SerialLink::H81RData(TSerialPortDriver*, const uint8_t* DataPtr, int32_t DataSize)
+{
+    for (int32_t i = 0; i < DataSize; ++i) {
+        const uint8_t byte = DataPtr[i];
+        m_state.SerialHexText.append(hexDigit(byte));
+        if (byte != kCarriageReturn) {
+            m_ports.panel.showFrameText(m_state.SerialHexText);
+            continue;
+        }
+        // The line feed that opened the frame goes behind the carriage return, where the
+        // cable's frames have it.
+        m_state.FrameText = m_state.SerialHexText.mid(1, 9) + "DA";
+        m_ports.panel.showFrameText(m_state.FrameText);
+        const QByteArray& digits = m_state.SerialHexText;
+        const bool inStep = digits.size() >= 11 && digits[0] == 'A' && digits[10] == 'D';
+        m_state.SerialHexText.clear();
+        if (inStep)
+            m_ports.readings.decodeFrame(m_state.FrameText);
+    }
+}
+
+void SerialLink::AttachReceiveHandler()
+{
+    m_port.SetOnReceiveData([this](TSerialPortDriver* Sender, const uint8_t* DataPtr, int32_t DataSize) {
+        H81RData(Sender, DataPtr, DataSize);
+    });
+}
+
+void SerialLink::StartClick()
+{
+    m_port.OpenPort();
+}
+
+void SerialLink::StopClick()
+{
+    m_port.ClosePort();
+}
+
+void SerialLink::Bcom1Click()
+{
+    m_port.SetComPort(pnCOM1);
+}
+
+void SerialLink::BCOM2Click()
+{
+    m_port.SetComPort(pnCOM2);
+}
+
+void SerialLink::Button3Click()
+{
+    AttachReceiveHandler();
+    m_port.OpenPort();
+}
+
+void SerialLink::connectSequence()
+{
+    m_ports.menu.markSerialConnected(true);
+    // The controls switch even when the port does not open.
+    m_port.OpenPort();
+    m_ports.panel.showSerialConnected(true);
+}
+
+void SerialLink::disconnectSequence()
+{
+    m_ports.menu.markSerialConnected(false);
+    m_port.ClosePort();
+    m_ports.panel.showSerialConnected(false);
+}
+
+void SerialLink::BTCon1Click()
+{
+    connectSequence();
+}
+
+void SerialLink::BtDiscon1Click()
+{
+    disconnectSequence();
+}
+
+void SerialLink::COMConClick()
+{
+    if (m_ports.panel.serialToggleDown())
+        connectSequence();
+    else
+        disconnectSequence();
+}
+
+void SerialLink::Button2Click()
+{
+    for (const BaudStep& step : kBaudSteps) {
+        if (m_port.ComPortSpeed() != step.from)
+            continue;
+        m_port.SetComPortSpeed(step.to);
+        m_ports.messages.showNotice(QStringLiteral("Baud Rate:%1").arg(baudRateNumber(step.to)),
+                                    NoticeKind::Information);
+    }
+}
