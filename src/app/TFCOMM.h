@@ -11,8 +11,10 @@
 class CableConnection;
 class ChartPanel;
 class DiagnosticPanel;
+class DialGauge;
 class HidBackend;
 class LcdPanel;
+class LimitSettings;
 class MainMenu;
 class MeasurementTable;
 class QFileDialog;
@@ -91,6 +93,16 @@ public:
     void BtSaveClick();
     void Help1Click();
 
+    // The dial gauge and its limits; the argument of KDsetup has no effect.
+    void KDsetup(int32_t unused);
+    void KDrun(int32_t position);
+    void KdFdClick();
+    void KDResize();
+    void SetmaxExit();
+    void SetMinExit();
+    // Whether a key pressed in a limit box may reach it.
+    static bool SetmaxKeyPress(const QKeyEvent& key);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -103,6 +115,7 @@ private:
     void createComponents();
     void createRecording();
     void createConnection(std::shared_ptr<HidBackend> backend);
+    void createGauge();
     void connectHandlers();
     void chooseRecordLimit(int32_t limit);
     void setFocusOrder();
@@ -131,4 +144,6 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<ReadingPipeline> m_pipeline;
     CableConnection* m_connection = nullptr;
+    std::unique_ptr<DialGauge> m_gauge;
+    std::unique_ptr<LimitSettings> m_limitSettings;
 };
