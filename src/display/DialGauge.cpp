@@ -3,17 +3,9 @@
 #include "GaugeGeometry.h"
 #include "GaugeScale.h"
 
-#include <QFont>
 #include <QPainter>
 
 namespace {
-
-QFont labelFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    return font;
-}
 
 struct MarkPainter {
     QPainter& painter;
@@ -24,14 +16,27 @@ struct MarkPainter {
         const int ascent = painter.fontMetrics().ascent();
         painter.drawText(label.topLeft + QPoint(0, ascent), QString::fromLatin1(label.text));
     }
+    // The dot's pen is at least as wide as its 2 x 2 box, so its outline covers the white
+    // inside: the dot is a disc of the pen's colour reaching half the pen's width past the box.
     void operator()(const GaugeDot& dot) const
     {
-        painter.setPen(QPen(dot.colour, dot.penWidth));
-        painter.drawEllipse(QRectF(dot.topLeft, QSizeF(2, 2)));
+        const double radius = 1 + dot.penWidth / 2.0;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(dot.colour);
+        painter.drawEllipse(QPointF(dot.topLeft) + QPointF(1, 1), radius, radius);
     }
 };
 
 }  // namespace
+
+QFont gaugeLabelFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    // Plain pixels, like the rest of the face.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
 
 DialGauge::DialGauge(ProgramState& state, GaugeSurface& surface, const LimitSwitches& limits)
     : m_state(state), m_surface(surface), m_limits(limits)
@@ -54,8 +59,7 @@ void DialGauge::drawScale()
     picture.fill(Qt::white);
     {
         QPainter painter(&picture);
-        painter.setFont(labelFont());
-        painter.setBrush(Qt::white);
+        painter.setFont(gaugeLabelFont());
         const MarkPainter paint{painter};
         for (const GaugeMark& mark : gaugeScaleMarks(GaugeGeometry(m_surface.panelSize()), settings))
             std::visit(paint, mark);

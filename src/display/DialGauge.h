@@ -3,6 +3,7 @@
 #include "ProgramState.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QSize>
 
@@ -28,6 +29,9 @@ public:
     virtual bool upperLimitOn() const = 0;
     virtual bool lowerLimitOn() const = 0;
 };
+
+// The font of the scale's numbers.
+QFont gaugeLabelFont();
 
 // The dial gauge: its scale (labels, major dots and the band that turns red beyond the limits)
 // and its needle, drawn from the program's gauge variables onto the surface.
