@@ -1,6 +1,7 @@
-// Reading the limit boxes, and the gauge panel's enlarge and restore steps.
+// Reading the limit boxes, the keys they take, and the gauge panel's enlarge and restore steps.
 #include "GaugeZoom.h"
 #include "LimitSettings.h"
+#include "NumberBoxFilter.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,16 @@ TEST(LimitSettings, TypingThroughASignReadsEachText)
     EXPECT_EQ(reader.state.UpperLimit, 12.0f);
     EXPECT_EQ(reader.errors.size(), 2u);
     EXPECT_EQ(reader.redraws, 4);
+}
+
+TEST(LimitSettings, OnlyDigitsSignsAndBackspaceMayBeTyped)
+{
+    for (char16_t c : u"0123456789+-\b")
+        if (c)
+            EXPECT_TRUE(isLimitKey(c)) << int(c);
+    for (char16_t c : u" .,eaZ\r\x7f\u0661\u2212")
+        if (c)
+            EXPECT_FALSE(isLimitKey(c)) << int(c);
 }
 
 TEST(GaugeZoom, EnlargesOverTheWindowAndRestoresTheSavedBounds)
