@@ -100,8 +100,6 @@ public:
     void KDResize();
     void SetmaxExit();
     void SetMinExit();
-    // Whether a key pressed in a limit box may reach it.
-    static bool SetmaxKeyPress(const QKeyEvent& key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 // The dial gauge and the limit settings: both panels are built hidden or covered, but their
-// handlers run whenever something calls them, the limit boxes from the keyboard included.
+// handlers run whenever something calls them, the limit boxes from the keyboard included. The
+// limit boxes filter their own keys, as the other number boxes do.
 #include "TFCOMM.h"
 
 #include "ChartPanel.h"
@@ -9,7 +10,6 @@
 #include "GaugePanel.h"
 #include "LimitPanel.h"
 #include "LimitSettings.h"
-#include "NumberBoxFilter.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -47,7 +47,8 @@ void TFCOMM::KDrun(int32_t position)
 
 void TFCOMM::KdFdClick()
 {
-    m_chart->showChartArea(!m_diagnostics->gaugePanel()->toggleEnlarged(frameGeometry().size(), m_state.GaugeSavedBounds));
+    m_chart->showChartArea(
+        !m_diagnostics->gaugePanel()->toggleEnlarged(frameGeometry().size(), m_state.GaugeSavedBounds));
 }
 
 void TFCOMM::KDResize()
@@ -63,9 +64,4 @@ void TFCOMM::SetmaxExit()
 void TFCOMM::SetMinExit()
 {
     m_limitSettings->readLowerLimit(m_diagnostics->limitPanel()->lowerLimitText());
-}
-
-bool TFCOMM::SetmaxKeyPress(const QKeyEvent& key)
-{
-    return numberBoxAcceptsKey(key, isLimitKey);
 }
