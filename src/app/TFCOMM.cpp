@@ -6,8 +6,10 @@
 #include "ChartPanel.h"
 #include "CompactCheckStyle.h"
 #include "DiagnosticPanel.h"
+#include "DialGauge.h"
 #include "Icons.h"
 #include "LcdPanel.h"
+#include "LimitSettings.h"
 #include "LocaleTexts.h"
 #include "MainMenu.h"
 #include "MeasurementGrid.h"
@@ -52,6 +54,7 @@ TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend, ComPortP
     createRecording();
     createConnection(std::move(hidBackend));
     createSerialLink(std::move(comPorts));
+    createGauge();
     connectHandlers();
     setFocusOrder();
     giveMenuShortcutsPriority();
@@ -136,7 +139,8 @@ void TFCOMM::FormCreate()
     m_state.RangeMin = -50;
     m_chart->pager().SetYMaximum(100.0);
     m_chart->pager().SetYMinimum(-50.0);
-    // The dial gauge joins here: drawn with label set 1, its needle put at 400.
+    KDsetup(1);
+    KDrun(m_state.GaugeValue);
 }
 
 QByteArray TFCOMM::GetDecimalText() const

@@ -12,8 +12,10 @@
 class CableConnection;
 class ChartPanel;
 class DiagnosticPanel;
+class DialGauge;
 class HidBackend;
 class LcdPanel;
+class LimitSettings;
 class MainMenu;
 class MeasurementTable;
 class QFileDialog;
@@ -107,6 +109,14 @@ public:
     void BtSaveClick();
     void Help1Click();
 
+    // The dial gauge and its limits; the argument of KDsetup has no effect.
+    void KDsetup(int32_t unused);
+    void KDrun(int32_t position);
+    void KdFdClick();
+    void KDResize();
+    void SetmaxExit();
+    void SetMinExit();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -120,6 +130,7 @@ private:
     void createRecording();
     void createConnection(std::shared_ptr<HidBackend> backend);
     void createSerialLink(ComPortPaths comPorts);
+    void createGauge();
     void connectHandlers();
     void chooseRecordLimit(int32_t limit);
     void setFocusOrder();
@@ -150,4 +161,6 @@ private:
     CableConnection* m_connection = nullptr;
     TSerialPortDriver* m_COMM2 = nullptr;
     std::unique_ptr<SerialLink> m_serialLink;
+    std::unique_ptr<DialGauge> m_gauge;
+    std::unique_ptr<LimitSettings> m_limitSettings;
 };

@@ -122,6 +122,11 @@ void ChartPanel::buildChartArea()
     m_view->lower();
 }
 
+void ChartPanel::showChartArea(bool shown)
+{
+    m_area->setVisible(shown);
+}
+
 void ChartPanel::toggleConnectionIndicator()
 {
     invertVisibility(m_connected);

@@ -41,6 +41,8 @@ public:
     void applyPageSize();
     // Today's short date on the chart.
     void showDate();
+    // The chart area Chtshow steps aside while the dial gauge is enlarged over it.
+    void showChartArea(bool shown);
 
     QLineEdit* pageSizeBox() const { return m_pageSize; }        // Maxrecord
     QToolButton* saveButton() const { return m_save; }           // BtSave

@@ -1,5 +1,6 @@
 #include "LimitPanel.h"
 
+#include "NumberBoxFilter.h"
 #include "WidgetFactory.h"
 
 #include <QCheckBox>
@@ -27,8 +28,30 @@ LimitPanel::LimitPanel(QWidget* parent) : BevelPanel(Bevel::None, Bevel::Lowered
     for (QLabel* text : texts)
         setColour(text, QPalette::WindowText, Qt::black);
 
-    checkBox(this, "SetMaxB", QRect(180, 6, 68, 17), QStringLiteral("SetMax:"), false);
-    checkBox(this, "SetMinB", QRect(180, 27, 65, 17), QStringLiteral("SetMin: "), false);
-    edit(this, "Setmax", QRect(248, 3, 81, 21), QStringLiteral("40000"));
-    edit(this, "SetMin", QRect(248, 25, 81, 21), QStringLiteral("-40000"));
+    m_upperOn = checkBox(this, "SetMaxB", QRect(180, 6, 68, 17), QStringLiteral("SetMax:"), false);
+    m_lowerOn = checkBox(this, "SetMinB", QRect(180, 27, 65, 17), QStringLiteral("SetMin: "), false);
+    m_upper = edit(this, "Setmax", QRect(248, 3, 81, 21), QStringLiteral("40000"));
+    m_lower = edit(this, "SetMin", QRect(248, 25, 81, 21), QStringLiteral("-40000"));
+    for (QLineEdit* box : {m_upper, m_lower})
+        new NumberBoxFilter(box, isLimitKey);
+}
+
+bool LimitPanel::upperLimitOn() const
+{
+    return m_upperOn->isChecked();
+}
+
+bool LimitPanel::lowerLimitOn() const
+{
+    return m_lowerOn->isChecked();
+}
+
+QByteArray LimitPanel::upperLimitText() const
+{
+    return m_upper->text().toLocal8Bit();
+}
+
+QByteArray LimitPanel::lowerLimitText() const
+{
+    return m_lower->text().toLocal8Bit();
 }
