@@ -103,8 +103,9 @@ private slots:
     {
         m_cable = std::make_unique<GadgetCableProcess>(QStringLiteral(TQ612_GADGET_CABLE));
         QVERIFY2(m_cable->ready(), "the gadget cable did not come up");
-        // Listed once udev has run its rules on the node, so it has its final permissions.
         QTRY_VERIFY_WITH_TIMEOUT(listedCable() && QFile::exists(QString::fromUtf8(listedCable()->path)), kSlowGuestMs);
+        // Then udev has run its rules on the node, so it has its final permissions.
+        QCOMPARE(QProcess::execute(QStringLiteral("udevadm"), {"settle", "--timeout=20"}), 0);
     }
     void cleanup()
     {
