@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation
   fp-utils xdg-utils
+  qemu-system-x86 busybox-static udev
 )
 
 missing=()

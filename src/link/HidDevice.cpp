@@ -242,6 +242,11 @@ void THidDevice::StartReader()
     const uint16_t inputLength = ReadCaps().InputReportByteLength;
     if (inputLength == 0)
         return;
+    // hidraw queues input reports per open file, from the open on: opened later by the reader
+    // thread, the handle would miss what the device sends meanwhile, such as the instrument's
+    // first frame. A failure here is the reader's to report.
+    uint32_t error = 0;
+    acquireReadHandle(error);
     m_reader = new THidDeviceReadThread(this, inputLength);
     m_reader->start();
 }
@@ -252,6 +257,9 @@ void THidDevice::StopReader()
     if (!reader)
         return;
     reader->Terminate();
+    // Reports queued on the handle while nobody reads belong to the stopped reading: the next
+    // reader starts on a handle of its own.
+    closeReadHandle();
     if (reader->InHandOver()) {
         // Stopped from inside its own handler: the reader is waiting for that handler, so waiting
         // for the reader here would never end. It ends by itself once the handler returns.

@@ -126,6 +126,10 @@ public:
             return {};
         if (fds[1].revents != 0)
             return {HidReadResult::Cancelled};
+        // An unplugged device still gives what was queued, then hangs up; its read would say
+        // EIO, which hides that the device is gone.
+        if (!(fds[0].revents & POLLIN) && (fds[0].revents & (POLLHUP | POLLERR)))
+            return {HidReadResult::Failed, 0, ENODEV};
         // hidraw leaves the report ID out on devices without numbered reports.
         const bool numbered = m_layout && m_layout->numberedReports;
         uint8_t* target = numbered ? buffer.data() : buffer.data() + 1;

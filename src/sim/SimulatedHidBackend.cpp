@@ -12,20 +12,37 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// hidraw keeps this many unread reports per open file and drops newer ones.
+constexpr size_t kReportsKeptPerOpen = 64;
 // How far behind the clock an unread cable may fall before it loses reports, as hidraw's
-// buffer of 64 reports does at the cable's idle rate.
-constexpr int64_t kBacklogLimitUs = 64 * SimulatedCable::kIdleReportIntervalUs;
+// buffer does at the cable's idle rate.
+constexpr int64_t kBacklogLimitUs = kReportsKeptPerOpen * SimulatedCable::kIdleReportIntervalUs;
+
+// The unread input reports of one handle open for reading.
+struct ReadQueue {
+    int generation = 0;  // of the device when the handle was opened
+    std::deque<QByteArray> reports;
+};
 
 }  // namespace
 
 struct SimulatedHidBackend::Device {
+    // hidraw queues each input report for every file open on the device at the time; a
+    // report sent while a file is not yet open never reaches it.
+    void distribute(const QByteArray& report)
+    {
+        for (ReadQueue* queue : readQueues)
+            if (queue->generation == generation && queue->reports.size() < kReportsKeptPerOpen)
+                queue->reports.push_back(report);
+    }
+
     DeviceId id = 0;
     DeviceSpec setup;
     bool plugged = true;
     int generation = 0;
     std::unique_ptr<SimulatedCable> cable;
     std::optional<SimulatedCable::InputReport> pendingReport;  // real-time pacing: not due yet
-    std::deque<QByteArray> script;
+    std::vector<ReadQueue*> readQueues;  // of the handles open for reading
     int failuresLeft = 0;
     uint32_t failureError = 0;
     std::vector<ReceivedReport> received;
@@ -68,15 +85,26 @@ struct SimulatedHidBackend::Bus {
 
 class SimulatedHidBackend::Handle : public HidHandle {
 public:
+    // Opened under the bus lock.
     Handle(std::shared_ptr<Bus> bus, std::shared_ptr<Device> device, HidAccess access)
         : m_bus(std::move(bus)), m_device(std::move(device)), m_access(access)
     {
+        m_queue.generation = m_device->generation;
+        if (readable())
+            m_device->readQueues.push_back(&m_queue);
     }
+    ~Handle() override
+    {
+        std::lock_guard lock(m_bus->lock);
+        std::erase(m_device->readQueues, &m_queue);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
 
     bool getAttributes(HidAttributes& attributes) override
     {
         std::lock_guard lock(m_bus->lock);
-        if (!m_device->plugged || !m_device->setup.identifiable)
+        if (!attached() || !m_device->setup.identifiable)
             return false;
         attributes = {m_device->setup.vendorId, m_device->setup.productId, m_device->setup.versionNumber};
         return true;
@@ -86,13 +114,13 @@ public:
     {
         std::lock_guard lock(m_bus->lock);
         text = m_device->setup.product;
-        return m_device->plugged && !text.isEmpty();
+        return attached() && !text.isEmpty();
     }
 
     bool getSerialNumberString(QString& text) override
     {
         std::lock_guard lock(m_bus->lock);
-        if (!m_device->plugged)
+        if (!attached())
             return false;
         text = m_device->setup.serialNumber;
         if (text.isEmpty() && m_device->setup.languageIds) {
@@ -107,7 +135,7 @@ public:
         std::lock_guard lock(m_bus->lock);
         if (!m_device->setup.languageIds)
             return HidLanguageIds::NotApplicable;
-        if (!m_device->plugged || !m_device->setup.languageIdsReadable)
+        if (!attached() || !m_device->setup.languageIdsReadable)
             return HidLanguageIds::Unreadable;
         ids = *m_device->setup.languageIds;
         return HidLanguageIds::Read;
@@ -124,7 +152,7 @@ public:
     {
         std::lock_guard lock(m_bus->lock);
         Device& device = *m_device;
-        if (!device.plugged || !writable() || device.reportLengths().feature == 0)
+        if (!attached() || !writable() || device.reportLengths().feature == 0)
             return false;
         device.received.push_back({ReceivedReport::Feature, bytesOf(report)});
         return !device.cable || device.cable->receiveFeatureReport(report, m_bus->sendTime(device));
@@ -135,7 +163,7 @@ public:
         std::lock_guard lock(m_bus->lock);
         written = 0;
         Device& device = *m_device;
-        if (!device.plugged || !writable() || report.empty())
+        if (!attached() || !writable() || report.empty())
             return false;
         device.received.push_back({ReceivedReport::Output, bytesOf(report)});
         if (device.cable && !device.cable->receiveOutputReport(report, m_bus->sendTime(device)))
@@ -152,14 +180,20 @@ public:
         for (;;) {
             if (m_cancelled)
                 return {HidReadResult::Cancelled};
-            if (m_access != HidAccess::Read && m_access != HidAccess::ReadWrite)
+            if (!readable())
                 return {HidReadResult::Failed, 0, NotOpenForReading};
-            if (!device.plugged)
-                return {HidReadResult::Failed, 0, DeviceGone};
             if (device.failuresLeft > 0) {
                 --device.failuresLeft;
                 return {HidReadResult::Failed, 0, device.failureError};
             }
+            // What was queued before the device went away is still read, as from hidraw.
+            if (!m_queue.reports.empty()) {
+                const QByteArray report = std::move(m_queue.reports.front());
+                m_queue.reports.pop_front();
+                return deliver(report, buffer);
+            }
+            if (!attached())
+                return {HidReadResult::Failed, 0, DeviceGone};
             Clock::time_point wakeAt = deadline;
             if (device.cable) {
                 if (!device.pendingReport) {
@@ -168,15 +202,12 @@ public:
                     device.pendingReport = device.cable->nextReport();
                 }
                 if (m_bus->fast() || device.pendingReport->time <= m_bus->clockNow()) {
-                    const QByteArray report = std::move(device.pendingReport->bytes);
+                    device.distribute(device.pendingReport->bytes);
                     device.pendingReport.reset();
-                    return deliver(report, buffer);
+                    m_bus->wake.notify_all();
+                    continue;
                 }
                 wakeAt = std::min(wakeAt, m_bus->realTimeOf(device.pendingReport->time));
-            } else if (!device.script.empty()) {
-                const QByteArray report = device.script.front();
-                device.script.pop_front();
-                return deliver(report, buffer);
             }
             if (Clock::now() >= deadline)
                 return {};
@@ -195,6 +226,9 @@ public:
 
 private:
     bool writable() const { return m_access == HidAccess::ReadWrite || m_access == HidAccess::Write; }
+    bool readable() const { return m_access == HidAccess::ReadWrite || m_access == HidAccess::Read; }
+    // A device plugged in again is a new device: handles on the old one stay dead.
+    bool attached() const { return m_device->plugged && m_queue.generation == m_device->generation; }
 
     static QByteArray bytesOf(std::span<const uint8_t> report)
     {
@@ -212,6 +246,7 @@ private:
     std::shared_ptr<Device> m_device;
     HidAccess m_access;
     bool m_cancelled = false;  // guarded by the bus lock
+    ReadQueue m_queue;         // guarded by the bus lock
 };
 
 SimulatedHidBackend::SimulatedHidBackend() : SimulatedHidBackend(Options{}) {}
@@ -294,8 +329,9 @@ void SimulatedHidBackend::queueInputReports(DeviceId id, std::vector<QByteArray>
 {
     {
         std::lock_guard lock(m_bus->lock);
-        if (Device* device = m_bus->find(id))
-            device->script.insert(device->script.end(), reports.begin(), reports.end());
+        if (Device* device = m_bus->find(id); device && device->plugged)
+            for (const QByteArray& report : reports)
+                device->distribute(report);
     }
     m_bus->wake.notify_all();
 }

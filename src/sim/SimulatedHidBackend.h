@@ -84,7 +84,8 @@ public:
     // The device comes back as a new instance, as a USB device does when plugged in again.
     void replug(DeviceId id);
 
-    // Input reports for a device other than a cable, read in this order, report ID first.
+    // Input reports for a device other than a cable, report ID first, sent now: each handle open
+    // for reading gets them in this order (up to 64 unread), a handle opened later does not.
     void queueInputReports(DeviceId id, std::vector<QByteArray> reports);
     // The next `count` reads of the device fail with `error`.
     void failReads(DeviceId id, int count, uint32_t error = ReadFailed);

@@ -88,6 +88,36 @@ TEST_F(Reader, DeliversReportsInOrderOnTheGuiThreadWhileAModalLoopRuns)
     }
 }
 
+// hidraw queues a report only for the files open when it arrives: the instrument's first frame,
+// sent the moment the handler is set, must already find the reader's handle open.
+TEST_F(Reader, ReportSentTheMomentTheHandlerIsSetIsDelivered)
+{
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        received.clear();
+        device->SetReportHandler(recorder());
+        queueCounted(1);
+        ASSERT_TRUE(processUntil([&] { return received.size() == 1; }, 2000));
+        device->SetReportHandler({});
+    }
+}
+
+// A stopped reader's handle goes with it: what arrived while nobody read is not handed to the
+// next reader as if it were new.
+TEST_F(Reader, ReportsFromWhileStoppedAreNotDeliveredLater)
+{
+    device->SetReportHandler(recorder());
+    device->SetReportHandler({});
+    queueCounted(3);
+    device->SetReportHandler(recorder());
+    bus->queueInputReports(id, {bytes({0x01, 9, 0xAA, 0xBB})});
+    ASSERT_TRUE(processUntil([&] { return !received.empty(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].data, bytes({9, 0xAA, 0xBB}));
+}
+
 TEST_F(Reader, StopServesAHandOverThatIsWaitingInsteadOfDeadlocking)
 {
     device->SetReportHandler(recorder());
@@ -208,8 +238,8 @@ TEST_F(Reader, ReadErrorsReachTheErrorHandlerAndReadingResumes)
     });
     const uint32_t failure = SimulatedHidBackend::ReadFailed;
     bus->failReads(id, 3, failure);
-    queueCounted(2);
     device->SetReportHandler(recorder());
+    queueCounted(2);
     ASSERT_TRUE(processUntil([&] { return received.size() == 2; }));
     EXPECT_EQ(errors, (std::vector<uint32_t>{failure, failure, failure}));
     EXPECT_EQ(device->ErrorText(failure), "Input/output error");
