@@ -8,5 +8,8 @@
 
 void TFCOMM::Help1Click()
 {
-    HelpGuide(QCoreApplication::applicationDirPath(), openWithDesktop).open();
+    // Beside the program in a build; in the share folder once installed.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    HelpGuide({programFolder, programFolder + QStringLiteral("/" TQ612_INSTALLED_HELP_FROM_PROGRAM)}, openWithDesktop)
+        .open();
 }
