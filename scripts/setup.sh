@@ -14,6 +14,8 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation
   fp-utils xdg-utils
+  # the manual pages, the Debian package and the validators of what it installs
+  help2man dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()
