@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Builds the Debian package, checks it with Debian's validators, installs it on this machine
 # with apt-get as a user would, tries the installed programs (the demo in a virtual display,
-# with a screenshot), purges it and checks that nothing is left behind. Needs root.
+# with a screenshot), purges it and checks that nothing is left behind. Installing needs root
+# (through sudo for another user).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 BUILD_DIR=${PACKAGE_BUILD_DIR:-build-package}
 SHOT=${PACKAGE_SCREENSHOT:-$PWD/out/tq612-installed-demo.png}
-APT=(apt-get -y -qq -o DPkg::Lock::Timeout=300)
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+# Other work on this machine may hold apt's lock for a while.
+APT=($SUDO apt-get -y -qq -o DPkg::Lock::Timeout=300)
 export DEBIAN_FRONTEND=noninteractive
 
 fail() { echo "run-package-test: $*" >&2; exit 1; }

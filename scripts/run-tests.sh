@@ -12,3 +12,5 @@ chmod 700 "$XDG_RUNTIME_DIR"
 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 600 -j2
 # A short run of the file-reader fuzzers under the address and undefined-behaviour sanitizers.
 bash scripts/run-fuzz.sh
+# The Debian package: built, validated, installed, tried, purged.
+bash scripts/run-package-test.sh
