@@ -13,3 +13,5 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 600 -j2
 # The sanitizer lane, then a short run of every fuzzer.
 bash scripts/run-sanitizers.sh
 bash scripts/run-fuzz.sh
+# The Debian package: built, validated, installed, tried, purged.
+bash scripts/run-package-test.sh

@@ -15,6 +15,8 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation
   fp-utils xdg-utils
   qemu-system-x86 busybox-static udev
+  # the manual pages, the Debian package and the validators of what it installs
+  help2man dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()

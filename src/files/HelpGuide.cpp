@@ -1,7 +1,28 @@
 #include "HelpGuide.h"
 
-HelpGuide::HelpGuide(QString programFolder, Opener open)
-    : m_programFolder(std::move(programFolder)), m_open(std::move(open))
+#include <QFileInfo>
+
+namespace {
+
+bool holdsTheGuide(const QString& folder)
+{
+    return QFileInfo::exists(folder + QLatin1Char('/') + QLatin1String(HelpGuide::kHelpFileName))
+           || QFileInfo::exists(folder + QLatin1Char('/') + QLatin1String(HelpGuide::kHtmlIndex));
+}
+
+QString folderHoldingTheGuide(const QStringList& folders)
+{
+    for (const QString& folder : folders) {
+        if (holdsTheGuide(folder))
+            return folder;
+    }
+    return folders.value(0);
+}
+
+}  // namespace
+
+HelpGuide::HelpGuide(const QStringList& folders, Opener open)
+    : m_folder(folderHoldingTheGuide(folders)), m_open(std::move(open))
 {
 }
 
@@ -13,10 +34,10 @@ void HelpGuide::open() const
 
 QString HelpGuide::helpFilePath() const
 {
-    return m_programFolder + QLatin1Char('/') + QLatin1String(kHelpFileName);
+    return m_folder + QLatin1Char('/') + QLatin1String(kHelpFileName);
 }
 
 QString HelpGuide::htmlIndexPath() const
 {
-    return m_programFolder + QLatin1Char('/') + QLatin1String(kHtmlIndex);
+    return m_folder + QLatin1Char('/') + QLatin1String(kHtmlIndex);
 }

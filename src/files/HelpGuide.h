@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
 
-// The user guide that ships beside the program: the compiled help file, and the same pages as
-// HTML for desktops where nothing opens the compiled one.
+// The user guide: the compiled help file, and the same pages as HTML for desktops where nothing
+// opens the compiled one. In a build it lies beside the program; an installed program finds it
+// in its share folder.
 class HelpGuide {
 public:
     static constexpr const char* kHelpFileName = "TQ-612.chm";
@@ -15,7 +17,9 @@ public:
     // Asks the desktop to open a file; false when nothing could open it.
     using Opener = std::function<bool(const QUrl&)>;
 
-    HelpGuide(QString programFolder, Opener open);
+    // The guide is taken from the first of `folders` that holds it, or the first folder when
+    // none does.
+    HelpGuide(const QStringList& folders, Opener open);
 
     // Opens the compiled help file, or the HTML guide's first page when that cannot be opened.
     // Neither a missing file nor a missing viewer is reported: help is offered, not promised.
@@ -25,6 +29,6 @@ public:
     QString htmlIndexPath() const;
 
 private:
-    QString m_programFolder;
+    QString m_folder;
     Opener m_open;
 };

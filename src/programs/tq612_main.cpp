@@ -1,9 +1,16 @@
 #include "ErrorReport.h"
 #include "LcdFont.h"
+#include "ProgramCommandLine.h"
 #include "TFCOMM.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
+    const ProgramCommandLine commandLine(ProgramCommandLine::Program::Instrument,
+                                         ProgramCommandLine::argumentsOf(argc, argv));
+    if (commandLine.action() != ProgramCommandLine::Action::Run)
+        return commandLine.answer(stdout, stderr);
     TqApplication app(argc, argv);
     registerLcdFont();
     TFCOMM window;

@@ -88,8 +88,9 @@ std::array<uint8_t, 5> SimulatedThermometer::readingDigits(double value) const
 QByteArray SimulatedThermometer::liveFrame()
 {
     // A random walk that drifts back towards room temperature.
-    std::normal_distribution<double> noise(0.0, 0.05);
-    m_celsius += noise(m_random) + 0.05 * (m_options.roomTemperature - m_celsius);
+    const double step = m_options.changePerSecond * (m_options.liveFrameIntervalUs / 1e6);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    m_celsius += step * noise(m_random) + 0.05 * (m_options.roomTemperature - m_celsius);
     const double shown = m_options.unit == Unit::Fahrenheit ? m_celsius * 9 / 5 + 32 : m_celsius;
     const auto d = readingDigits(shown);
     return frame({d[0], d[1], d[2], d[3], d[4], 0, 1, 0, 0});

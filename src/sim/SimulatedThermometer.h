@@ -44,6 +44,9 @@ public:
     struct Options {
         uint32_t seed = 612;
         double roomTemperature = 21.5;  // Celsius, where the reading wanders around
+        // Celsius per second: how fast the wandering reading typically moves between live
+        // frames. 0 holds the reading at room temperature.
+        double changePerSecond = 0.1;
         Unit unit = Unit::Celsius;
         QByteArray modelCode = "3063";
         // The poll (5A 00) is answered with the model identification frame.
