@@ -6,13 +6,13 @@
 #
 #   BUILD_DIR        the build folder with the programs and tests (default build)
 #   KERNEL_LANE_DIR  downloaded packages, the kernel and the guest's output (default build-kernel)
-#   TQ612_UDEV_RULE  the udev rule the guest applies (default the lane's own test rule)
+#   TQ612_UDEV_RULE  the udev rule the guest applies (default the one the package installs)
 #   KERNEL_LANE_ONLY names of test_kernel_lane's test functions to run, blank-separated (default all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=$(realpath -m "${BUILD_DIR:-build}")
 LANE_DIR=$(realpath -m "${KERNEL_LANE_DIR:-build-kernel}")
-UDEV_RULE=$(realpath "${TQ612_UDEV_RULE:-tests/kernel/70-tq612-lane.rules}")
+UDEV_RULE=$(realpath "${TQ612_UDEV_RULE:-packaging/70-tq612.rules}")
 GUEST_SECONDS=${KERNEL_LANE_TIMEOUT:-480}
 
 bash scripts/setup.sh

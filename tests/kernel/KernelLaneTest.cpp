@@ -211,19 +211,36 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
     }
 
-    // The lane's udev rule stands in for the packaged one: the node is tagged for the seat's
-    // user and gets the rule's mode, which still leaves it root's for any other user.
+    // The packaged udev rule tags the cable's node for the user at the seat and leaves every
+    // other HID device alone; without a seat the node stays root's, so another user gets the
+    // backend's access advice.
     void theUdevRuleTagsTheNodeAndAnotherUserGetsTheAccessAdvice()
     {
+        UnrelatedUhidDevice other;
+        QVERIFY(other.created());
+        QCOMPARE(QProcess::execute(QStringLiteral("udevadm"), {"settle", "--timeout=20"}), 0);
         const QByteArray node = listedCable()->path;
-        QProcess udevadm;
-        udevadm.start(QStringLiteral("udevadm"), {"info", "--query=property", "--name=" + QString::fromUtf8(node)});
-        QVERIFY(udevadm.waitForFinished(kSlowGuestMs));
-        const QByteArray properties = udevadm.readAllStandardOutput();
-        QVERIFY2(properties.contains(":uaccess:"), properties.constData());
+        const auto properties = [](const QString& name) {
+            QProcess udevadm;
+            udevadm.start(QStringLiteral("udevadm"), {"info", "--query=property", "--name=" + name});
+            udevadm.waitForFinished(kSlowGuestMs);
+            return udevadm.readAllStandardOutput();
+        };
+        const QByteArray cableProperties = properties(QString::fromUtf8(node));
+        QVERIFY2(cableProperties.contains(":uaccess:"), cableProperties.constData());
+        int others = 0;
+        for (const QString& name : QDir(QStringLiteral("/dev")).entryList({QStringLiteral("hidraw*")}, QDir::System)) {
+            const QString path = QStringLiteral("/dev/") + name;
+            if (path.toUtf8() == node)
+                continue;
+            ++others;
+            const QByteArray otherProperties = properties(path);
+            QVERIFY2(!otherProperties.contains(":uaccess:"), otherProperties.constData());
+        }
+        QVERIFY(others >= 1);
         struct stat status {};
         QCOMPARE(::stat(node.constData(), &status), 0);
-        QCOMPARE(status.st_mode & 07777, mode_t(0660));
+        QCOMPARE(status.st_mode & 0077, mode_t(0));
 
         const QString runtime = QDir::temp().filePath(QStringLiteral("nobody-runtime"));
         QDir().mkpath(runtime);
