@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CableReports.h"
+#include "LinkPorts.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,25 +44,4 @@ public:
     virtual CableReports::BaudBoxes baudBoxes() const = 0;    // B9600, B4800, B2400 for the feature report
     virtual void showFrameText(const QByteArray& frame) = 0;        // USBtxt; empty clears it
     virtual void showMarkedFrameText(const QByteArray& frame) = 0;  // USBtxt1
-};
-
-// The reading side: where a frame becomes a reading and a row.
-class ReadingTarget {
-public:
-    virtual ~ReadingTarget() = default;
-
-    virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the LCD panel and into the record; may throw
-    virtual void switchOffSamplingInterval() = 0;               // unticks RecordSI, so every stored reading is kept
-    virtual void startNewRecording() = 0;                       // empties the table and the chart, numbering from 1
-};
-
-enum class NoticeKind { Warning, Information };
-
-// Modal messages to the user.
-class UserMessages {
-public:
-    virtual ~UserMessages() = default;
-
-    virtual void showNotice(const QString& text, NoticeKind kind) = 0;  // with an OK button only
-    virtual bool askYesNo(const QString& question) = 0;                  // true when the user chose Yes
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CableConnectionPorts.h"
+#include "LinkPorts.h"
 
 #include <QByteArray>
 

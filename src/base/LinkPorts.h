@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What both links to the instrument, the USB cable and the serial port, ask of the program
+// around them. Called on the GUI thread only.
+
+// The reading side: where a frame becomes a reading and a row.
+class ReadingTarget {
+public:
+    virtual ~ReadingTarget() = default;
+
+    virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the LCD panel and into the record; may throw
+    virtual void switchOffSamplingInterval() = 0;               // unticks RecordSI, so every stored reading is kept
+    virtual void startNewRecording() = 0;                       // empties the table and the chart, numbering from 1
+};
+
+enum class NoticeKind { Warning, Information };
+
+// Modal messages to the user.
+class UserMessages {
+public:
+    virtual ~UserMessages() = default;
+
+    virtual void showNotice(const QString& text, NoticeKind kind) = 0;  // with an OK button only
+    virtual bool askYesNo(const QString& question) = 0;                  // true when the user chose Yes
+};
