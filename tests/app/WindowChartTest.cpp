@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
@@ -79,13 +80,18 @@ private slots:
     void pageSizeAppliesHalfASecondAfterTheLastChange()
     {
         recordReadings(230);
+        QElapsedTimer sinceFirstChange;
+        sinceFirstChange.start();
         named<QLineEdit>(*m_window, "Maxrecord")->setText(QStringLiteral("5"));
         QTest::qWait(200);
         named<QLineEdit>(*m_window, "Maxrecord")->setText(QStringLiteral("50"));
         QTest::qWait(200);
-        // A timer never fires early: 200 ms after the last change nothing is applied yet.
-        QCOMPARE(pager().PageSize(), 100);
-        QVERIFY(named<QTimer>(*m_window, "Timer1")->isActive());
+        // A timer never fires early: 200 ms after the last change nothing is applied yet. On a
+        // machine so loaded that the waits took longer, only the outcome can be checked.
+        if (sinceFirstChange.elapsed() < 450) {
+            QCOMPARE(pager().PageSize(), 100);
+            QVERIFY(named<QTimer>(*m_window, "Timer1")->isActive());
+        }
 
         QTRY_VERIFY(!named<QTimer>(*m_window, "Timer1")->isActive());
         QCOMPARE(pager().PageSize(), 50);

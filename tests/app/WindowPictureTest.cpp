@@ -69,7 +69,10 @@ private:
         });
     }
 
-    void clickSave() { QTest::mouseClick(named<QToolButton>(*m_window, "BtSave"), Qt::LeftButton); }
+    // Pressed from the keyboard: an event, so a failure reaches the error report as from a real
+    // press; a synthetic mouse press would leave Qt holding its event point while the dialog
+    // it opens runs, which LeakSanitizer reports as Qt's leak.
+    void clickSave() { QTest::keyClick(named<QToolButton>(*m_window, "BtSave"), Qt::Key_Space); }
 
     QStringList savedMessages(const AnsweredMessages& answers) const
     {
