@@ -64,9 +64,10 @@ void closeBurst(const std::string& burst, bool download, bool printing, Expected
     expected.shown.push_back(text);
     if (printing)
         return;
+    // AD01 is a live reading, AD07 a stored one; each is decoded only in its own mode.
     const bool whole = frame.size() == 11;
-    const bool type0 = whole && frame[0] == 'A' && frame[10] == 'D' && frame[6] == '0';
-    if (type0 && frame[7] == (download ? '7' : '1'))
+    const bool readingType = whole && frame[0] == 'A' && frame[10] == 'D' && frame[6] == '0';
+    if (readingType && frame[7] == (download ? '7' : '1'))
         expected.decoded.push_back(text);
     if (download && frame.size() >= 10 && frame[8] == '9' && frame[9] == '9')
         ++expected.stops;
