@@ -1,36 +1,72 @@
 #!/usr/bin/env bash
-# Builds the fuzzers with clang, AddressSanitizer and UndefinedBehaviorSanitizer (in the build
-# folder the sanitizer lane shares) and runs both at once (one per core) for FUZZ_SECONDS each,
-# starting from the seed files in fuzz/corpus. New inputs go to a temporary folder, so the
-# repository is left as it was. Set FUZZ_RUNS to stop after that many executions instead.
+# Builds the fuzzers (in the build folder the sanitizer lane shares) and runs each for SECONDS
+# (default 30), two at a time, starting from its seeds in fuzz/corpus/<name without fuzz_>.
+# New inputs go to a temporary folder, so the repository is left as it was. Any finding fails
+# the run; its log's tail is printed and the input that caused it is kept.
+#
+#   scripts/run-fuzz.sh [SECONDS]
+#   FUZZ_RUNS=10000000   stop each fuzzer after that many executions instead (or at SECONDS,
+#                        when given, whichever comes first)
+#   FUZZ_TARGETS="fuzz_frame_decoder fuzz_table_export"   run only these
+#   FUZZ_NICE=10         run the fuzzers at that niceness
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
-FUZZ_SECONDS=${FUZZ_SECONDS:-60}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTQ612_FUZZ=ON -DTQ612_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$BUILD_DIR" --target fuzz_text_import fuzz_packet_import
+SECONDS_EACH=${1:-${FUZZ_SECONDS:-30}}
+TARGETS=(${FUZZ_TARGETS:-fuzz_report_framer fuzz_frame_decoder fuzz_report_descriptor fuzz_integer_texts
+  fuzz_table_export fuzz_text_import fuzz_packet_import})
+
+bash scripts/configure-asan-build.sh "$BUILD_DIR"
+cmake --build "$BUILD_DIR" -j2 --target "${TARGETS[@]}"
 
 work=$(mktemp -d /tmp/tq612-fuzz.XXXXXX)
-limit=(-max_total_time="$FUZZ_SECONDS")
-if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); fi
-pids=()
-for format in text packet; do
-  mkdir -p "$work/$format"
-  "$BUILD_DIR/fuzz/fuzz_${format}_import" "${limit[@]}" -max_len=65536 -rss_limit_mb=2048 \
-    -artifact_prefix="$work/$format-" "$work/$format" "fuzz/corpus/$format" >"$work/$format.log" 2>&1 &
-  pids+=($!)
-done
-status=0
-for i in 0 1; do
-  format=$([ $i -eq 0 ] && echo text || echo packet)
-  if wait "${pids[$i]}"; then
-    echo "fuzz_${format}_import: $(grep -E '^Done [0-9]+ runs' "$work/$format.log" || tail -n 1 "$work/$format.log")"
+limit=(-max_total_time="$SECONDS_EACH")
+if [ -n "${FUZZ_RUNS:-}" ]; then
+  limit=(-runs="$FUZZ_RUNS")
+  # A run that is slow stops at SECONDS when they were given as well.
+  if [ $# -ge 1 ]; then limit+=(-max_total_time="$1"); fi
+fi
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+start() {
+  local name=$1 options=()
+  # The file readers take whole files; the others need only short inputs.
+  case $name in *_import) options+=(-max_len=65536) ;; esac
+  mkdir -p "$work/$name"
+  nice -n "${FUZZ_NICE:-0}" "$BUILD_DIR/fuzz/$name" "${limit[@]}" "${options[@]}" -timeout=30 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$work/$name-" "$work/$name" "fuzz/corpus/${name#fuzz_}" \
+    >"$work/$name.log" 2>&1 &
+  names[$!]=$name
+}
+
+report() {
+  local name=$1 status=$2
+  if [ "$status" -eq 0 ]; then
+    echo "$name: $(grep -E '^Done [0-9]+ runs' "$work/$name.log" || tail -n 1 "$work/$name.log")"
   else
-    echo "fuzz_${format}_import FOUND A PROBLEM; the input is kept in $work:"
-    tail -n 40 "$work/$format.log"
-    status=1
+    echo "$name FOUND A PROBLEM (exit $status); log $work/$name.log, input kept as:"
+    ls "$work/$name"-* 2>/dev/null || echo "  (no input written)"
+    tail -n 40 "$work/$name.log"
+    failed=1
   fi
+}
+
+# Waits for whichever running fuzzer ends first.
+collect() {
+  local status=0 done_pid
+  wait -n -p done_pid "${!names[@]}" || status=$?
+  report "${names[$done_pid]}" "$status"
+  unset "names[$done_pid]"
+}
+
+declare -A names=()
+failed=0
+for name in "${TARGETS[@]}"; do
+  if [ "${#names[@]}" -ge 2 ]; then collect; fi
+  start "$name"
 done
-exit $status
+while [ "${#names[@]}" -gt 0 ]; do collect; done
+echo "Logs and new inputs: $work"
+exit $failed

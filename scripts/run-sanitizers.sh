@@ -9,8 +9,7 @@ ASAN_DIR=${ASAN_BUILD_DIR:-build-asan}
 TSAN_DIR=${TSAN_BUILD_DIR:-build-tsan}
 TSAN_RUNS=${TSAN_RUNS:-3}
 
-cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTQ612_FUZZ=ON -DTQ612_BUILD_BENCHMARKS=OFF >/dev/null
+bash scripts/configure-asan-build.sh "$ASAN_DIR"
 cmake --build "$ASAN_DIR"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tq612-runtime.XXXXXX)}

@@ -13,10 +13,33 @@
 
 namespace {
 
-// The parser is told the file is ISO-8859-1 whatever its declaration says, so every byte
-// becomes the character of the same number, and comes back to us as UTF-8. Turning that back
-// into bytes gives the file's bytes exactly; only a character reference above 255 has no byte,
-// and it makes the packet unreadable.
+// The packet carries texts byte for byte, so a text may hold a control byte that XML has no
+// character for (a text report brings such bytes in, and the writer leaves them as they are).
+// The parser is told the file is in an encoding of our own, whatever its declaration says:
+// every byte is the character of the same number, as in ISO-8859-1, except those control
+// bytes, which stand for the private-use characters U+E000 + byte. Everything comes back to us
+// as UTF-8, and turning it back into bytes gives the file's bytes exactly; a character
+// reference above 255 (the private-use ones aside) has no byte and makes the packet unreadable.
+constexpr char kPacketEncoding[] = "X-TQ612-PACKET-BYTES";
+constexpr int kControlCharacters = 0xE000;
+
+bool isControlWithoutXmlCharacter(int byte)
+{
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
+int XMLCALL describePacketEncoding(void*, const XML_Char* name, XML_Encoding* encoding)
+{
+    if (std::strcmp(name, kPacketEncoding) != 0)
+        return XML_STATUS_ERROR;
+    for (int byte = 0; byte < 256; ++byte)
+        encoding->map[byte] = isControlWithoutXmlCharacter(byte) ? kControlCharacters + byte : byte;
+    encoding->data = nullptr;
+    encoding->convert = nullptr;
+    encoding->release = nullptr;
+    return XML_STATUS_OK;
+}
+
 bool latin1FromUtf8(const char* text, std::vector<char>& bytes, QByteArrayView& result)
 {
     const size_t length = std::strlen(text);
@@ -37,6 +60,9 @@ bool latin1FromUtf8(const char* text, std::vector<char>& bytes, QByteArrayView& 
         } else if ((lead & 0xFE) == 0xC2 && end - p >= 2) {  // U+0080..U+00FF
             bytes.push_back(char(((lead & 0x03) << 6) | (uchar(p[1]) & 0x3F)));
             p += 2;
+        } else if (lead == 0xEE && end - p >= 3 && uchar(p[1]) == 0x80 && (uchar(p[2]) & 0xE0) == 0x80) {
+            bytes.push_back(char(uchar(p[2]) & 0x1F));  // U+E000..U+E01F: a control byte
+            p += 3;
         } else {
             return false;
         }
@@ -67,10 +93,11 @@ std::optional<FieldKind> fieldKind(const char* type)
 // nesting is checked as it goes; anything the packet format does not have stops the parse.
 class DataPacketParser {
 public:
-    DataPacketParser(MeasurementTable& table) : m_table(table), m_parser(XML_ParserCreate("ISO-8859-1"))
+    DataPacketParser(MeasurementTable& table) : m_table(table), m_parser(XML_ParserCreate(kPacketEncoding))
     {
         if (!m_parser)
             throw std::bad_alloc();
+        XML_SetUnknownEncodingHandler(m_parser, &describePacketEncoding, nullptr);
         XML_SetUserData(m_parser, this);
         XML_SetElementHandler(m_parser, &DataPacketParser::onStart, &DataPacketParser::onEnd);
         // A document type declaration is the only way to define entities; packets have none,

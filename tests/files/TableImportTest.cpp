@@ -168,6 +168,9 @@ TEST_F(TableImport, DataPacketComesBackExactly)
     append(saved, {std::nullopt, std::nullopt, "tab\there", std::nullopt});
     append(saved, kNullRow);
     append(saved, {0, "a\"b'c&d<e>f\\g", std::nullopt, " \x80\x9F\xA0\xFF"});
+    // Control bytes that XML has no character for, NUL included: a text report brings them
+    // in, and the packet writes them as they are.
+    append(saved, {7, QByteArray("\0\x01\x08", 3), "\x0B\x0C\x0E\x1F", "a\x1B[0m"});
 
     MeasurementTable table;
     append(table, {99, "live", "1.0", "#"});
