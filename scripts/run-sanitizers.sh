@@ -14,9 +14,7 @@ cmake --build "$ASAN_DIR"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tq612-runtime.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR"
-# Slow unwinding gives whole stacks through Qt, which is built without frame pointers, so the
-# leak suppressions can name Qt's own functions.
-export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0
 ctest --test-dir "$ASAN_DIR" --output-on-failure --timeout 900 -j2
