@@ -17,11 +17,17 @@ XVFB_PID=$!
 DEMO_PID=
 trap 'if [ -n "$DEMO_PID" ]; then kill "$DEMO_PID" 2>/dev/null || true; fi; kill "$XVFB_PID" 2>/dev/null || true' EXIT
 export DISPLAY=$DISPLAY_NUM
+# The test command runs the other tests on Qt's offscreen platform; this one needs the display.
+unset QT_QPA_PLATFORM
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 "$DEMO" "$@" &
 DEMO_PID=$!
 sleep 3
-WINDOW=$(xdotool search --sync --name "TQ-612 Interface Program" | head -1)
+WINDOW=$(timeout 60 xdotool search --sync --name "TQ-612 Interface Program" | head -1)
+if [ -z "$WINDOW" ]; then
+  echo "The program's window did not appear within a minute" >&2
+  exit 1
+fi
 if [ -x scripts/demo-actions.sh ]; then WINDOW=$WINDOW bash scripts/demo-actions.sh; fi
 sleep 3
 import -window "$WINDOW" "$SHOT"
