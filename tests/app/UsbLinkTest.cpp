@@ -4,6 +4,7 @@
 #include "DiagnosticPanel.h"
 #include "HidControllerClass.h"
 #include "NamedControl.h"
+#include "WindowTestSupport.h"
 #include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
 #include "SimulatedHidBackend.h"
@@ -43,27 +44,6 @@ const Received kPoll{Received::Output, zeroPadded({0x00, 0x02, 0x5A}, 9)};
 const Received kStartLive{Received::Output, zeroPadded({0x00, 0x01, 90}, 9)};
 const Received kStartDownload{Received::Output, zeroPadded({0x00, 0x01, 7}, 9)};
 const Received kStop{Received::Output, zeroPadded({0x00, 0x01, 91}, 9)};
-
-struct Messages {
-    QStringList texts;
-    int32_t answer = 1;
-    Messages()
-    {
-        setWideMessageAnswererForTests([this](const QString& text, MessageKind, MessageButtons) {
-            texts << text;
-            return answer;
-        });
-        PlatformMessageBox::setAnswererForTests([this](const QString& text, const QString&, unsigned) {
-            texts << text;
-            return int(PlatformMessageBox::IDOK);
-        });
-    }
-    ~Messages()
-    {
-        setWideMessageAnswererForTests({});
-        PlatformMessageBox::setAnswererForTests({});
-    }
-};
 
 // A window on its own simulated bus that never waits for its clock.
 struct Rig {
@@ -128,7 +108,7 @@ private slots:
 
     void connectSendsTheReportsInOrderAndReadingsFlow()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());
@@ -144,7 +124,7 @@ private slots:
         rig.tickWatchdog();
         QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Disconnect"));
         QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
 
         named<QToolButton>(*rig.window, "USBCon")->click();  // disconnect
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
@@ -156,7 +136,7 @@ private slots:
 
     void theHiddenStartCommandRepeatsTheStepsWithoutFlippingTheToggle()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         named<QAction>(*rig.window, "START1")->trigger();  // toggle up: the disconnect steps
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
@@ -179,8 +159,8 @@ private slots:
     {
         QFETCH(int, answer);
         QFETCH(int, rowsKept);
-        Messages messages;
-        messages.answer = answer;
+        AnsweredMessages messages;
+        messages.messageAnswer = answer;
         SimulatedCable::Options options;
         options.thermometer.storedReadings = {20.5, 20.6, 20.7, 20.8};
         Rig rig(true, options);
@@ -192,7 +172,7 @@ private slots:
 
         named<QCheckBox>(*rig.window, "RecallData")->setChecked(true);
         named<QToolButton>(*rig.window, "USBCon")->click();
-        QCOMPARE(messages.texts, QStringList{"Are you sure that you want to delete this record?"});
+        QCOMPARE(messages.shown, QStringList{"Are you sure that you want to delete this record?"});
         QTRY_VERIFY(endsWith(rig.received(), {kStartDownload, kStop}));
         QTRY_COMPARE(rig.rows(), (rowsKept ? before : 0) + 4);
         QVERIFY(!named<QCheckBox>(*rig.window, "RecordSI")->isChecked());
@@ -218,20 +198,20 @@ private slots:
 
     void aSilentMeterWarnsOnceAndReleasesTheToggle()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         rig.bus->withCable(rig.cable, [](SimulatedCable& c) { c.thermometer().setSilent(true); });
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!rig.connected(), 30000);
         QTest::qWait(200);
-        QCOMPARE(messages.texts,
+        QCOMPARE(messages.shown,
                  QStringList{"USB interface cable is securely connected, please check if the meter is ready."});
         QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());  // the watchdog runs no disconnect
     }
 
     void unplugWhileConnectedReleasesTheToggleAndKeepsTheRows()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 3);
@@ -247,7 +227,7 @@ private slots:
 
     void anUnrelatedDeviceChangeDoesNotStopTheRecording()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 2);
@@ -261,16 +241,16 @@ private slots:
         QTRY_VERIFY(rig.rows() > rows + 2);
         QVERIFY(rig.connected());
         QVERIFY(rig.window->state().CurrentDevice->Reading());
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
     }
 
     void withoutACableConnectWarnsOnce()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig(false);
         QCOMPARE(named<QListWidget>(*rig.window, "DevListBox")->currentRow(), -1);
         named<QToolButton>(*rig.window, "USBCon")->click();
-        QCOMPARE(messages.texts, QStringList{"USB interface cable is not securely connected, please check and re-try."});
+        QCOMPARE(messages.shown, QStringList{"USB interface cable is not securely connected, please check and re-try."});
         QVERIFY(!rig.connected());
         rig.tickWatchdog();
         QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Connect"));
@@ -278,7 +258,7 @@ private slots:
 
     void aCableWeMayNotOpenReadWriteIsListedButNeverRead()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig(false);
         const auto locked = rig.bus->plugDevice(
             {.product = "USB to Serial", .access = SimulatedHidBackend::Access::AccessZeroOnly});
@@ -286,7 +266,7 @@ private slots:
         QVERIFY(!named<QListWidget>(*rig.window, "HistoryListBox")->findItems("No permission to open", Qt::MatchStartsWith).isEmpty());
         named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());  // the toggle stays down, silently
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
         QVERIFY(!rig.window->state().CurrentDevice->Reading());
         for (const Received& report : rig.bus->receivedReports(locked))
             QCOMPARE(report.kind, Received::Feature);
@@ -294,7 +274,7 @@ private slots:
 
     void thePreviewFlagStopsDecoding()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         rig.window->state().Printing = true;
         named<QToolButton>(*rig.window, "USBCon")->click();
@@ -307,7 +287,7 @@ private slots:
 
     void readErrorsReachTheHistory()
     {
-        Messages messages;
+        AnsweredMessages messages;
         Rig rig;
         rig.bus->failReads(rig.cable, 2);
         named<QToolButton>(*rig.window, "USBCon")->click();

@@ -34,6 +34,7 @@ inline void receiveReadings(TFCOMM& window, int count)
 }
 
 // Every platform message box and every message dialog is answered here and remembered.
+// Message dialogs get messageAnswer; shown holds the texts of both kinds in the order shown.
 struct AnsweredMessages {
     struct Box {
         QString text;
@@ -47,17 +48,21 @@ struct AnsweredMessages {
     };
     QList<Box> boxes;
     QList<Message> messages;
+    QStringList shown;
+    int32_t messageAnswer = 1;
     std::function<int(const Box&)> answerBox = [](const Box&) { return int(PlatformMessageBox::IDOK); };
 
-    AnsweredMessages()
+    explicit AnsweredMessages(int32_t answer = 1) : messageAnswer(answer)
     {
         PlatformMessageBox::setAnswererForTests([this](const QString& text, const QString& caption, unsigned flags) {
             boxes.append({text, caption, flags});
+            shown.append(text);
             return answerBox(boxes.back());
         });
         setWideMessageAnswererForTests([this](const QString& text, MessageKind kind, MessageButtons buttons) {
             messages.append({text, kind, buttons});
-            return int32_t(1);
+            shown.append(text);
+            return messageAnswer;
         });
     }
     ~AnsweredMessages()

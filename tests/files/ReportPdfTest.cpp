@@ -44,6 +44,14 @@ struct Word {
     double leftMm, topMm, rightMm;
 };
 
+// The report's printer set-up, writing a PDF file instead of going to a printer.
+void printToPdf(QPrinter& printer, const QString& fileName)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    setUpReportPrinter(printer);
+}
+
 // The report in a PDF file, and what poppler reads out of it.
 class ReportPdf {
 public:
@@ -51,9 +59,7 @@ public:
     {
         m_file = m_dir.filePath(QStringLiteral("report.pdf"));
         QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(m_file);
-        setUpReportPrinter(printer);
+        printToPdf(printer, m_file);
         if (!printReport(report, printer))
             qFatal("printing stopped");
     }
@@ -258,9 +264,7 @@ void ReportPdfTest::aPageRangePrintsOnlyThosePages()
     const TableReport report(table, QStringLiteral("05.03.24"));
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("range.pdf")));
-    setUpReportPrinter(printer);
+    printToPdf(printer, dir.filePath(QStringLiteral("range.pdf")));
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(3, 4);
     QVERIFY(printReport(report, printer));
@@ -281,9 +285,7 @@ void ReportPdfTest::stoppingEndsThePrintingThere()
     const TableReport report(table, QStringLiteral("05.03.24"));
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("stopped.pdf")));
-    setUpReportPrinter(printer);
+    printToPdf(printer, dir.filePath(QStringLiteral("stopped.pdf")));
     QList<int> asked;
     QVERIFY(!printReport(report, printer, [&](int printed, int total) {
         asked.append(printed);

@@ -8,6 +8,7 @@
 #include "LcdFont.h"
 #include "LinuxHidBackend.h"
 #include "NamedControl.h"
+#include "WindowTestSupport.h"
 #include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
 #include "SimulatedHidBackend.h"
@@ -36,27 +37,6 @@ const QString kStartDownload = QStringLiteral("output 00 01 07 00 00 00 00 00 00
 const QString kStop = QStringLiteral("output 00 01 5b 00 00 00 00 00 00");
 constexpr int kSlowGuestMs = 20000;  // an emulated machine without acceleration is slow
 constexpr uid_t kNobody = 65534;
-
-struct AnsweredMessages {
-    QStringList texts;
-    int32_t answer = 6;  // Yes
-    AnsweredMessages()
-    {
-        setWideMessageAnswererForTests([this](const QString& text, MessageKind, MessageButtons) {
-            texts << text;
-            return answer;
-        });
-        PlatformMessageBox::setAnswererForTests([this](const QString& text, const QString&, unsigned) {
-            texts << text;
-            return int(PlatformMessageBox::IDOK);
-        });
-    }
-    ~AnsweredMessages()
-    {
-        setWideMessageAnswererForTests({});
-        PlatformMessageBox::setAnswererForTests({});
-    }
-};
 
 std::optional<HidInterfaceInfo> listedCable()
 {
@@ -139,7 +119,7 @@ private slots:
 
     void connectSendsTheReportsInOrderAndReadingsFlow()
     {
-        AnsweredMessages messages;
+        AnsweredMessages messages(6);
         openWindow();
         connectToggle()->click();
         QVERIFY(connected());
@@ -155,13 +135,13 @@ private slots:
         // be overwritten on the gadget's side before it is read. Stop must come last.
         QTRY_VERIFY2_WITH_TIMEOUT(m_cable->received().endsWith(kStop), qPrintable(m_cable->received().join(" | ")),
                                   kSlowGuestMs);
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
         QCOMPARE(readErrors(), 0);
     }
 
     void downloadFetchesTheStoredReadingsAndStopsAtTheEndMark()
     {
-        AnsweredMessages messages;
+        AnsweredMessages messages(6);
         openWindow();
         // A live recording first, so that the window has drawn its first row and chart before
         // the download: a stall of the emulated machine's GUI thread that long would overflow
@@ -171,7 +151,7 @@ private slots:
         connectToggle()->click();
         named<QCheckBox>(*m_window, "RecallData")->setChecked(true);
         connectToggle()->click();
-        QCOMPARE(messages.texts, QStringList{"Are you sure that you want to delete this record?"});
+        QCOMPARE(messages.shown, QStringList{"Are you sure that you want to delete this record?"});
         // The default thermometer holds ten readings; the last one ends the download.
         QTRY_VERIFY2_WITH_TIMEOUT(endsWith(m_cable->received(), {kStartDownload, kStop}),
                                   qPrintable(QString::number(rows()) + " rows; sent " + m_cable->received().join(" | ")),
@@ -183,7 +163,7 @@ private slots:
 
     void unplugDuringARecordingKeepsTheRowsAndReplugConnectsAgain()
     {
-        AnsweredMessages messages;
+        AnsweredMessages messages(6);
         openWindow();
         connectToggle()->click();
         QTRY_VERIFY_WITH_TIMEOUT(rows() >= 2, kSlowGuestMs);
@@ -208,7 +188,7 @@ private slots:
         connectToggle()->click();
         QVERIFY(connected());
         QTRY_VERIFY_WITH_TIMEOUT(this->rows() >= rows + 2, kSlowGuestMs);
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
     }
 
     // The packaged udev rule tags the cable's node for the user at the seat and leaves every

@@ -2,28 +2,15 @@
 
 #include "HidControllerClass.h"
 #include "SimulatedHidBackend.h"
+#include "EventLoopWait.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <memory>
-
-// Runs the event loop until `done` holds; false if it still does not after a generous while.
-inline bool processUntil(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 inline QByteArray bytes(std::initializer_list<int> values)
 {

@@ -4,7 +4,7 @@
 #include "PseudoTerminal.h"
 #include "ProgramError.h"
 #include "SerialDriver.h"
-#include "SerialTestSupport.h"
+#include "EventLoopWait.h"
 
 #include <QTimer>
 #include <chrono>

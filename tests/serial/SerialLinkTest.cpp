@@ -7,7 +7,7 @@
 #include "SerialDriver.h"
 #include "SerialLineThermometer.h"
 #include "SerialLink.h"
-#include "SerialTestSupport.h"
+#include "EventLoopWait.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
