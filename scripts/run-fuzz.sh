@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers (in the build folder the sanitizer lane shares) and runs each for SECONDS
 # (default 30), two at a time, starting from its seeds in fuzz/corpus/<name without fuzz_>.
+# A dictionary fuzz/<name without fuzz_>.dict is used when there is one.
 # New inputs go to a temporary folder, so the repository is left as it was. Any finding fails
 # the run; its log's tail is printed and the input that caused it is kept.
 #
@@ -15,7 +16,7 @@ bash scripts/setup.sh
 BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
 SECONDS_EACH=${1:-${FUZZ_SECONDS:-30}}
 TARGETS=(${FUZZ_TARGETS:-fuzz_report_framer fuzz_frame_decoder fuzz_report_descriptor fuzz_integer_texts
-  fuzz_table_export fuzz_text_import fuzz_packet_import})
+  fuzz_table_export fuzz_text_import fuzz_packet_import fuzz_change_log_filter})
 
 bash scripts/configure-asan-build.sh "$BUILD_DIR"
 cmake --build "$BUILD_DIR" -j2 --target "${TARGETS[@]}"
@@ -34,6 +35,7 @@ start() {
   local name=$1 options=()
   # The file readers take whole files; the others need only short inputs.
   case $name in *_import) options+=(-max_len=65536) ;; esac
+  if [ -f "fuzz/${name#fuzz_}.dict" ]; then options+=(-dict="fuzz/${name#fuzz_}.dict"); fi
   mkdir -p "$work/$name"
   nice -n "${FUZZ_NICE:-0}" "$BUILD_DIR/fuzz/$name" "${limit[@]}" "${options[@]}" -timeout=30 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$work/$name-" "$work/$name" "fuzz/corpus/${name#fuzz_}" \

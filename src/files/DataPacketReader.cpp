@@ -1,5 +1,6 @@
 #include "DataPacketReader.h"
 
+#include "ChangeLogFilter.h"
 #include "ImportBlocks.h"
 #include "IntegerText.h"
 #include "MeasurementTable.h"
@@ -118,9 +119,10 @@ public:
             if (!buffer)
                 return ImportOutcome::Failed;
             const qint64 got = readImportBlock(in, static_cast<char*>(buffer), blockSize);
+            const qsizetype kept = m_changeLog.filter(static_cast<char*>(buffer), got);
             {
                 MeasurementTable::AppendBatch batch(m_table);
-                if (XML_ParseBuffer(m_parser, int(got), got == 0) != XML_STATUS_OK || m_failed)
+                if (XML_ParseBuffer(m_parser, int(kept), got == 0) != XML_STATUS_OK || m_failed)
                     return ImportOutcome::Failed;
             }
             if (got == 0)
@@ -286,6 +288,7 @@ private:
 
     MeasurementTable& m_table;
     XML_Parser m_parser;
+    ChangeLogFilter m_changeLog;
     Place m_place = Place::Start;
     bool m_seenMetadata = false;
     bool m_failed = false;

@@ -378,6 +378,8 @@ INSTANTIATE_TEST_SUITE_P(
                    0, true},
         PacketCase{"CharacterReferenceBeyondOneByte", kFields + kRowsStart + "<ROW No=\"2\" Time=\"&#256;\"/>" + kRowsEnd,
                    1, true},
+        PacketCase{"MarkupInTheChangeLog",
+                   kFields + "<PARAMS CHANGE_LOG=\"1 0 4 <\"/></METADATA><ROWDATA>" + kRowsEnd, 0, true},
         PacketCase{"TextInTheNumberField", kFields + kRowsStart + "<ROW No=\"two\"/>" + kRowsEnd, 1, true},
         PacketCase{"AttributeThatIsNoField", kFields + kRowsStart + "<ROW No=\"2\" Colour=\"red\"/>" + kRowsEnd, 1, true},
         PacketCase{"TruncatedInARow", kFields + kRowsStart + "<ROW No=\"2\" Ti", 1, true},
