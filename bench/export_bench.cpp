@@ -5,8 +5,8 @@
 // it replaces the old one, so the ratio is given against a plain write and against a write
 // followed by the same flush. Each figure compares the fastest of five runs, which is the
 // steadiest on a machine that is doing other work too.
+#include "AnsweredMessages.h"
 #include "MeasurementTable.h"
-#include "NewMsgDlg.h"
 #include "TableExport.h"
 
 #include <QDir>
@@ -79,7 +79,7 @@ double rawWriteSeconds(const QString& fileName, qint64 bytes, bool flush)
 void exportBenchmark(benchmark::State& state, const char* name)
 {
     MeasurementTable& table = const_cast<MeasurementTable&>(tenMillionRows());
-    setWideMessageAnswererForTests([](const QString&, MessageKind, MessageButtons) { return 1; });
+    AnsweredMessages dialogs;
     const QString fileName = QDir(g_folder).filePath(QString::fromLatin1(name));
     const QString rawName = fileName + QStringLiteral(".raw");
     double exportSeconds = 1e9, rawSeconds = 1e9, rawFlushedSeconds = 1e9;
@@ -91,7 +91,7 @@ void exportBenchmark(benchmark::State& state, const char* name)
         ::sync();
         state.ResumeTiming();
         const auto start = Clock::now();
-        SaveTableToFile(table, fileName);
+        SaveTableToFile(table, fileName, dialogs);
         exportSeconds = std::min(exportSeconds, secondsSince(start));
         bytes = QFileInfo(fileName).size();
         state.PauseTiming();
@@ -104,7 +104,6 @@ void exportBenchmark(benchmark::State& state, const char* name)
     state.counters["export_MB_per_s"] = double(bytes) / 1e6 / exportSeconds;
     state.counters["ratio_to_raw_write"] = rawSeconds / exportSeconds;
     state.counters["ratio_to_raw_write_and_flush"] = rawFlushedSeconds / exportSeconds;
-    setWideMessageAnswererForTests(nullptr);
 }
 
 void BM_ExportTextReport(benchmark::State& state)

@@ -3,13 +3,12 @@
 // the chart of the real main window (offscreen). Prints frames per second and peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/live_road_soak [frames, default 1000000]
+#include "AnsweredMessages.h"
 #include "NamedControl.h"
 #include "ChartEngine.h"
 #include "HidControllerClass.h"
 #include "LcdFont.h"
 #include "MeasurementTable.h"
-#include "NewMsgDlg.h"
-#include "PlatformMessageBox.h"
 #include "SimulatedHidBackend.h"
 #include "TFCOMM.h"
 
@@ -46,9 +45,7 @@ int main(int argc, char** argv)
     registerLcdFont();
     const long frames = argc > 1 ? std::atol(argv[1]) : 1'000'000;
 
-    int messages = 0;
-    setWideMessageAnswererForTests([&](const QString&, MessageKind, MessageButtons) { ++messages; return 1; });
-    PlatformMessageBox::setAnswererForTests([&](const QString&, const QString&, unsigned) { ++messages; return 1; });
+    AnsweredMessages dialogs;
 
     auto bus = std::make_shared<SimulatedHidBackend>(
         SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
@@ -56,7 +53,7 @@ int main(int argc, char** argv)
     cable.thermometer.liveFrameIntervalUs = 0;  // frames back to back, as fast as the line allows
     bus->plugCable(cable);
 
-    TFCOMM window(nullptr, bus);
+    TFCOMM window(dialogs, bus);
     named<QCheckBox>(window, "RecordSI")->setChecked(false);
     named<QAction>(window, "limitess")->trigger();  // ten million rows
     // Not shown: painting is not part of the road, and at real rates it is coalesced anyway.
@@ -89,6 +86,6 @@ int main(int argc, char** argv)
                 "table %.1f bytes/row; history %d lines; messages shown %d\n",
                 frames, seconds, frames / seconds, peak, peak - baseline,
                 double(named<MeasurementTable>(window, "cds1")->memoryUsage()) / named<MeasurementTable>(window, "cds1")->rowCount(), named<QListWidget>(window, "HistoryListBox")->count(),
-                messages);
+                int(dialogs.shown.size()));
     return 0;
 }

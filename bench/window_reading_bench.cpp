@@ -16,6 +16,7 @@
 // BM_WindowReading counts the handler alone, as when frames arrive faster than the window
 // paints; BM_WindowReadingPainted adds one pass of the event loop per reading with the window
 // shown, so the LCD, the grid and the chart are repainted for each one, as at the cable's pace.
+#include "AnsweredMessages.h"
 #include "NamedControl.h"
 #include "MeasurementTable.h"
 #include "ErrorReport.h"
@@ -35,6 +36,13 @@
 
 namespace {
 
+// Nothing should prompt below the limit; should anything, it is answered, not waited for.
+AnsweredMessages& benchDialogs()
+{
+    static AnsweredMessages dialogs;
+    return dialogs;
+}
+
 constexpr int kReadings = 2000;
 
 // Live frames whose readings differ, as a changing temperature gives them.
@@ -46,7 +54,7 @@ QByteArray frameFor(int64_t i)
 
 std::unique_ptr<TFCOMM> recordingWindow(int64_t rows, bool shown)
 {
-    auto window = std::make_unique<TFCOMM>();
+    auto window = std::make_unique<TFCOMM>(benchDialogs());
     named<QCheckBox>(*window, "RecordSI")->setChecked(false);
     named<QCheckBox>(*window, "RepeatSet")->setChecked(true);
     named<QAction>(*window, "limitess")->trigger();
@@ -105,12 +113,9 @@ BENCHMARK(BM_WindowReadingPainted)->Arg(1000)->Arg(100000)->Arg(kLargest)->Itera
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    TqApplication app(argc, argv);
+    TqApplication app(argc, argv, benchDialogs());
     registerLcdFont();
-    // Nothing should prompt below the limit; should anything, it is not waited for.
-    PlatformMessageBox::setAnswererForTests([](const QString&, const QString&, unsigned) {
-        return int(PlatformMessageBox::IDCANCEL);
-    });
+    benchDialogs().answerBox = [](const AnsweredMessages::Box&) { return int(PlatformMessageBox::IDCANCEL); };
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

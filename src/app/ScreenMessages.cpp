@@ -1,15 +1,15 @@
 #include "ScreenMessages.h"
 
-#include "NewMsgDlg.h"
+#include "MessageDialogs.h"
 
 void ScreenMessages::showNotice(const QString& text, NoticeKind kind)
 {
-    ShowWideMessage(text, kind == NoticeKind::Warning ? MessageKind::Warning : MessageKind::Information,
-                    MessageButton::OK, 0);
+    m_dialogs.showMessage(text, kind == NoticeKind::Warning ? MessageKind::Warning : MessageKind::Information,
+                          MessageButton::OK);
 }
 
 bool ScreenMessages::askYesNo(const QString& question)
 {
     constexpr int32_t kYes = 6;
-    return ShowWideMessage(question, MessageKind::Confirmation, MessageButton::Yes | MessageButton::No, 0) == kYes;
+    return m_dialogs.showMessage(question, MessageKind::Confirmation, MessageButton::Yes | MessageButton::No) == kYes;
 }

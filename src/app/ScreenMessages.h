@@ -2,9 +2,16 @@
 
 #include "CableConnectionPorts.h"
 
-// The cable connection's notices and questions, shown in the program's message dialog.
+class MessageDialogs;
+
+// The links' notices and questions, shown in the program's message dialog.
 class ScreenMessages : public UserMessages {
 public:
+    explicit ScreenMessages(MessageDialogs& dialogs) : m_dialogs(dialogs) {}
+
     void showNotice(const QString& text, NoticeKind kind) override;
     bool askYesNo(const QString& question) override;
+
+private:
+    MessageDialogs& m_dialogs;
 };

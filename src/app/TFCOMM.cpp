@@ -13,6 +13,7 @@
 #include "LocaleTexts.h"
 #include "MainMenu.h"
 #include "MeasurementGrid.h"
+#include "MessageDialogs.h"
 #include "PlatformMessageBox.h"
 #include "ReadingPipeline.h"
 #include "RecordBar.h"
@@ -38,10 +39,11 @@
 
 using namespace WidgetFactory;
 
-TFCOMM::TFCOMM(QWidget* parent, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+TFCOMM::TFCOMM(MessageDialogs& dialogs, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                              | Qt::MSWindowsFixedSizeDialogHint)
+                              | Qt::MSWindowsFixedSizeDialogHint),
+      m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("FCOMM"));
     setWindowIcon(Icons::applicationIcon());
@@ -79,7 +81,7 @@ void TFCOMM::buildPanels()
     // The window is as big as the client area and the menu bar, and the user cannot resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_diagnostics = new DiagnosticPanel(client);
+    m_diagnostics = new DiagnosticPanel(m_dialogs, client);
     m_topBar = new TopBar(client);
     buildLeftColumn(client);
     m_chart = new ChartPanel(client);
@@ -161,8 +163,8 @@ void TFCOMM::AboutClick()
 void TFCOMM::FormCloseQuery(bool& canClose)
 {
     using namespace PlatformMessageBox;
-    canClose = PlatformMessageBox::show(this, QStringLiteral("Are you ensure to exit the program?"),
-                                        QStringLiteral("Tarvion TQ-612"), MB_YESNO | MB_ICONEXCLAMATION)
+    canClose = m_dialogs.showBox(this, QStringLiteral("Are you ensure to exit the program?"),
+                                 QStringLiteral("Tarvion TQ-612"), MB_YESNO | MB_ICONEXCLAMATION)
                == IDYES;
 }
 

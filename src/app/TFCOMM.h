@@ -18,6 +18,7 @@ class LcdPanel;
 class LimitSettings;
 class MainMenu;
 class MeasurementTable;
+class MessageDialogs;
 class QFileDialog;
 class QKeyEvent;
 class QTableView;
@@ -38,9 +39,10 @@ class TopBar;
 class TFCOMM : public QMainWindow {
     Q_OBJECT
 public:
-    // The HID backend is the platform's unless another one (the simulated cable) is given; the
-    // serial ports are the on-board ones unless other paths are given.
-    explicit TFCOMM(QWidget* parent = nullptr, std::shared_ptr<HidBackend> hidBackend = {},
+    // Every message box and message dialog goes through the dialogs given. The HID backend is
+    // the platform's unless another one (the simulated cable) is given; the serial ports are
+    // the on-board ones unless other paths are given.
+    explicit TFCOMM(MessageDialogs& dialogs, std::shared_ptr<HidBackend> hidBackend = {},
                     ComPortPaths comPorts = onBoardComPortPath);
     ~TFCOMM() override;
 
@@ -136,6 +138,7 @@ private:
     void setFocusOrder();
     void giveMenuShortcutsPriority();
 
+    MessageDialogs& m_dialogs;
     ProgramState m_state;
     bool m_centred = false;
 

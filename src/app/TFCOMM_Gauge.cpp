@@ -23,7 +23,7 @@ void TFCOMM::createGauge()
     m_limitSettings = std::make_unique<LimitSettings>(
         m_state, LimitSettings::Ports{
                      .redrawScale = [this] { KDsetup(1); },
-                     .reportError = [](const QString& message) { ErrorReport::show(message); },
+                     .reportError = [this](const QString& message) { ErrorReport::show(m_dialogs, message); },
                  });
 
     connect(gauge->enlargeButton(), &QToolButton::clicked, this, &TFCOMM::KdFdClick);

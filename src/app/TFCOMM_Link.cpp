@@ -15,11 +15,12 @@ void TFCOMM::createConnection(std::shared_ptr<HidBackend> backend)
 {
     if (!backend)
         backend = createPlatformHidBackend();
-    m_messages = std::make_unique<ScreenMessages>();
+    m_messages = std::make_unique<ScreenMessages>(m_dialogs);
     m_connection = new CableConnection(m_state, std::move(backend),
                                        {*m_topBar, *m_diagnostics, *m_diagnostics, *m_pipeline, *m_messages}, this);
     m_connection->setObjectName(QStringLiteral("CableConnection"));
-    m_connection->HidCtl()->SetOnHandlerFailure([](const QString& message) { ErrorReport::show(message); });
+    m_connection->HidCtl()->SetOnHandlerFailure(
+        [this](const QString& message) { ErrorReport::show(m_dialogs, message); });
 }
 
 void TFCOMM::USBConClick()

@@ -5,7 +5,7 @@
 
 void TFCOMM::BtPrintClick()
 {
-    PrintTableFromWindow(this, m_state.Printing, *m_table);
+    PrintTableFromWindow(this, m_dialogs, m_state.Printing, *m_table);
 }
 
 void TFCOMM::PrintClick()

@@ -7,8 +7,8 @@
 #include "LcdPanel.h"
 #include "MainMenu.h"
 #include "MeasurementTable.h"
+#include "MessageDialogs.h"
 #include "NumberBoxFilter.h"
-#include "PlatformMessageBox.h"
 #include "ReadingPipeline.h"
 #include "RecordBar.h"
 #include "Recorder.h"
@@ -23,8 +23,8 @@ namespace {
 // label, the message box and the window's save command.
 class WindowRecorderHost : public RecorderHost {
 public:
-    WindowRecorderHost(TFCOMM& window, const StartTimePanel& startTime, ChartPanel& chart)
-        : m_window(window), m_startTime(startTime), m_chart(chart)
+    WindowRecorderHost(TFCOMM& window, MessageDialogs& dialogs, const StartTimePanel& startTime, ChartPanel& chart)
+        : m_window(window), m_dialogs(dialogs), m_startTime(startTime), m_chart(chart)
     {
     }
 
@@ -33,12 +33,13 @@ public:
     void setPageLabel(int32_t page) override { m_chart.showPage(page); }
     int askUser(const QString& text, const QString& caption, unsigned flags) override
     {
-        return PlatformMessageBox::show(&m_window, text, caption, flags);
+        return m_dialogs.showBox(&m_window, text, caption, flags);
     }
     void runSave() override { m_window.saveasClick(); }
 
 private:
     TFCOMM& m_window;
+    MessageDialogs& m_dialogs;
     const StartTimePanel& m_startTime;
     ChartPanel& m_chart;
 };
@@ -49,7 +50,7 @@ void TFCOMM::createRecording()
 {
     m_table = new MeasurementTable(this);
     m_table->setObjectName(QStringLiteral("cds1"));
-    m_recorderHost = std::make_unique<WindowRecorderHost>(*this, *m_diagnostics->startTimePanel(), *m_chart);
+    m_recorderHost = std::make_unique<WindowRecorderHost>(*this, m_dialogs, *m_diagnostics->startTimePanel(), *m_chart);
     m_recorder = std::make_unique<Recorder>(m_state, *m_table, *m_recordBar, *m_recorderHost);
     m_pipeline = std::make_unique<ReadingPipeline>(m_state, *m_chart, *m_lcd, *m_recordBar, *m_recorder);
 }

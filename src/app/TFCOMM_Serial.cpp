@@ -21,7 +21,7 @@ void TFCOMM::createSerialLink(ComPortPaths comPorts)
     m_COMM2->setObjectName(QStringLiteral("COMM2"));
     m_COMM2->SetComPort(pnCOM1);
     m_COMM2->SetComPortSpeed(br2400);
-    m_COMM2->SetOnHandlerFailure([](const QString& message) { ErrorReport::show(message); });
+    m_COMM2->SetOnHandlerFailure([this](const QString& message) { ErrorReport::show(m_dialogs, message); });
     m_serialLink = std::make_unique<SerialLink>(m_state, *m_COMM2,
                                                 SerialLinkPorts{*m_diagnostics, *m_menu, *m_pipeline, *m_messages});
 

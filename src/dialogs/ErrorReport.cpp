@@ -1,5 +1,6 @@
 #include "ErrorReport.h"
 
+#include "MessageDialogs.h"
 #include "PlatformMessageBox.h"
 #include "ProgramError.h"
 
@@ -14,20 +15,21 @@ QString reportText(const QString& message)
     return message;
 }
 
-void show(const QString& message)
+void show(MessageDialogs& dialogs, const QString& message)
 {
-    PlatformMessageBox::show(QApplication::activeWindow(), reportText(message), QStringLiteral("TQ-612"),
-                             PlatformMessageBox::MB_OK | PlatformMessageBox::MB_ICONHAND);
+    dialogs.showBox(QApplication::activeWindow(), reportText(message), QStringLiteral("TQ-612"),
+                    PlatformMessageBox::MB_OK | PlatformMessageBox::MB_ICONHAND);
 }
 
-void show(const std::exception& error)
+void show(MessageDialogs& dialogs, const std::exception& error)
 {
-    show(failureText(error));
+    show(dialogs, failureText(error));
 }
 
 }  // namespace ErrorReport
 
-TqApplication::TqApplication(int& argc, char** argv) : QApplication(argc, argv)
+TqApplication::TqApplication(int& argc, char** argv, MessageDialogs& dialogs)
+    : QApplication(argc, argv), m_dialogs(dialogs)
 {
     setApplicationName(QStringLiteral("TQ-612"));
 #ifdef Q_OS_UNIX
@@ -44,9 +46,9 @@ bool TqApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ErrorReport::show(error);
+        ErrorReport::show(m_dialogs, error);
     } catch (...) {
-        ErrorReport::show(QStringLiteral("Unknown error"));
+        ErrorReport::show(m_dialogs, QStringLiteral("Unknown error"));
     }
     return false;
 }

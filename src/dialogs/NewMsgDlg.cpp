@@ -51,12 +51,6 @@ constexpr int kIconSize = 32;
 
 std::array<int32_t, 11> g_buttonCaptionWidths{};
 
-WideMessageAnswerer& answerer()
-{
-    static WideMessageAnswerer instance;
-    return instance;
-}
-
 bool hasButton(MessageButtons buttons, int n)
 {
     return (buttons >> n) & 1u;
@@ -81,11 +75,6 @@ const std::array<int32_t, 11>& ButtonCaptionWidths()
     return g_buttonCaptionWidths;
 }
 
-void setWideMessageAnswererForTests(WideMessageAnswerer a)
-{
-    answerer() = std::move(a);
-}
-
 int32_t ShowWideMessage(const QString& text, MessageKind kind, MessageButtons buttons, int32_t helpContext)
 {
     return ShowWideMessageAt(text, kind, buttons, helpContext, -1, -1, QString());
@@ -94,8 +83,6 @@ int32_t ShowWideMessage(const QString& text, MessageKind kind, MessageButtons bu
 int32_t ShowWideMessageAt(const QString& text, MessageKind kind, MessageButtons buttons, int32_t helpContext,
                           int32_t x, int32_t y, const QString& helpFile)
 {
-    if (answerer())
-        return answerer()(text, kind, buttons);
     const std::unique_ptr<TMessageForm> form(BuildMessageForm(text, kind, buttons));
     form->setHelpContext(helpContext);
     form->setHelpFile(helpFile);

@@ -4,7 +4,6 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 // The program's own modal message dialog: a word-wrapped text, the icon of its kind and a
 // row of buttons, laid out from the font's character metrics.
@@ -38,7 +37,3 @@ TMessageForm* BuildMessageForm(const QString& text, MessageKind kind, MessageBut
 // Entry n: the width of button n's caption plus 8, measured in the font of the first dialog
 // that showed the button and reused by every later one; 0 until then.
 const std::array<int32_t, 11>& ButtonCaptionWidths();
-
-// Tests answer the dialog without showing it; the answerer sees what would have been shown.
-using WideMessageAnswerer = std::function<int32_t(const QString& text, MessageKind kind, MessageButtons buttons)>;
-void setWideMessageAnswererForTests(WideMessageAnswerer answerer);

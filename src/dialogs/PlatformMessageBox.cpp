@@ -4,24 +4,8 @@
 
 namespace PlatformMessageBox {
 
-namespace {
-Answerer& answerer()
-{
-    static Answerer instance;
-    return instance;
-}
-}  // namespace
-
-void setAnswererForTests(Answerer a)
-{
-    answerer() = std::move(a);
-}
-
 int show(QWidget* parent, const QString& text, const QString& caption, unsigned flags)
 {
-    if (answerer())
-        return answerer()(text, caption, flags);
-
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (flags & 0xF0) {
     case MB_ICONHAND: icon = QMessageBox::Critical; break;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 class QWidget;
 
@@ -23,9 +22,5 @@ enum Flags : unsigned {
 enum Result : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 int show(QWidget* parent, const QString& text, const QString& caption, unsigned flags);
-
-// Tests answer the box without showing it. The answerer sees what would have been shown.
-using Answerer = std::function<int(const QString& text, const QString& caption, unsigned flags)>;
-void setAnswererForTests(Answerer answerer);
 
 }  // namespace PlatformMessageBox

@@ -1,6 +1,6 @@
 #include "PrintTableFromWindow.h"
 
-#include "NewMsgDlg.h"
+#include "MessageDialogs.h"
 #include "ReportPreview.h"
 #include "TablePrintCommand.h"
 
@@ -8,16 +8,16 @@
 #include <QLocale>
 #include <QWidget>
 
-void PrintTableFromWindow(QWidget* window, bool& printingFlag, const MeasurementTable& table)
+void PrintTableFromWindow(QWidget* window, MessageDialogs& dialogs, bool& printingFlag, const MeasurementTable& table)
 {
     TablePrintCommand::Steps steps;
     steps.showPreview = [window](const TableReport& report) {
         ReportPreview preview(report, window);
         preview.exec();
     };
-    steps.tellTableEmpty = [] {
-        ShowWideMessage(QStringLiteral("The table holds no readings, so there is nothing to print."),
-                        MessageKind::Information, MessageButton::OK, 0);
+    steps.tellTableEmpty = [&dialogs] {
+        dialogs.showMessage(QStringLiteral("The table holds no readings, so there is nothing to print."),
+                            MessageKind::Information, MessageButton::OK);
     };
     steps.repaintWindow = [window] { window->update(); };
     TablePrintCommand(printingFlag, std::move(steps)).run(table, QDate::currentDate(), QLocale::system());

@@ -4,7 +4,7 @@
 #include "IntegerText.h"
 #include "LocaleTexts.h"
 #include "MeasurementTable.h"
-#include "NewMsgDlg.h"
+#include "MessageDialogs.h"
 #include "TableDataPacket.h"
 #include "TableFileFormat.h"
 #include "TableTextReport.h"
@@ -38,10 +38,10 @@ std::string quotedFailure(const char* what, const QString& fileName, const QStri
         .toStdString();
 }
 
-void showSaved(const QString& fileName)
+void showSaved(MessageDialogs& dialogs, const QString& fileName)
 {
-    ShowWideMessage(QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!"),
-                    MessageKind::Information, MessageButton::OK, 0);
+    dialogs.showMessage(QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!"),
+                        MessageKind::Information, MessageButton::OK);
 }
 
 void reportWritingOver(const TableExportSettings& settings, int rows)
@@ -50,7 +50,8 @@ void reportWritingOver(const TableExportSettings& settings, int rows)
         settings.progress(rows, rows);
 }
 
-void saveDataPacket(MeasurementTable& table, const QString& fileName, const TableExportSettings& settings)
+void saveDataPacket(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+                    const TableExportSettings& settings)
 {
     table.finishEditing();
     const int rows = table.rowCount();
@@ -67,10 +68,11 @@ void saveDataPacket(MeasurementTable& table, const QString& fileName, const Tabl
         }
     }
     reportWritingOver(settings, rows);
-    showSaved(fileName);
+    showSaved(dialogs, fileName);
 }
 
-void saveTextReport(MeasurementTable& table, const QString& fileName, const TableExportSettings& settings)
+void saveTextReport(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+                    const TableExportSettings& settings)
 {
     table.finishEditing();
     const int rows = table.rowCount();
@@ -87,18 +89,19 @@ void saveTextReport(MeasurementTable& table, const QString& fileName, const Tabl
     // The report is read from the first row to the end, which leaves the last row current.
     table.last();
     if (saved)
-        showSaved(fileName);
+        showSaved(dialogs, fileName);
     else
-        ShowWideMessage(QStringLiteral("Could not save table to specified file: ") + fileName, MessageKind::Warning,
-                        MessageButton::OK, 0);
+        dialogs.showMessage(QStringLiteral("Could not save table to specified file: ") + fileName,
+                            MessageKind::Warning, MessageButton::OK);
 }
 
 }  // namespace
 
-void SaveTableToFile(MeasurementTable& table, const QString& fileName, const TableExportSettings& settings)
+void SaveTableToFile(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+                     const TableExportSettings& settings)
 {
     if (tableFileFormat(fileName) == TableFileFormat::DataPacket)
-        saveDataPacket(table, fileName, settings);
+        saveDataPacket(table, fileName, dialogs, settings);
     else
-        saveTextReport(table, fileName, settings);
+        saveTextReport(table, fileName, dialogs, settings);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 class MeasurementTable;
+class MessageDialogs;
 
 struct TableExportSettings {
     // The text report's first line gives this date in this locale's short date format.
@@ -20,8 +21,8 @@ struct TableExportSettings {
 // old file only once everything has been written, so a failed save leaves the old file as it
 // was. A row still being appended is completed first.
 //
-// Text report: success or failure is shown in the message dialog. Data packet: success is
-// shown there; a failure throws ProgramError ("Cannot create file ..." or "Cannot write file
+// Text report: success or failure is shown in the message dialog of the dialogs given. Data
+// packet: success is shown there; a failure throws ProgramError ("Cannot create file ..." or "Cannot write file
 // ...") for the application's standard error report.
-void SaveTableToFile(MeasurementTable& table, const QString& fileName,
+void SaveTableToFile(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
                      const TableExportSettings& settings = TableExportSettings());

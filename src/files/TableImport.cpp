@@ -2,7 +2,7 @@
 
 #include "DataPacketReader.h"
 #include "MeasurementTable.h"
-#include "NewMsgDlg.h"
+#include "MessageDialogs.h"
 #include "TextReportReader.h"
 
 #include <QFile>
@@ -14,9 +14,9 @@ ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTabl
                                                  : readTextReport(in, table, progress);
 }
 
-void showLoadFailure()
+void showLoadFailure(MessageDialogs& dialogs)
 {
-    ShowWideMessage(QStringLiteral("Failed to Load File!"), MessageKind::Warning, MessageButton::OK, 0);
+    dialogs.showMessage(QStringLiteral("Failed to Load File!"), MessageKind::Warning, MessageButton::OK);
 }
 
 void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,

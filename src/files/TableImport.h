@@ -7,6 +7,7 @@
 #include <functional>
 
 class MeasurementTable;
+class MessageDialogs;
 class QIODevice;
 
 enum class ImportOutcome { Loaded, Failed, Cancelled };
@@ -28,15 +29,15 @@ ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTabl
                           const ImportProgress& progress = {});
 
 // Shows "Failed to Load File!" as a warning.
-void showLoadFailure();
+void showLoadFailure(MessageDialogs& dialogs);
 
 struct TableImportSettings {
     ImportProgress progress;
-    std::function<void()> reportFailure = showLoadFailure;
+    std::function<void()> reportFailure;
 };
 
 // Opens the file, reads it in the format its name selects (see tableFileFormat), and reports
-// every kind of failure, an unreadable file included, the same way. Emptying the table first
+// every kind of failure, an unreadable file included, the same way, through reportFailure. Emptying the table first
 // is for callers that replace what it holds.
 void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,
                        const TableImportSettings& settings = TableImportSettings());

@@ -15,8 +15,8 @@ constexpr int kProgressSteps = 1000;
 
 }  // namespace
 
-void LoadTableShowingProgress(QWidget* window, MeasurementTable& table, const QString& fileName,
-                              std::chrono::milliseconds showAfter)
+void LoadTableShowingProgress(QWidget* window, MessageDialogs& dialogs, MeasurementTable& table,
+                              const QString& fileName, std::chrono::milliseconds showAfter)
 {
     QElapsedTimer clock;
     clock.start();
@@ -38,9 +38,9 @@ void LoadTableShowingProgress(QWidget* window, MeasurementTable& table, const QS
         QCoreApplication::processEvents();
         return !dialog->wasCanceled();
     };
-    settings.reportFailure = [&dialog] {
+    settings.reportFailure = [&dialog, &dialogs] {
         dialog.reset();
-        showLoadFailure();
+        showLoadFailure(dialogs);
     };
     LoadTableFromFile(fileName, table, false, settings);
 }

@@ -8,8 +8,8 @@
 
 #include <memory>
 
-void SaveTableShowingProgress(QWidget* window, MeasurementTable& table, const QString& fileName,
-                              std::chrono::milliseconds showAfter)
+void SaveTableShowingProgress(QWidget* window, MessageDialogs& dialogs, MeasurementTable& table,
+                              const QString& fileName, std::chrono::milliseconds showAfter)
 {
     QElapsedTimer clock;
     clock.start();
@@ -32,5 +32,5 @@ void SaveTableShowingProgress(QWidget* window, MeasurementTable& table, const QS
         dialog->setValue(rowsWritten);
         QCoreApplication::processEvents();
     };
-    SaveTableToFile(table, fileName, settings);
+    SaveTableToFile(table, fileName, dialogs, settings);
 }

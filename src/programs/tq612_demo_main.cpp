@@ -2,6 +2,7 @@
 // for trying it without the instrument.
 #include "ErrorReport.h"
 #include "LcdFont.h"
+#include "MessageDialogs.h"
 #include "ProgramCommandLine.h"
 #include "SimulatedCableOutage.h"
 #include "SimulatedHidBackend.h"
@@ -19,13 +20,13 @@ int main(int argc, char** argv)
         return commandLine.answer(stdout, stderr);
     const ProgramCommandLine::DemoSettings& demo = commandLine.demo();
 
-    TqApplication app(argc, argv);
+    TqApplication app(argc, argv, screenDialogs());
     registerLcdFont();
     auto bus = std::make_shared<SimulatedHidBackend>();
     SimulatedCable::Options cable;
     cable.thermometer.changePerSecond = demo.changePerSecond;
     const SimulatedHidBackend::DeviceId cableId = bus->plugCable(cable);
-    TFCOMM window(nullptr, bus);
+    TFCOMM window(screenDialogs(), bus);
     if (demo.unplugAfter) {
         scheduleCableOutage(*bus, cableId, {*demo.unplugAfter, demo.replugAfter},
                             [&window](std::chrono::milliseconds delay, std::function<void()> action) {

@@ -1,5 +1,6 @@
 #include "ErrorReport.h"
 #include "LcdFont.h"
+#include "MessageDialogs.h"
 #include "ProgramCommandLine.h"
 #include "TFCOMM.h"
 
@@ -11,9 +12,9 @@ int main(int argc, char** argv)
                                          ProgramCommandLine::argumentsOf(argc, argv));
     if (commandLine.action() != ProgramCommandLine::Action::Run)
         return commandLine.answer(stdout, stderr);
-    TqApplication app(argc, argv);
+    TqApplication app(argc, argv, screenDialogs());
     registerLcdFont();
-    TFCOMM window;
+    TFCOMM window(screenDialogs());
     window.show();
     return app.exec();
 }

@@ -1,7 +1,7 @@
 #include "StartTimePanel.h"
 
 #include "IntegerText.h"
-#include "NewMsgDlg.h"
+#include "MessageDialogs.h"
 #include "NumberBoxFilter.h"
 #include "WidgetFactory.h"
 
@@ -13,7 +13,8 @@
 
 using namespace WidgetFactory;
 
-StartTimePanel::StartTimePanel(QWidget* parent) : BevelPanel(Bevel::None, Bevel::Lowered, parent)
+StartTimePanel::StartTimePanel(MessageDialogs& dialogs, QWidget* parent)
+    : BevelPanel(Bevel::None, Bevel::Lowered, parent), m_dialogs(dialogs)
 {
     const QColor silver(192, 192, 192);
     placed(this, "Panel2", QRect(852, 62, 334, 26));
@@ -73,7 +74,7 @@ void StartTimePanel::correctStartTimeFields()
     const std::array<std::pair<QLineEdit*, int32_t>, 3> fields{{{m_hours, 23}, {m_minutes, 59}, {m_seconds, 59}}};
     for (size_t i = 0; i < fields.size(); ++i) {
         if (values[i] > fields[i].second) {
-            ShowWideMessage(QStringLiteral("Input error!"), MessageKind::Information, MessageButton::OK, 0);
+            m_dialogs.showMessage(QStringLiteral("Input error!"), MessageKind::Information, MessageButton::OK);
             fields[i].first->setText(QStringLiteral("00"));
         }
     }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+class MessageDialogs;
 class QCheckBox;
 class QLineEdit;
 
@@ -13,7 +14,8 @@ class QLineEdit;
 class StartTimePanel : public BevelPanel {
     Q_OBJECT
 public:
-    explicit StartTimePanel(QWidget* parent);
+    // "Input error!" is shown through the dialogs given.
+    StartTimePanel(MessageDialogs& dialogs, QWidget* parent);
 
     bool recallTicked() const;
     // Ticked: the start time reads 00:00:00; unticked: 23:59:59.
@@ -40,6 +42,7 @@ protected:
 private:
     std::array<int32_t, 3> startTimeFields() const;
 
+    MessageDialogs& m_dialogs;
     QCheckBox* m_recall = nullptr;
     QLineEdit* m_hours = nullptr;
     QLineEdit* m_minutes = nullptr;

@@ -1,6 +1,7 @@
 #include "FileDialogs.h"
 #include "NamedControl.h"
 #include "TFCOMM.h"
+#include "WindowTestSupport.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -52,7 +53,7 @@ private slots:
 
     void windowDialogsAreSetUpForTheirJobs()
     {
-        TFCOMM window;
+        TFCOMM window(windowDialogs());
         const struct {
             const char* name;
             QFileDialog::AcceptMode mode;
@@ -84,7 +85,7 @@ private slots:
 
     void choosingAnotherTypeChangesTheAddedExtension()
     {
-        TFCOMM window;
+        TFCOMM window(windowDialogs());
         QFileDialog* save = named<QFileDialog>(window, "SaveDialog1");
         auto* types = save->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QVERIFY(types);

@@ -3,8 +3,8 @@
 #include "ChartView.h"
 #include "LocaleTexts.h"
 #include "NamedControl.h"
-#include "NewMsgDlg.h"
 #include "PlatformMessageBox.h"
+#include "WindowTestSupport.h"
 #include "TFCOMM.h"
 
 #include <QAbstractButton>
@@ -75,28 +75,26 @@ private:
     // Answers the exit question with the given result and records what was asked.
     void answerExitQuestion(int result, AskedQuestion& asked)
     {
-        setAnswererForTests([result, &asked](const QString& text, const QString& caption, unsigned flags) {
+        windowDialogs().answerBox = [result, &asked](const AnsweredMessages::Box& box) {
             ++asked.count;
-            asked.text = text;
-            asked.caption = caption;
-            asked.flags = flags;
+            asked.text = box.text;
+            asked.caption = box.caption;
+            asked.flags = box.flags;
             return result;
-        });
+        };
     }
 
 private slots:
     void init()
     {
         // The buttons these tests press reach the cable commands, which warn that no cable is
-        // there; answer those notices instead of waiting on them.
-        setWideMessageAnswererForTests([](const QString&, MessageKind, MessageButtons) { return 1; });
-        m_window = std::make_unique<TFCOMM>();
+        // there; those notices are answered instead of waited on.
+        freshAnswers();
+        m_window = std::make_unique<TFCOMM>(windowDialogs());
     }
 
     void cleanup()
     {
-        setAnswererForTests({});
-        setWideMessageAnswererForTests({});
         m_window.reset();
     }
 

@@ -29,7 +29,7 @@ struct SerialRig {
     {
         auto bus = std::make_shared<SimulatedHidBackend>(
             SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
-        window = std::make_unique<TFCOMM>(nullptr, bus, [this](const QByteArray& name) {
+        window = std::make_unique<TFCOMM>(windowDialogs(), bus, [this](const QByteArray& name) {
             return name == "COM1" ? thermometer.portPath() : QStringLiteral("/nonexistent/") + name;
         });
         named<QCheckBox>(*window, "RecordSI")->setChecked(false);  // every reading becomes a row
@@ -64,7 +64,7 @@ class SerialLinkWindowTest : public QObject {
 private slots:
     void theThermometersFramesReachTheTableAndTheChartOverTheSerialPort()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         SerialRig rig;
         QCOMPARE(rig.port().ComPortSpeed(), br2400);
         QVERIFY(!rig.port().IsPortOpen());  // nothing the user sees opens it
@@ -106,7 +106,7 @@ private slots:
 
     void aFrameThatIsNoNumberIsReportedAndTheLinkGoesOn()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         SerialRig rig;
         named<QPushButton>(*rig.window, "Button3")->click();
         QTRY_VERIFY_WITH_TIMEOUT(rig.table().rowCount() >= 1, 10000);
@@ -135,7 +135,7 @@ private slots:
 
     void theBaudRateButtonTellsEachStep()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         SerialRig rig;
         for (int click = 0; click < 5; ++click)
             named<QPushButton>(*rig.window, "Button2")->click();

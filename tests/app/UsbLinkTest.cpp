@@ -56,7 +56,7 @@ struct Rig {
     {
         if (withCable)
             cable = bus->plugCable(options);
-        window = std::make_unique<TFCOMM>(nullptr, bus);
+        window = std::make_unique<TFCOMM>(windowDialogs(), bus);
         // Every reading becomes a row, so the tests need not wait for the sampling interval.
         named<QCheckBox>(*window, "RecordSI")->setChecked(false);
         window->show();
@@ -100,7 +100,7 @@ private slots:
         // As the demo program builds its window: the real-time simulated cable plugged in first.
         auto bus = std::make_shared<SimulatedHidBackend>();
         bus->plugCable();
-        TFCOMM window(nullptr, bus);
+        TFCOMM window(windowDialogs(), bus);
         QCOMPARE(named<QListWidget>(window, "DevListBox")->count(), 1);
         QCOMPARE(named<QListWidget>(window, "DevListBox")->currentItem()->text(), QStringLiteral("USB to Serial"));
         QVERIFY(named<QListWidget>(window, "DevListBox")->currentItem()->isSelected());
@@ -108,7 +108,7 @@ private slots:
 
     void connectSendsTheReportsInOrderAndReadingsFlow()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());
@@ -136,7 +136,7 @@ private slots:
 
     void theHiddenStartCommandRepeatsTheStepsWithoutFlippingTheToggle()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         named<QAction>(*rig.window, "START1")->trigger();  // toggle up: the disconnect steps
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
@@ -159,8 +159,7 @@ private slots:
     {
         QFETCH(int, answer);
         QFETCH(int, rowsKept);
-        AnsweredMessages messages;
-        messages.messageAnswer = answer;
+        AnsweredMessages& messages = freshAnswers(answer);
         SimulatedCable::Options options;
         options.thermometer.storedReadings = {20.5, 20.6, 20.7, 20.8};
         Rig rig(true, options);
@@ -198,7 +197,7 @@ private slots:
 
     void aSilentMeterWarnsOnceAndReleasesTheToggle()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         rig.bus->withCable(rig.cable, [](SimulatedCable& c) { c.thermometer().setSilent(true); });
         named<QToolButton>(*rig.window, "USBCon")->click();
@@ -211,7 +210,7 @@ private slots:
 
     void unplugWhileConnectedReleasesTheToggleAndKeepsTheRows()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 3);
@@ -227,7 +226,7 @@ private slots:
 
     void anUnrelatedDeviceChangeDoesNotStopTheRecording()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 2);
@@ -246,7 +245,7 @@ private slots:
 
     void withoutACableConnectWarnsOnce()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig(false);
         QCOMPARE(named<QListWidget>(*rig.window, "DevListBox")->currentRow(), -1);
         named<QToolButton>(*rig.window, "USBCon")->click();
@@ -258,7 +257,7 @@ private slots:
 
     void aCableWeMayNotOpenReadWriteIsListedButNeverRead()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig(false);
         const auto locked = rig.bus->plugDevice(
             {.product = "USB to Serial", .access = SimulatedHidBackend::Access::AccessZeroOnly});
@@ -274,7 +273,7 @@ private slots:
 
     void thePreviewFlagStopsDecoding()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         rig.window->state().Printing = true;
         named<QToolButton>(*rig.window, "USBCon")->click();
@@ -287,7 +286,7 @@ private slots:
 
     void readErrorsReachTheHistory()
     {
-        AnsweredMessages messages;
+        AnsweredMessages& messages = freshAnswers();
         Rig rig;
         rig.bus->failReads(rig.cable, 2);
         named<QToolButton>(*rig.window, "USBCon")->click();

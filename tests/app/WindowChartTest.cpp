@@ -30,7 +30,7 @@ private:
     }
 
 private slots:
-    void init() { m_window = std::make_unique<TFCOMM>(); }
+    void init() { m_window = std::make_unique<TFCOMM>(windowDialogs()); }
     void cleanup() { m_window.reset(); }
 
     void startsOnPageOneOfTheStartRanges()
@@ -111,7 +111,7 @@ private slots:
     void pageSizeTextsThatAreNoSizeKeepTheSize()
     {
         QFETCH(QString, text);
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         recordReadings(150);
         named<QToolButton>(*m_window, "BtFirst")->click();
         named<QLineEdit>(*m_window, "Maxrecord")->setText(text);
@@ -126,7 +126,7 @@ private slots:
     // next tick finds the size stored and stops.
     void axisErrorIsReportedAndTheTimerTriesAgain()
     {
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         bool runningWhenReported = false;
         answers.answerBox = [&](const AnsweredMessages::Box&) {
             runningWhenReported = named<QTimer>(*m_window, "Timer1")->isActive();

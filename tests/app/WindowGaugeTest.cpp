@@ -50,7 +50,7 @@ private:
     }
 
 private slots:
-    void init() { m_window = std::make_unique<TFCOMM>(); }
+    void init() { m_window = std::make_unique<TFCOMM>(windowDialogs()); }
     void cleanup() { m_window.reset(); }
 
     void startUpDrawsTheScaleThenTheNeedle()
@@ -69,7 +69,7 @@ private slots:
 
     void digitsTypedRightAfterStartUpSetTheUpperLimit()
     {
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         showAndActivate();
         QCOMPARE(QApplication::focusWidget(), named<QLineEdit>(*m_window, "Setmax"));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1a 0x0"));
@@ -91,7 +91,7 @@ private slots:
 
     void aSignAfterDigitsIsReportedAndKeepsTheLimit()
     {
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         showAndActivate();
         auto* upper = named<QLineEdit>(*m_window, "Setmax");
         named<QCheckBox>(*m_window, "SetMaxB")->setChecked(true);  // reads "40000"
@@ -118,7 +118,7 @@ private slots:
 
     void aLoneMinusReadsAsZeroOnTheWayToANegativeLimit()
     {
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         auto* lower = named<QLineEdit>(*m_window, "SetMin");
         lower->clear();
         QTest::keyClicks(lower, QStringLiteral("-"));

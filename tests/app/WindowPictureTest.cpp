@@ -120,7 +120,7 @@ private slots:
     void init()
     {
         m_folder = std::make_unique<QTemporaryDir>();
-        m_window = std::make_unique<TFCOMM>();
+        m_window = std::make_unique<TFCOMM>(windowDialogs());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -130,7 +130,7 @@ private slots:
     {
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveReadings(*m_window, 150);
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         QString shownName;
         const QString chosen = m_folder->filePath(QStringLiteral("picture"));
         answerPictureDialog(chosen, &shownName);
@@ -154,7 +154,7 @@ private slots:
 
     void failedWriteGoesToTheErrorReportWithoutSuccessMessage()
     {
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         QString shownName;
         const QString chosen = m_folder->filePath(QStringLiteral("no-such-folder/picture.bmp"));
         answerPictureDialog(chosen, &shownName);
@@ -170,7 +170,7 @@ private slots:
     void cancellingThePictureDialogLeavesEverythingAlone()
     {
         QApplication::clipboard()->setText(QStringLiteral("kept"));
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         QString shownName;
         answerPictureDialog(QString(), &shownName);
 
@@ -200,7 +200,7 @@ private slots:
         useDesktopAssociations(helpViewerRegistered);
         OpenedFiles desktop;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
 
         named<QAction>(*m_window, "Help1")->trigger();
 

@@ -3,10 +3,10 @@
 #include "ErrorReport.h"
 #include "LcdFont.h"
 #include "NamedControl.h"
-#include "NewMsgDlg.h"
 #include "ReportPreview.h"
 #include "SimulatedHidBackend.h"
 #include "TFCOMM.h"
+#include "WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -34,7 +34,6 @@ class WindowPrintTest : public QObject {
 
     std::shared_ptr<SimulatedHidBackend> m_bus;
     std::unique_ptr<TFCOMM> m_window;
-    QStringList m_messages;
 
     int rows() const { return named<QTableView>(*m_window, "DBGrid1")->model()->rowCount(); }
 
@@ -62,13 +61,10 @@ class WindowPrintTest : public QObject {
 private slots:
     void init()
     {
-        setWideMessageAnswererForTests([this](const QString& text, MessageKind, MessageButtons) {
-            m_messages << text;
-            return int32_t(1);
-        });
+        freshAnswers();
         m_bus = std::make_shared<SimulatedHidBackend>(SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
         m_bus->plugCable({});
-        m_window = std::make_unique<TFCOMM>(nullptr, m_bus);
+        m_window = std::make_unique<TFCOMM>(windowDialogs(), m_bus);
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         m_window->show();
     }
@@ -77,8 +73,6 @@ private slots:
     {
         m_window.reset();
         m_bus.reset();
-        setWideMessageAnswererForTests({});
-        m_messages.clear();
     }
 
     void readingsWaitWhileThePreviewIsOpen()
@@ -92,7 +86,7 @@ private slots:
         QCOMPARE(visit.rowsWhenClosed, visit.rowsWhenOpened);
         QVERIFY(!m_window->state().Printing);
         QTRY_VERIFY(rows() > visit.rowsWhenClosed);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(windowDialogs().shown.isEmpty());
     }
 
     void anEmptyTableSaysSoInsteadOfAPreview()
@@ -100,19 +94,13 @@ private slots:
         const PreviewVisit visit = print();
         QVERIFY(!visit.seen);
         QVERIFY(!m_window->state().Printing);
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].contains(QLatin1String("nothing to print")));
+        QCOMPARE(windowDialogs().shown.size(), 1);
+        QVERIFY(windowDialogs().shown[0].contains(QLatin1String("nothing to print")));
     }
 };
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    TqApplication app(argc, argv);
-    registerLcdFont();
-    WindowPrintTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TQ612_WINDOW_TEST_MAIN(WindowPrintTest)
 
 #include "WindowPrintTest.moc"

@@ -98,7 +98,7 @@ private:
 private slots:
     void init()
     {
-        m_window = std::make_unique<TFCOMM>();
+        m_window = std::make_unique<TFCOMM>(windowDialogs());
         QCOMPARE(m_window->state().ChartPager->PageSize(), 100);
     }
     void cleanup() { m_window.reset(); }
@@ -166,7 +166,7 @@ private slots:
     void limitPromptOffersToSaveThenRecordingStops()
     {
         QTemporaryDir folder;
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
 
         named<QAction>(*m_window, "N10001")->trigger();
@@ -217,7 +217,7 @@ private slots:
     void closeDataAsksBeforeStartingAgain()
     {
         QFETCH(int, answer);
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         answers.answerBox = [answer](const AnsweredMessages::Box&) { return answer; };
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveReadings(*m_window, 250);
@@ -250,7 +250,7 @@ private slots:
     void saveWritesTheTableThroughTheSaveDialog()
     {
         QTemporaryDir folder;
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveFrame(*m_window, displayFrame('1', "A253"));
         receiveFrame(*m_window, displayFrame('0', "1571"));
@@ -283,7 +283,7 @@ private slots:
     void openButtonAppendsASavedTableWithoutTouchingTheCounters()
     {
         QTemporaryDir folder;
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveFrame(*m_window, displayFrame('1', "A253"));
         receiveFrame(*m_window, displayFrame('0', "1571"));
@@ -360,7 +360,7 @@ private slots:
         QFETCH(QStringList, after);
         QFETCH(int, inputErrors);
         QFETCH(QString, errorReport);
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         QLineEdit* const boxes[] = {named<QLineEdit>(*m_window, "TimeH"), named<QLineEdit>(*m_window, "TimeM"), named<QLineEdit>(*m_window, "TimeS")};
         for (int i = 0; i < 3; ++i)
             boxes[i]->setText(typed[i]);
@@ -382,7 +382,7 @@ private slots:
     void leavingRecallCheckReportsAnEmptyTimeField()
     {
         showAndActivate();
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         named<QCheckBox>(*m_window, "RecallCheck")->setFocus(Qt::TabFocusReason);
         named<QLineEdit>(*m_window, "TimeInt")->setFocus(Qt::TabFocusReason);
         QVERIFY(answers.boxes.isEmpty());
@@ -403,7 +403,7 @@ private slots:
     void numberBoxesTakeOnlyTypedDigits()
     {
         showAndActivate();
-        AnsweredMessages answers;
+        AnsweredMessages& answers = freshAnswers();
         for (QLineEdit* box : {named<QLineEdit>(*m_window, "RecordSITime"), named<QLineEdit>(*m_window, "Maxrecord"), named<QLineEdit>(*m_window, "TimeH"), named<QLineEdit>(*m_window, "TimeM"),
                                named<QLineEdit>(*m_window, "TimeS"), named<QLineEdit>(*m_window, "TimeInt")}) {
             box->setFocus();

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "AnsweredMessages.h"
 #include "ErrorReport.h"
 #include "LcdFont.h"
 #include "MeasurementTable.h"
 #include "TChartControl.h"
 #include "NamedControl.h"
-#include "NewMsgDlg.h"
-#include "PlatformMessageBox.h"
 #include "TFCOMM.h"
 
 #include <QString>
@@ -33,62 +32,27 @@ inline void receiveReadings(TFCOMM& window, int count)
         receiveFrame(window, displayFrame('1', QByteArray::number(1000 + i % 900)));
 }
 
-// Every platform message box and every message dialog is answered here and remembered.
-// Message dialogs get messageAnswer; shown holds the texts of both kinds in the order shown.
-struct AnsweredMessages {
-    struct Box {
-        QString text;
-        QString caption;
-        unsigned flags;
-    };
-    struct Message {
-        QString text;
-        MessageKind kind;
-        MessageButtons buttons;
-    };
-    QList<Box> boxes;
-    QList<Message> messages;
-    QStringList shown;
-    int32_t messageAnswer = 1;
-    std::function<int(const Box&)> answerBox = [](const Box&) { return int(PlatformMessageBox::IDOK); };
+// The one set of answered dialogs of a window test program: the application's error report
+// and every window the tests make show their messages through it.
+inline AnsweredMessages& windowDialogs()
+{
+    static AnsweredMessages dialogs;
+    return dialogs;
+}
 
-    explicit AnsweredMessages(int32_t answer = 1) : messageAnswer(answer)
-    {
-        PlatformMessageBox::setAnswererForTests([this](const QString& text, const QString& caption, unsigned flags) {
-            boxes.append({text, caption, flags});
-            shown.append(text);
-            return answerBox(boxes.back());
-        });
-        setWideMessageAnswererForTests([this](const QString& text, MessageKind kind, MessageButtons buttons) {
-            messages.append({text, kind, buttons});
-            shown.append(text);
-            return messageAnswer;
-        });
-    }
-    ~AnsweredMessages()
-    {
-        PlatformMessageBox::setAnswererForTests({});
-        setWideMessageAnswererForTests({});
-    }
-
-    // The texts of the standard error reports shown so far.
-    QStringList errorReports() const
-    {
-        QStringList texts;
-        for (const Box& box : boxes) {
-            if (box.caption == QStringLiteral("TQ-612"))
-                texts << box.text;
-        }
-        return texts;
-    }
-};
+// The window dialogs with nothing shown yet, answering message dialogs with messageAnswer.
+inline AnsweredMessages& freshAnswers(int32_t messageAnswer = 1)
+{
+    windowDialogs().reset(messageAnswer);
+    return windowDialogs();
+}
 
 // Window tests run under the program's own application object, so a failure that escapes a
 // handler reaches the standard error report as it does in the program.
 #define TQ612_WINDOW_TEST_MAIN(TestObject)                                                                    \
     int main(int argc, char** argv)                                                                           \
     {                                                                                                         \
-        TqApplication app(argc, argv);                                                                        \
+        TqApplication app(argc, argv, windowDialogs());                                                       \
         registerLcdFont();                                                                                    \
         TestObject test;                                                                                      \
         return QTest::qExec(&test, argc, argv);                                                               \

@@ -1,4 +1,5 @@
 #include "TableExport.h"
+#include "AnsweredMessages.h"
 #include "ErrorReport.h"
 #include "TableFileFormat.h"
 
@@ -78,12 +79,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        setWideMessageAnswererForTests([this](const QString& text, MessageKind kind, MessageButtons buttons) {
-            m_messages.push_back({text, kind, buttons});
+        m_dialogs.answerMessage = [this](const AnsweredMessages::Message& message) {
+            m_messages.push_back({message.text, message.kind, message.buttons});
             return 1;
-        });
+        };
     }
-    void TearDown() override { setWideMessageAnswererForTests(nullptr); }
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -93,7 +93,7 @@ protected:
         settings.date = QDate(2024, 3, 5);
         settings.locale = QLocale(QLocale::German, QLocale::Germany);
         settings.progress = std::move(progress);
-        SaveTableToFile(m_table, fileName, settings);
+        SaveTableToFile(m_table, fileName, m_dialogs, settings);
     }
 
     static QByteArray contents(const QString& fileName)
@@ -109,6 +109,7 @@ protected:
 
     QTemporaryDir m_dir;
     MeasurementTable m_table;
+    AnsweredMessages m_dialogs;
     std::vector<Message> m_messages;
 };
 
@@ -222,7 +223,7 @@ TEST_F(TableExport, SaveOverTheFileSizeLimitFailsWithItsMessageAndTheProgramGoes
         int argc = 1;
         char name[] = "test";
         char* argv[] = {name, nullptr};
-        TqApplication app(argc, argv);
+        TqApplication app(argc, argv, m_dialogs);
         rlimit limit{};
         getrlimit(RLIMIT_FSIZE, &limit);
         const rlimit small{8 * 1024, limit.rlim_max};

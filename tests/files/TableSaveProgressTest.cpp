@@ -1,8 +1,8 @@
 #include "TableSaveProgress.h"
 
+#include "AnsweredMessages.h"
 #include "ExportRows.h"
 #include "MeasurementTable.h"
-#include "NewMsgDlg.h"
 
 #include <QFile>
 #include <QProgressDialog>
@@ -42,15 +42,15 @@ void TableSaveProgressTest::longSaveShowsAWindowModalDialogAndKeepsEventsFlowing
     recorder.start(0);
 
     int dialogsAtMessage = -1;
-    setWideMessageAnswererForTests([&](const QString&, MessageKind kind, MessageButtons) {
+    AnsweredMessages dialogs;
+    dialogs.answerMessage = [&](const AnsweredMessages::Message& message) {
         dialogsAtMessage = int(window.findChildren<QProgressDialog*>().size());
-        return kind == MessageKind::Information ? 1 : 0;
-    });
+        return message.kind == MessageKind::Information ? 1 : 0;
+    };
     const QString fileName = dir.filePath("big.xls");
     // Shown at once here; the program waits a moment so quick saves do not flash a dialog.
-    SaveTableShowingProgress(&window, table, fileName, std::chrono::milliseconds(0));
+    SaveTableShowingProgress(&window, dialogs, table, fileName, std::chrono::milliseconds(0));
     recorder.stop();
-    setWideMessageAnswererForTests(nullptr);
 
     QVERIFY(ticks > 0);
     QVERIFY(dialogSeenModal);

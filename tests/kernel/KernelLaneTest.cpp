@@ -9,8 +9,6 @@
 #include "LinuxHidBackend.h"
 #include "NamedControl.h"
 #include "WindowTestSupport.h"
-#include "NewMsgDlg.h"
-#include "PlatformMessageBox.h"
 #include "SimulatedHidBackend.h"
 #include "TChartControl.h"
 #include "TFCOMM.h"
@@ -63,7 +61,7 @@ bool endsWith(const QStringList& all, const QStringList& tail)
 // not open, and the history tells the user what to do about it.
 int checkAccessAdviceAsUser(const QByteArray& node)
 {
-    TFCOMM window;
+    TFCOMM window(windowDialogs());
     const QString advice = "No permission to open " + node + " read-write; add a udev rule giving your user access";
     const QStringList history = lines(*named<QListWidget>(window, "HistoryListBox"));
     const QStringList devices = lines(*named<QListWidget>(window, "DevListBox"));
@@ -119,7 +117,7 @@ private slots:
 
     void connectSendsTheReportsInOrderAndReadingsFlow()
     {
-        AnsweredMessages messages(6);
+        AnsweredMessages& messages = freshAnswers(6);
         openWindow();
         connectToggle()->click();
         QVERIFY(connected());
@@ -141,7 +139,7 @@ private slots:
 
     void downloadFetchesTheStoredReadingsAndStopsAtTheEndMark()
     {
-        AnsweredMessages messages(6);
+        AnsweredMessages& messages = freshAnswers(6);
         openWindow();
         // A live recording first, so that the window has drawn its first row and chart before
         // the download: a stall of the emulated machine's GUI thread that long would overflow
@@ -163,7 +161,7 @@ private slots:
 
     void unplugDuringARecordingKeepsTheRowsAndReplugConnectsAgain()
     {
-        AnsweredMessages messages(6);
+        AnsweredMessages& messages = freshAnswers(6);
         openWindow();
         connectToggle()->click();
         QTRY_VERIFY_WITH_TIMEOUT(rows() >= 2, kSlowGuestMs);
@@ -242,7 +240,7 @@ private slots:
 private:
     void openWindow()
     {
-        m_window = std::make_unique<TFCOMM>();
+        m_window = std::make_unique<TFCOMM>(windowDialogs());
         // Every reading becomes a row, so the tests need not wait for the sampling interval.
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         m_window->show();
@@ -259,7 +257,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    TqApplication app(argc, argv);
+    TqApplication app(argc, argv, windowDialogs());
     registerLcdFont();
     if (argc == 3 && QByteArray(argv[1]) == "--access-advice-for")
         return checkAccessAdviceAsUser(argv[2]);
