@@ -1,10 +1,9 @@
-// The change log filter in front of the packet parser, checked against the parser itself: any
-// input must be accepted or refused alike with and without the filter, and give the same
+// The change log filter in front of the packet parser, checked against the parser itself, made
+// as the packet reader makes it: any input must be accepted or refused alike with and without the filter, and give the same
 // elements, attributes and text, but for the digits and blanks of a PARAMS change log. The
 // filter must also give the same bytes whatever block boundary the input is cut at.
 #include "ChangeLogFilter.h"
-
-#include <expat.h>
+#include "PacketXmlParser.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -69,13 +68,11 @@ void XMLCALL onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
 // The events, and whether the parser took the whole input.
 std::pair<bool, std::string> parse(const char* bytes, size_t size)
 {
-    ParseLog log{XML_ParserCreate("ISO-8859-1"), {}};
-    check(log.parser != nullptr);
+    ParseLog log{createPacketXmlParser(), {}};
     XML_SetUserData(log.parser, &log);
     XML_SetElementHandler(log.parser, &onStart, &onEnd);
     XML_SetCharacterDataHandler(log.parser, &onText);
     XML_SetStartDoctypeDeclHandler(log.parser, &onDoctype);
-    XML_SetParamEntityParsing(log.parser, XML_PARAM_ENTITY_PARSING_NEVER);
     const bool accepted = XML_Parse(log.parser, bytes, int(size), XML_TRUE) == XML_STATUS_OK;
     XML_ParserFree(log.parser);
     return {accepted, std::move(log.events)};

@@ -4,8 +4,7 @@
 #include "ImportBlocks.h"
 #include "IntegerText.h"
 #include "MeasurementTable.h"
-
-#include <expat.h>
+#include "PacketXmlParser.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,33 +13,8 @@
 
 namespace {
 
-// The packet carries texts byte for byte, so a text may hold a control byte that XML has no
-// character for (a text report brings such bytes in, and the writer leaves them as they are).
-// The parser is told the file is in an encoding of our own, whatever its declaration says:
-// every byte is the character of the same number, as in ISO-8859-1, except those control
-// bytes, which stand for the private-use characters U+E000 + byte. Everything comes back to us
-// as UTF-8, and turning it back into bytes gives the file's bytes exactly; a character
-// reference above 255 (the private-use ones aside) has no byte and makes the packet unreadable.
-constexpr char kPacketEncoding[] = "X-TQ612-PACKET-BYTES";
-constexpr int kControlCharacters = 0xE000;
-
-bool isControlWithoutXmlCharacter(int byte)
-{
-    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
-}
-
-int XMLCALL describePacketEncoding(void*, const XML_Char* name, XML_Encoding* encoding)
-{
-    if (std::strcmp(name, kPacketEncoding) != 0)
-        return XML_STATUS_ERROR;
-    for (int byte = 0; byte < 256; ++byte)
-        encoding->map[byte] = isControlWithoutXmlCharacter(byte) ? kControlCharacters + byte : byte;
-    encoding->data = nullptr;
-    encoding->convert = nullptr;
-    encoding->release = nullptr;
-    return XML_STATUS_OK;
-}
-
+// The parser's UTF-8 turned back into the file's bytes (see createPacketXmlParser); false for a
+// character that no byte stands for.
 bool latin1FromUtf8(const char* text, std::vector<char>& bytes, QByteArrayView& result)
 {
     const size_t length = std::strlen(text);
@@ -94,17 +68,13 @@ std::optional<FieldKind> fieldKind(const char* type)
 // nesting is checked as it goes; anything the packet format does not have stops the parse.
 class DataPacketParser {
 public:
-    DataPacketParser(MeasurementTable& table) : m_table(table), m_parser(XML_ParserCreate(kPacketEncoding))
+    DataPacketParser(MeasurementTable& table) : m_table(table), m_parser(createPacketXmlParser())
     {
-        if (!m_parser)
-            throw std::bad_alloc();
-        XML_SetUnknownEncodingHandler(m_parser, &describePacketEncoding, nullptr);
         XML_SetUserData(m_parser, this);
         XML_SetElementHandler(m_parser, &DataPacketParser::onStart, &DataPacketParser::onEnd);
         // A document type declaration is the only way to define entities; packets have none,
         // so refusing it leaves nothing but the predefined entities and character references.
         XML_SetStartDoctypeDeclHandler(m_parser, &DataPacketParser::onDoctype);
-        XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
     }
     ~DataPacketParser() { XML_ParserFree(m_parser); }
     DataPacketParser(const DataPacketParser&) = delete;
