@@ -6,6 +6,11 @@ namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
+// A frame is made of a burst's first eleven bytes. A cable that never sends the empty report
+// closing a burst must not make the burst grow for as long as it goes on, so what comes after
+// them is not kept.
+constexpr qsizetype kBurstHexKept = 2 * 11;
+
 void appendHexByte(QByteArray& out, uint8_t byte)
 {
     out.append(kHexDigits[byte >> 4]);
@@ -77,7 +82,7 @@ void ReportFramer::handleReport(uint8_t reportId, const uint8_t* data, uint16_t 
     if (payload >= 1 && payload <= 9) {
         m_state.ReportCount = 0;
         m_state.BurstPending = true;
-        for (int i = 1; i <= payload && i < size; ++i)
+        for (int i = 1; i <= payload && i < size && m_state.BurstHex.size() < kBurstHexKept; ++i)
             appendHexByte(m_state.BurstHex, data[i]);
         m_host.addHistoryLine(historyLine(reportId, data, size));
         return;

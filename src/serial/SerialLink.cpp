@@ -6,6 +6,11 @@ namespace {
 
 constexpr uint8_t kCarriageReturn = 0x0D;
 
+// Only a frame's first eleven digits are read. A line that never brings a carriage return (a
+// wrong speed, noise) must not make the pending text and its display grow for as long as it
+// goes on, so digits beyond this many wait no longer: they are dropped until the next one.
+constexpr qsizetype kPendingDigitsKept = 64;
+
 // The tests of the baud-rate step in their order; each moves to a rate tested before it, so a
 // click takes at most one step.
 struct BaudStep {
@@ -32,11 +37,14 @@ void SerialLink::H81RData(TSerialPortDriver*, const uint8_t* DataPtr, int32_t Da
 {
     for (int32_t i = 0; i < DataSize; ++i) {
         const uint8_t byte = DataPtr[i];
-        m_state.SerialHexText.append(hexDigit(byte));
         if (byte != kCarriageReturn) {
-            m_ports.panel.showFrameText(m_state.SerialHexText);
+            if (m_state.SerialHexText.size() < kPendingDigitsKept) {
+                m_state.SerialHexText.append(hexDigit(byte));
+                m_ports.panel.showFrameText(m_state.SerialHexText);
+            }
             continue;
         }
+        m_state.SerialHexText.append(hexDigit(byte));
         // The line feed that opened the frame goes behind the carriage return, where the
         // cable's frames have it.
         m_state.FrameText = m_state.SerialHexText.mid(1, 9) + "DA";

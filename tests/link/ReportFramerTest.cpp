@@ -184,6 +184,10 @@ TEST_F(Framer, BurstsLongerThanElevenBytesAreCut)
 {
     report({0xF9, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39});
     report({0xF5, 0x3A, 0x3B, 0x3C, 0x3D, 0x3E});
+    // A burst that is never closed keeps no more than its frame.
+    for (int i = 0; i < 100000; ++i)
+        report({0xF9, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    EXPECT_EQ(state.BurstHex.size(), 22);
     report({0xF0});
     EXPECT_EQ(state.FrameText, "B123456789A");
 }

@@ -153,6 +153,22 @@ TEST_F(SerialLinkTest, OnlyFramesInStepAreDecodedButEveryOneReplacesFrameText)
     }
 }
 
+TEST_F(SerialLinkTest, ALineWithoutCarriageReturnsKeepsOnlyTheStartOfItsText)
+{
+    const QByteArray noise(1'000'000, '\x3A');
+    receive("\x0A" + noise.left(9));
+    receive(noise);
+    EXPECT_EQ(state.SerialHexText.size(), 64);
+    EXPECT_EQ(panel.captions.size(), 64);  // the display stops following, too
+    receive("\x0D");
+    // Its first eleven digits decide, as for any frame.
+    EXPECT_EQ(readings.frames, QList<QByteArray>{});
+    EXPECT_EQ(state.FrameText, "AAAAAAAAADA");
+    EXPECT_TRUE(state.SerialHexText.isEmpty());
+    receive(kFrameBytes);
+    EXPECT_EQ(readings.frames, QList<QByteArray>{"123450189DA"});
+}
+
 TEST_F(SerialLinkTest, EmptyAndNegativeBlocksDoNothing)
 {
     state.SerialHexText = "A12";
