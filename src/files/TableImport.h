@@ -37,7 +37,7 @@ struct TableImportSettings {
 };
 
 // Opens the file, reads it in the format its name selects (see tableFileFormat), and reports
-// every kind of failure, an unreadable file included, the same way, through reportFailure. Emptying the table first
-// is for callers that replace what it holds.
+// every kind of failure, an unreadable file included, the same way, through reportFailure.
+// Emptying the table first is for callers that replace what it holds.
 void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,
                        const TableImportSettings& settings = TableImportSettings());
