@@ -16,7 +16,7 @@ bash scripts/setup.sh
 BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
 SECONDS_EACH=${1:-${FUZZ_SECONDS:-30}}
 TARGETS=(${FUZZ_TARGETS:-fuzz_report_framer fuzz_frame_decoder fuzz_report_descriptor fuzz_integer_texts
-  fuzz_table_export fuzz_text_import fuzz_packet_import fuzz_change_log_filter})
+  fuzz_table_export fuzz_text_import fuzz_packet_import fuzz_change_log_filter fuzz_serial_receive})
 
 bash scripts/configure-asan-build.sh "$BUILD_DIR"
 cmake --build "$BUILD_DIR" -j2 --target "${TARGETS[@]}"
