@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state.RangeMax = 855;
     state.RangeMin = -50;
     state.DecimalText = ".";
-    TSerialPortDriver port(nullptr, [](const QByteArray&) { return QStringLiteral("/nonexistent"); });
+    // The handler does not touch the port, which is made once: it is the costly part.
+    static TSerialPortDriver port(nullptr, [](const QByteArray&) { return QStringLiteral("/nonexistent"); });
     DecodingReadings readings(state);
     QuietPanel panel;
     QuietMenu menu;
