@@ -42,13 +42,6 @@ QString shownText(const QWidget* widget)
     return {};
 }
 
-struct AskedQuestion {
-    int count = 0;
-    QString text;
-    QString caption;
-    unsigned flags = 0;
-};
-
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -72,16 +65,10 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
-    // Answers the exit question with the given result and records what was asked.
-    void answerExitQuestion(int result, AskedQuestion& asked)
+    // Answers the exit question with the given result; the answered dialogs keep what was asked.
+    static void answerExitQuestion(int result)
     {
-        windowDialogs().answerBox = [result, &asked](const AnsweredMessages::Box& box) {
-            ++asked.count;
-            asked.text = box.text;
-            asked.caption = box.caption;
-            asked.flags = box.flags;
-            return result;
-        };
+        windowDialogs().answerBox = [result](const AnsweredMessages::Box&) { return result; };
     }
 
 private slots:
@@ -339,16 +326,16 @@ private slots:
     void exitAnsweredNoKeepsTheWindowAndItsState()
     {
         showAndActivate();
-        AskedQuestion asked;
-        answerExitQuestion(IDNO, asked);
+        answerExitQuestion(IDNO);
         const ProgramState before = m_window->state();
 
         QVERIFY(!m_window->close());
-        QCOMPARE(asked.count, 1);
-        QCOMPARE(asked.text, QStringLiteral("Are you ensure to exit the program?"));
-        QCOMPARE(asked.caption, QStringLiteral("Tarvion TQ-612"));
-        QCOMPARE(asked.flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION));
-        QCOMPARE(asked.flags, 0x34u);
+        const QList<AnsweredMessages::Box>& asked = windowDialogs().boxes;
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("Are you ensure to exit the program?"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Tarvion TQ-612"));
+        QCOMPARE(asked[0].flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION));
+        QCOMPARE(asked[0].flags, 0x34u);
         QVERIFY(m_window->isVisible());
         QCOMPARE(m_window->state().RecordNo, before.RecordNo);
         QCOMPARE(m_window->state().RecordLimit, before.RecordLimit);
@@ -361,14 +348,13 @@ private slots:
     {
         showAndActivate();
         m_window->AboutClick();
-        AskedQuestion asked;
-        answerExitQuestion(IDYES, asked);
+        answerExitQuestion(IDYES);
 
         constexpr int kStillRunning = 2;
         QTimer::singleShot(0, named<QPushButton>(*m_window, "BitBtn1"), [this] { QTest::mouseClick(named<QPushButton>(*m_window, "BitBtn1"), Qt::LeftButton); });
         QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(kStillRunning); });
         QCOMPARE(QCoreApplication::exec(), 0);
-        QCOMPARE(asked.count, 1);
+        QCOMPARE(windowDialogs().boxes.size(), 1);
         QVERIFY(!m_window->isVisible());
     }
 
