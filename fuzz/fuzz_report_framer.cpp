@@ -2,8 +2,7 @@
 // reading pipeline wires them. A plain reading of the framing rule follows the same reports and
 // says which frames must come out, which of them are decoded, when the stop command goes out
 // and what the history shows; a frame that fails to decode must still leave the framer clean.
-#include "FrameDecoder.h"
-#include "ProgramState.h"
+#include "FrameDecoding.h"
 #include "ReportFramer.h"
 
 #include <algorithm>
@@ -27,10 +26,7 @@ struct DecodingHost : ReportFramer::Host {
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);
-        const DecodedFrame frame = ::decodeFrame(frameText, m_state.DecimalText, m_state.RangeMax, m_state.RangeMin);
-        applyReading(frame, m_state);
-        if (frame.conversionError)
-            throw *frame.conversionError;
+        decodeIntoState(frameText, m_state);
     }
     void sendStopCommand() override { ++stops; }
     void showFrameText(const QByteArray& frame) override { shown.push_back(frame); }
@@ -96,10 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ++data;
     --size;
 
-    ProgramState state;
-    state.RangeMax = 855;
-    state.RangeMin = -50;
-    state.DecimalText = ".";
+    ProgramState state = decodingState();
     state.Printing = printing;
     DecodingHost host(state);
     host.download = download;

@@ -2,8 +2,7 @@
 // delivers them, with the real frame decoder behind it. A plain reading of the framing rule
 // follows the same bytes and says which frames must be decoded, what FrameText and the
 // pending text hold after each block, and where a frame that fails to decode ends its block.
-#include "FrameDecoder.h"
-#include "ProgramState.h"
+#include "FrameDecoding.h"
 #include "SerialDriver.h"
 #include "SerialLink.h"
 
@@ -27,10 +26,7 @@ struct DecodingReadings : ReadingTarget {
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);
-        const DecodedFrame frame = ::decodeFrame(frameText, m_state.DecimalText, m_state.RangeMax, m_state.RangeMin);
-        applyReading(frame, m_state);
-        if (frame.conversionError)
-            throw *frame.conversionError;
+        decodeIntoState(frameText, m_state);
     }
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
@@ -60,11 +56,13 @@ struct QuietMessages : UserMessages {
 // Whether the real decoder refuses the frame, as the link's decoder would.
 bool failsToDecode(const QByteArray& frameText)
 {
-    ProgramState scratch;
-    scratch.RangeMax = 855;
-    scratch.RangeMin = -50;
-    scratch.DecimalText = ".";
-    return ::decodeFrame(frameText, scratch.DecimalText, scratch.RangeMax, scratch.RangeMin).conversionError.has_value();
+    ProgramState scratch = decodingState();
+    try {
+        decodeIntoState(frameText, scratch);
+    } catch (const ProgramError&) {
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -82,10 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ++data;
     --size;
 
-    ProgramState state;
-    state.RangeMax = 855;
-    state.RangeMin = -50;
-    state.DecimalText = ".";
+    ProgramState state = decodingState();
     // The handler does not touch the port, which is made once: it is the costly part.
     static TSerialPortDriver port(nullptr, [](const QByteArray&) { return QStringLiteral("/nonexistent"); });
     DecodingReadings readings(state);
