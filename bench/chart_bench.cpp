@@ -4,8 +4,8 @@
 // reading and one page flip, each with and without painting the chart into an image, and prints
 // for each the slowest size over the fastest (CPU time): near 1 means the cost does not grow
 // with the readings held.
-#include "ChartView.h"
-#include "TChartControl.h"
+#include "chart/ChartView.h"
+#include "chart/TChartControl.h"
 
 #include <QApplication>
 #include <QImage>

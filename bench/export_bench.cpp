@@ -6,8 +6,8 @@
 // followed by the same flush. Each figure compares the fastest of five runs, which is the
 // steadiest on a machine that is doing other work too.
 #include "AnsweredMessages.h"
-#include "MeasurementTable.h"
-#include "TableExport.h"
+#include "record/MeasurementTable.h"
+#include "tablefile/TableExport.h"
 
 #include <QDir>
 #include <QFileInfo>

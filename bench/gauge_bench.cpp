@@ -1,9 +1,9 @@
 // Redrawing the dial gauge's scale, which every keystroke in a limit box does: 801 band dots,
 // 9 labels and 9 major dots. On the form's own small picture and on the enlarged one, to show
 // how much of the cost is the marks' arithmetic and how much the painting.
-#include "DialGauge.h"
-#include "GaugeGeometry.h"
-#include "GaugeScale.h"
+#include "display/DialGauge.h"
+#include "display/GaugeGeometry.h"
+#include "display/GaugeScale.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

@@ -9,11 +9,11 @@
 // machine that is doing other work too; the files stay in the page cache between runs, so the
 // plain read measures memory speed, not the disk's. The last two lines give the ratio of
 // import throughput to plain-read throughput at 10^7 rows.
-#include "ExportBuffer.h"
-#include "MeasurementTable.h"
-#include "TableDataPacket.h"
-#include "TableImport.h"
-#include "TableTextReport.h"
+#include "record/MeasurementTable.h"
+#include "tablefile/DataPacketWriter.h"
+#include "tablefile/ExportBuffer.h"
+#include "tablefile/TableImport.h"
+#include "tablefile/TextReportWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,9 +53,9 @@ void writeFiles(int rows, const QString& report, const QString& packet)
             std::exit(2);
         ExportBuffer out(file);
         if (name == report)
-            writeTableTextReport(table, rows, "05.03.24", out, {});
+            writeTextReport(table, rows, "05.03.24", out, {});
         else
-            writeTableDataPacket(table, rows, out, {});
+            writeDataPacket(table, rows, out, {});
         out.finish();
     }
 }

@@ -4,13 +4,13 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/live_road_soak [frames, default 1000000]
 #include "AnsweredMessages.h"
+#include "app/TFCOMM.h"
+#include "chart/ChartEngine.h"
+#include "font/LcdFont.h"
+#include "link/HidControllerClass.h"
 #include "NamedControl.h"
-#include "ChartEngine.h"
-#include "HidControllerClass.h"
-#include "LcdFont.h"
-#include "MeasurementTable.h"
-#include "SimulatedHidBackend.h"
-#include "TFCOMM.h"
+#include "record/MeasurementTable.h"
+#include "sim/SimulatedHidBackend.h"
 
 #include <QAction>
 #include <QApplication>

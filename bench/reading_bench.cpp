@@ -2,16 +2,16 @@
 // table and the chart. The cable delivers some twenty frames a second at 2400 baud; these
 // figures show how far below that budget a reading stays, and that recording does not slow
 // down as the table fills towards the largest record limit.
-#include "ChartEngine.h"
-#include "ConnectionIndicator.h"
-#include "FrameDecoder.h"
-#include "LcdPanel.h"
-#include "MeasurementTable.h"
-#include "ProgramState.h"
-#include "ReadingPipeline.h"
-#include "RecordBar.h"
-#include "Recorder.h"
-#include "TChartControl.h"
+#include "base/ProgramState.h"
+#include "chart/ChartEngine.h"
+#include "chart/ConnectionIndicator.h"
+#include "chart/TChartControl.h"
+#include "display/FrameDecoder.h"
+#include "display/LcdPanel.h"
+#include "reading/ReadingPipeline.h"
+#include "record/MeasurementTable.h"
+#include "record/RecordBar.h"
+#include "record/Recorder.h"
 
 #include <QApplication>
 #include <QLabel>

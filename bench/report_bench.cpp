@@ -1,12 +1,12 @@
 // The table report over 10^5 rows: how long the preview takes to open and show its first page,
 // how long a page turn takes, and how long every page takes to print into a PDF file.
 //   cmake --build <build> --target report_bench && QT_QPA_PLATFORM=offscreen <build>/bench/report_bench [rows]
-#include "LcdFont.h"
-#include "MeasurementTable.h"
-#include "ReportPageView.h"
-#include "ReportPreview.h"
-#include "ReportPrinting.h"
-#include "TableReport.h"
+#include "font/LcdFont.h"
+#include "record/MeasurementTable.h"
+#include "report/ReportPageView.h"
+#include "report/ReportPreview.h"
+#include "report/ReportPrinting.h"
+#include "report/TableReport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // Prints bytes per row at ten million typical rows, and the CPU time per appended row when
 // filling a table to 10^3, 10^5 and 10^7 rows: the average, and the slowest batch of 1000 rows,
 // which would stand out if the table ever copied everything it holds.
-#include "MeasurementTable.h"
+#include "record/MeasurementTable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -17,13 +17,13 @@
 // paints; BM_WindowReadingPainted adds one pass of the event loop per reading with the window
 // shown, so the LCD, the grid and the chart are repainted for each one, as at the cable's pace.
 #include "AnsweredMessages.h"
+#include "app/TFCOMM.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/PlatformMessageBox.h"
+#include "font/LcdFont.h"
 #include "NamedControl.h"
-#include "MeasurementTable.h"
-#include "ErrorReport.h"
-#include "LcdFont.h"
-#include "MeasurementGrid.h"
-#include "PlatformMessageBox.h"
-#include "TFCOMM.h"
+#include "record/MeasurementGrid.h"
+#include "record/MeasurementTable.h"
 
 #include <QAction>
 #include <QCheckBox>

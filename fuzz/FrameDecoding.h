@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FrameDecoder.h"
-#include "ProgramState.h"
+#include "base/ProgramState.h"
+#include "display/FrameDecoder.h"
 
 // The state the link fuzzers decode with: the smallest model's range and a point as the
 // decimal separator.

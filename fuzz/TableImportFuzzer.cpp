@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes through LoadTableFromFile: whatever the file holds, the load must end
 // without a crash, leak or undefined behaviour, and leave only whole, well-formed rows.
-#include "MeasurementTable.h"
-#include "TableImport.h"
+#include "record/MeasurementTable.h"
+#include "tablefile/TableImport.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // as the packet reader makes it: any input must be accepted or refused alike with and without the filter, and give the same
 // elements, attributes and text, but for the digits and blanks of a PARAMS change log. The
 // filter must also give the same bytes whatever block boundary the input is cut at.
-#include "ChangeLogFilter.h"
-#include "PacketXmlParser.h"
+#include "tablefile/ChangeLogFilter.h"
+#include "tablefile/PacketXmlParser.h"
 
 #include <cstdlib>
 #include <cstring>

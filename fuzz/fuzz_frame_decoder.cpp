@@ -3,8 +3,8 @@
 // the reading the digits carry or the conversion message they give.
 #include "IntegerRule.h"
 
-#include "FrameDecoder.h"
-#include "ProgramState.h"
+#include "base/ProgramState.h"
+#include "display/FrameDecoder.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,9 +2,9 @@
 // size box and the sampling interval box, each held against a plain reading of its rule.
 #include "IntegerRule.h"
 
-#include "IntegerText.h"
-#include "PageSizeText.h"
-#include "RecorderSettings.h"
+#include "base/IntegerText.h"
+#include "chart/PageSizeText.h"
+#include "record/RecorderSettings.h"
 
 #include <QByteArray>
 

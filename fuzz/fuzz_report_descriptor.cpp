@@ -1,7 +1,7 @@
 // Any bytes as a HID report descriptor. A second reading walks the items its own way (whole
 // item list first, sums checked only at the end in wide integers) and must agree: the same
 // lengths and report numbering, or a refusal for the same descriptors.
-#include "HidReportDescriptor.h"
+#include "link/HidReportDescriptor.h"
 
 #include <array>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // says which frames must come out, which of them are decoded, when the stop command goes out
 // and what the history shows; a frame that fails to decode must still leave the framer clean.
 #include "FrameDecoding.h"
-#include "ReportFramer.h"
+#include "link/ReportFramer.h"
 
 #include <algorithm>
 #include <cstdlib>

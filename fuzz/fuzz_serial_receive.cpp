@@ -3,8 +3,8 @@
 // follows the same bytes and says which frames must be decoded, what FrameText and the
 // pending text hold after each block, and where a frame that fails to decode ends its block.
 #include "FrameDecoding.h"
-#include "SerialDriver.h"
-#include "SerialLink.h"
+#include "serial/SerialDriver.h"
+#include "serial/SerialLink.h"
 
 #include <QCoreApplication>
 

@@ -2,12 +2,12 @@
 // then read back by a plain reading of each format's rules and compared with what went in.
 // The data packet is also loaded back through the program's own import, which must give the
 // table that was saved.
-#include "ExportBuffer.h"
-#include "MeasurementTable.h"
-#include "TableDataPacket.h"
-#include "TableFileFormat.h"
-#include "TableImport.h"
-#include "TableTextReport.h"
+#include "record/MeasurementTable.h"
+#include "tablefile/DataPacketWriter.h"
+#include "tablefile/ExportBuffer.h"
+#include "tablefile/TableFileFormat.h"
+#include "tablefile/TableImport.h"
+#include "tablefile/TextReportWriter.h"
 
 #include <QBuffer>
 
@@ -290,12 +290,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t written = rows.size() - std::min(leftOut, rows.size());
 
     const std::string report = writeToMemory([&](ExportBuffer& out) {
-        writeTableTextReport(table, int(written), "05.03.24", out, {});
+        writeTextReport(table, int(written), "05.03.24", out, {});
     });
     readTextReport(report, rows, written);
 
     const std::string packet = writeToMemory([&](ExportBuffer& out) {
-        writeTableDataPacket(table, int(written), out, {});
+        writeDataPacket(table, int(written), out, {});
     });
     readDataPacket(packet, rows, written);
     loadDataPacket(packet, rows, written);

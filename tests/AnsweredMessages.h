@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageDialogs.h"
-#include "PlatformMessageBox.h"
+#include "dialogs/MessageDialogs.h"
+#include "dialogs/PlatformMessageBox.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "AboutForm.h"
+#include "app/AboutForm.h"
 
-#include "WidgetFactory.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QWindow>
 

@@ -1,4 +1,4 @@
-#include "DesktopOpener.h"
+#include "app/DesktopOpener.h"
 
 #include <QDesktopServices>
 #include <QMimeDatabase>

@@ -1,12 +1,12 @@
-#include "DiagnosticPanel.h"
+#include "app/DiagnosticPanel.h"
 
-#include "BevelPanel.h"
-#include "CableReports.h"
-#include "GaugePanel.h"
-#include "Icons.h"
-#include "LimitPanel.h"
-#include "StartTimePanel.h"
-#include "WidgetFactory.h"
+#include "display/GaugePanel.h"
+#include "display/LimitPanel.h"
+#include "link/CableReports.h"
+#include "record/StartTimePanel.h"
+#include "widgets/BevelPanel.h"
+#include "widgets/Icons.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QCheckBox>
 #include <QLabel>

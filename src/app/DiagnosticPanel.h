@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CableConnectionPorts.h"
-#include "SerialLinkPorts.h"
+#include "link/CableConnectionPorts.h"
+#include "serial/SerialLinkPorts.h"
 
 #include <QByteArray>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "FileDialogs.h"
+#include "app/FileDialogs.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>

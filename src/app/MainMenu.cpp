@@ -1,6 +1,6 @@
-#include "MainMenu.h"
+#include "app/MainMenu.h"
 
-#include "RecorderSettings.h"
+#include "record/RecorderSettings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SerialLinkPorts.h"
+#include "serial/SerialLinkPorts.h"
 
 #include <QObject>
 

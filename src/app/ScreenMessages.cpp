@@ -1,6 +1,6 @@
-#include "ScreenMessages.h"
+#include "app/ScreenMessages.h"
 
-#include "MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 
 void ScreenMessages::showNotice(const QString& text, NoticeKind kind)
 {

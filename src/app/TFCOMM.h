@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComPortPaths.h"
-#include "ProgramState.h"
+#include "base/ProgramState.h"
+#include "serial/ComPortPaths.h"
 
 #include <QByteArray>
 #include <QMainWindow>

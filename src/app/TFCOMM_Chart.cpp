@@ -1,7 +1,7 @@
 // The chart's page buttons, its page-size box and the date label.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "ChartPanel.h"
+#include "chart/ChartPanel.h"
 
 void TFCOMM::BtFirstClick()
 {

@@ -1,8 +1,8 @@
 // Saving the measurement table from the record bar, the Record menu and the limit prompt, and
 // loading saved tables back from the record bar.
-#include "TFCOMM.h"
-#include "TableLoadProgress.h"
-#include "TableSaveProgress.h"
+#include "app/TFCOMM.h"
+#include "tablefile/TableLoadProgress.h"
+#include "tablefile/TableSaveProgress.h"
 
 #include <QFileDialog>
 #include <QLineEdit>

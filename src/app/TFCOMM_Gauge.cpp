@@ -1,15 +1,15 @@
 // The dial gauge and the limit settings: both panels are built hidden or covered, but their
 // handlers run whenever something calls them, the limit boxes from the keyboard included. The
 // limit boxes filter their own keys, as the other number boxes do.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "ChartPanel.h"
-#include "DiagnosticPanel.h"
-#include "DialGauge.h"
-#include "ErrorReport.h"
-#include "GaugePanel.h"
-#include "LimitPanel.h"
-#include "LimitSettings.h"
+#include "app/DiagnosticPanel.h"
+#include "chart/ChartPanel.h"
+#include "dialogs/ErrorReport.h"
+#include "display/DialGauge.h"
+#include "display/GaugePanel.h"
+#include "display/LimitPanel.h"
+#include "display/LimitSettings.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

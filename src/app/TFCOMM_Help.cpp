@@ -1,8 +1,8 @@
 // The Help menu command.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "DesktopOpener.h"
-#include "HelpGuide.h"
+#include "app/DesktopOpener.h"
+#include "app/HelpGuide.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,15 +1,15 @@
 // The window's side of the USB link: the cable connection over the top bar and the diagnostic
 // panel, and its handlers.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "CableConnection.h"
-#include "DiagnosticPanel.h"
-#include "ErrorReport.h"
-#include "HidBackend.h"
-#include "HidControllerClass.h"
-#include "ReadingPipeline.h"
-#include "ScreenMessages.h"
-#include "TopBar.h"
+#include "app/DiagnosticPanel.h"
+#include "app/ScreenMessages.h"
+#include "app/TopBar.h"
+#include "dialogs/ErrorReport.h"
+#include "link/CableConnection.h"
+#include "link/HidBackend.h"
+#include "link/HidControllerClass.h"
+#include "reading/ReadingPipeline.h"
 
 void TFCOMM::createConnection(std::shared_ptr<HidBackend> backend)
 {

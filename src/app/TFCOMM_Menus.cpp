@@ -1,16 +1,16 @@
 // The window's timers and file dialogs, the wiring of the panels' controls to the handlers, and
 // the keyboard focus order.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "ChartPanel.h"
-#include "DiagnosticPanel.h"
-#include "FileDialogs.h"
-#include "LimitPanel.h"
-#include "MainMenu.h"
-#include "RecordBar.h"
-#include "RecorderSettings.h"
-#include "StartTimePanel.h"
-#include "TopBar.h"
+#include "app/DiagnosticPanel.h"
+#include "app/FileDialogs.h"
+#include "app/MainMenu.h"
+#include "app/TopBar.h"
+#include "chart/ChartPanel.h"
+#include "display/LimitPanel.h"
+#include "record/RecordBar.h"
+#include "record/RecorderSettings.h"
+#include "record/StartTimePanel.h"
 
 #include <QAction>
 #include <QCheckBox>

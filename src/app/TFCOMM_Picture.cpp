@@ -1,10 +1,10 @@
 // The chart picture from the chart tool bar's save button.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "ChartPanel.h"
-#include "ChartPicture.h"
-#include "ChartView.h"
-#include "ScreenMessages.h"
+#include "app/ScreenMessages.h"
+#include "chart/ChartPanel.h"
+#include "chart/ChartPicture.h"
+#include "chart/ChartView.h"
 
 #include <QApplication>
 #include <QClipboard>

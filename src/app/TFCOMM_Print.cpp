@@ -1,7 +1,7 @@
 // Printing the measurement table through the report preview.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "PrintTableFromWindow.h"
+#include "report/PrintTableFromWindow.h"
 
 void TFCOMM::BtPrintClick()
 {

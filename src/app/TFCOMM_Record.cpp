@@ -1,19 +1,19 @@
 // Recording: the measurement table, the recorder over the record bar, the road a reading takes,
 // the sampling timer, the record-limit menu, Close Data and the start-time panel.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "ChartPanel.h"
-#include "DiagnosticPanel.h"
-#include "LcdPanel.h"
-#include "MainMenu.h"
-#include "MeasurementTable.h"
-#include "MessageDialogs.h"
-#include "NumberBoxFilter.h"
-#include "ReadingPipeline.h"
-#include "RecordBar.h"
-#include "Recorder.h"
-#include "RecorderSettings.h"
-#include "StartTimePanel.h"
+#include "app/DiagnosticPanel.h"
+#include "app/MainMenu.h"
+#include "chart/ChartPanel.h"
+#include "dialogs/MessageDialogs.h"
+#include "display/LcdPanel.h"
+#include "reading/ReadingPipeline.h"
+#include "record/MeasurementTable.h"
+#include "record/RecordBar.h"
+#include "record/Recorder.h"
+#include "record/RecorderSettings.h"
+#include "record/StartTimePanel.h"
+#include "widgets/NumberBoxFilter.h"
 
 #include <QAction>
 

@@ -1,15 +1,15 @@
 // The window's side of the serial link: the port component COMM2, the serial link over the
 // diagnostic panel and the menu, and its handlers.
-#include "TFCOMM.h"
+#include "app/TFCOMM.h"
 
-#include "BevelPanel.h"
-#include "DiagnosticPanel.h"
-#include "ErrorReport.h"
-#include "MainMenu.h"
-#include "ReadingPipeline.h"
-#include "ScreenMessages.h"
-#include "SerialDriver.h"
-#include "SerialLink.h"
+#include "app/DiagnosticPanel.h"
+#include "app/MainMenu.h"
+#include "app/ScreenMessages.h"
+#include "dialogs/ErrorReport.h"
+#include "reading/ReadingPipeline.h"
+#include "serial/SerialDriver.h"
+#include "serial/SerialLink.h"
+#include "widgets/BevelPanel.h"
 
 #include <QAction>
 #include <QPushButton>

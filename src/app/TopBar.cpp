@@ -1,6 +1,6 @@
-#include "TopBar.h"
+#include "app/TopBar.h"
 
-#include "WidgetFactory.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QCheckBox>
 #include <QPushButton>

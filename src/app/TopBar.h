@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BevelPanel.h"
-#include "CableConnectionPorts.h"
+#include "link/CableConnectionPorts.h"
+#include "widgets/BevelPanel.h"
 
 class QCheckBox;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <charconv>
 

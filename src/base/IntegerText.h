@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgramError.h"
+#include "base/ProgramError.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

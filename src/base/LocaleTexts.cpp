@@ -1,4 +1,4 @@
-#include "LocaleTexts.h"
+#include "base/LocaleTexts.h"
 
 #include <cmath>
 

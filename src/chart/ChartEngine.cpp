@@ -1,6 +1,6 @@
-#include "ChartEngine.h"
+#include "chart/ChartEngine.h"
 
-#include "IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <algorithm>
 #include <utility>

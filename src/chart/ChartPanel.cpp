@@ -1,12 +1,12 @@
-#include "ChartPanel.h"
+#include "chart/ChartPanel.h"
 
-#include "ChartView.h"
-#include "Icons.h"
-#include "LocaleTexts.h"
-#include "NumberBoxFilter.h"
-#include "PageSizeText.h"
-#include "TChartControl.h"
-#include "WidgetFactory.h"
+#include "base/LocaleTexts.h"
+#include "chart/ChartView.h"
+#include "chart/PageSizeText.h"
+#include "chart/TChartControl.h"
+#include "widgets/Icons.h"
+#include "widgets/NumberBoxFilter.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QComboBox>
 #include <QDate>

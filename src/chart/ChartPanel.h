@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BevelPanel.h"
-#include "ConnectionIndicator.h"
+#include "chart/ConnectionIndicator.h"
+#include "widgets/BevelPanel.h"
 
 #include <cstdint>
 #include <memory>

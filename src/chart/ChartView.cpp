@@ -1,6 +1,6 @@
-#include "ChartView.h"
+#include "chart/ChartView.h"
 
-#include "VisiblePoints.h"
+#include "chart/VisiblePoints.h"
 
 #include <QAreaSeries>
 #include <QEvent>

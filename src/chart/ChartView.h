@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChartEngine.h"
+#include "chart/ChartEngine.h"
 
 #include <QChartView>
 #include <QImage>

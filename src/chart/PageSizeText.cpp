@@ -1,7 +1,7 @@
-#include "PageSizeText.h"
+#include "chart/PageSizeText.h"
 
-#include "IntegerText.h"
-#include "TChartControl.h"
+#include "base/IntegerText.h"
+#include "chart/TChartControl.h"
 
 std::optional<int32_t> pageSizeFromText(QByteArrayView text)
 {

@@ -1,7 +1,7 @@
-#include "TChartControl.h"
+#include "chart/TChartControl.h"
 
-#include "ChartEngine.h"
-#include "IntegerText.h"
+#include "base/IntegerText.h"
+#include "chart/ChartEngine.h"
 
 namespace {
 const QColor kPointColour(Qt::blue);

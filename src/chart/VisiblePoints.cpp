@@ -1,6 +1,6 @@
-#include "VisiblePoints.h"
+#include "chart/VisiblePoints.h"
 
-#include "ChartEngine.h"
+#include "chart/ChartEngine.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
-#include "ErrorReport.h"
+#include "dialogs/ErrorReport.h"
 
-#include "MessageDialogs.h"
-#include "PlatformMessageBox.h"
-#include "ProgramError.h"
+#include "base/ProgramError.h"
+#include "dialogs/MessageDialogs.h"
+#include "dialogs/PlatformMessageBox.h"
 
 #include <csignal>
 

@@ -1,6 +1,6 @@
-#include "MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 
-#include "PlatformMessageBox.h"
+#include "dialogs/PlatformMessageBox.h"
 
 namespace {
 

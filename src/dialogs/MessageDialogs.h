@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NewMsgDlg.h"
+#include "dialogs/NewMsgDlg.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "NewMsgDlg.h"
+#include "dialogs/NewMsgDlg.h"
 
-#include "MulDiv.h"
-#include "TMessageForm.h"
+#include "base/MulDiv.h"
+#include "dialogs/TMessageForm.h"
 
 #include <QApplication>
 #include <QFontMetrics>

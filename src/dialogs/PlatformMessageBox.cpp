@@ -1,4 +1,4 @@
-#include "PlatformMessageBox.h"
+#include "dialogs/PlatformMessageBox.h"
 
 #include <QMessageBox>
 

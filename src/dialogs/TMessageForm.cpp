@@ -1,6 +1,6 @@
-#include "TMessageForm.h"
+#include "dialogs/TMessageForm.h"
 
-#include "IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "DialGauge.h"
+#include "display/DialGauge.h"
 
-#include "GaugeGeometry.h"
-#include "GaugeScale.h"
+#include "display/GaugeGeometry.h"
+#include "display/GaugeScale.h"
 
 #include <QPainter>
 

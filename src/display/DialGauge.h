@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "FrameDecoder.h"
+#include "display/FrameDecoder.h"
 
-#include "ProgramState.h"
+#include "base/ProgramState.h"
 
 namespace {
 

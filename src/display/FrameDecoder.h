@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IntegerText.h"
-#include "Reading.h"
+#include "base/IntegerText.h"
+#include "base/Reading.h"
 
 #include <QByteArray>
 #include <array>

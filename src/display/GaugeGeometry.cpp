@@ -1,4 +1,4 @@
-#include "GaugeGeometry.h"
+#include "display/GaugeGeometry.h"
 
 #include <cmath>
 #include <numbers>

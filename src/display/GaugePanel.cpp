@@ -1,8 +1,8 @@
-#include "GaugePanel.h"
+#include "display/GaugePanel.h"
 
-#include "GaugeZoom.h"
-#include "Icons.h"
-#include "WidgetFactory.h"
+#include "display/GaugeZoom.h"
+#include "widgets/Icons.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "GaugeScale.h"
+#include "display/GaugeScale.h"
 
 #include <algorithm>
 #include <span>

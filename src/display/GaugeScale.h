@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GaugeGeometry.h"
+#include "display/GaugeGeometry.h"
 
 #include <QByteArray>
 #include <QColor>

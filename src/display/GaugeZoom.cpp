@@ -1,4 +1,4 @@
-#include "GaugeZoom.h"
+#include "display/GaugeZoom.h"
 
 namespace {
 

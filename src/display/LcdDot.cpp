@@ -1,4 +1,4 @@
-#include "LcdDot.h"
+#include "display/LcdDot.h"
 
 #include <QPainter>
 

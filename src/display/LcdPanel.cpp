@@ -1,8 +1,8 @@
-#include "LcdPanel.h"
+#include "display/LcdPanel.h"
 
-#include "FrameDecoder.h"
-#include "LcdDot.h"
-#include "WidgetFactory.h"
+#include "display/FrameDecoder.h"
+#include "display/LcdDot.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
-#include "LimitPanel.h"
+#include "display/LimitPanel.h"
 
-#include "NumberBoxFilter.h"
-#include "WidgetFactory.h"
+#include "widgets/NumberBoxFilter.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BevelPanel.h"
-#include "DialGauge.h"
+#include "display/DialGauge.h"
+#include "widgets/BevelPanel.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "LimitSettings.h"
+#include "display/LimitSettings.h"
 
-#include "IntegerText.h"
+#include "base/IntegerText.h"
 
 LimitSettings::LimitSettings(ProgramState& state, Ports ports) : m_state(state), m_ports(std::move(ports)) {}
 

@@ -1,8 +1,8 @@
-#include "CableConnection.h"
+#include "link/CableConnection.h"
 
-#include "DescribeDevice.h"
-#include "HidDevice.h"
-#include "HidDeviceController.h"
+#include "link/DescribeDevice.h"
+#include "link/HidDevice.h"
+#include "link/HidDeviceController.h"
 
 namespace {
 const QByteArray kCableLine = "USB to Serial";

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CableConnectionPorts.h"
-#include "ProgramState.h"
-#include "ReportFramer.h"
+#include "base/ProgramState.h"
+#include "link/CableConnectionPorts.h"
+#include "link/ReportFramer.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CableReports.h"
-#include "LinkPorts.h"
+#include "base/LinkPorts.h"
+#include "link/CableReports.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "DescribeDevice.h"
+#include "link/DescribeDevice.h"
 
-#include "HidDevice.h"
+#include "link/HidDevice.h"
 
 namespace {
 

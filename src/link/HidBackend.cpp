@@ -1,4 +1,4 @@
-#include "HidBackend.h"
+#include "link/HidBackend.h"
 
 HidLanguageIds HidHandle::getLanguageIds(std::u16string&)
 {

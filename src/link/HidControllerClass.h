@@ -1,9 +1,9 @@
 #pragma once
 
 // The HID device layer: the controller, its devices and their reader threads.
-#include "HidBackend.h"
-#include "HidDevice.h"
-#include "HidDeviceController.h"
-#include "HidDeviceReadThread.h"
-#include "HidEvents.h"
-#include "HidPnPInfo.h"
+#include "link/HidBackend.h"
+#include "link/HidDevice.h"
+#include "link/HidDeviceController.h"
+#include "link/HidDeviceReadThread.h"
+#include "link/HidEvents.h"
+#include "link/HidPnPInfo.h"

@@ -1,8 +1,8 @@
-#include "HidDevice.h"
+#include "link/HidDevice.h"
 
-#include "HidDeviceController.h"
-#include "HidDeviceReadThread.h"
-#include "HidStrings.h"
+#include "link/HidDeviceController.h"
+#include "link/HidDeviceReadThread.h"
+#include "link/HidStrings.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HidBackend.h"
-#include "HidEvents.h"
-#include "HidPnPInfo.h"
+#include "link/HidBackend.h"
+#include "link/HidEvents.h"
+#include "link/HidPnPInfo.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "HidDeviceController.h"
+#include "link/HidDeviceController.h"
 
 #include <algorithm>
 #include <utility>

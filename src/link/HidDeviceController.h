@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HidBackend.h"
-#include "HidDevice.h"
-#include "HidEvents.h"
+#include "link/HidBackend.h"
+#include "link/HidDevice.h"
+#include "link/HidEvents.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "HidDeviceReadThread.h"
+#include "link/HidDeviceReadThread.h"
 
-#include "HidDevice.h"
-#include "ProgramError.h"
+#include "base/ProgramError.h"
+#include "link/HidDevice.h"
 
 #include <algorithm>
 #include <chrono>

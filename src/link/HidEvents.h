@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidHandler.h"
-#include "IntegerText.h"
+#include "base/IntegerText.h"
+#include "link/HidHandler.h"
 
 #include <QString>
 #include <cstdint>

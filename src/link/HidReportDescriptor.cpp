@@ -1,4 +1,4 @@
-#include "HidReportDescriptor.h"
+#include "link/HidReportDescriptor.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "HidStrings.h"
+#include "link/HidStrings.h"
 
 #include <algorithm>
 

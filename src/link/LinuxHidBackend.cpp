@@ -1,6 +1,6 @@
-#include "LinuxHidBackend.h"
+#include "link/LinuxHidBackend.h"
 
-#include "HidReportDescriptor.h"
+#include "link/HidReportDescriptor.h"
 
 #include <QFile>
 #include <QSocketNotifier>

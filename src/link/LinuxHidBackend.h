@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HidBackend.h"
+#include "link/HidBackend.h"
 
 #include <memory>
 

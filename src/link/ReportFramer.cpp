@@ -1,4 +1,4 @@
-#include "ReportFramer.h"
+#include "link/ReportFramer.h"
 
 #include <exception>
 

@@ -1,12 +1,12 @@
 // The program with a simulated cable and thermometer plugged in before the window first shows,
 // for trying it without the instrument.
-#include "ErrorReport.h"
-#include "LcdFont.h"
-#include "MessageDialogs.h"
-#include "ProgramCommandLine.h"
-#include "SimulatedCableOutage.h"
-#include "SimulatedHidBackend.h"
-#include "TFCOMM.h"
+#include "app/ProgramCommandLine.h"
+#include "app/TFCOMM.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/MessageDialogs.h"
+#include "font/LcdFont.h"
+#include "sim/SimulatedCableOutage.h"
+#include "sim/SimulatedHidBackend.h"
 
 #include <QTimer>
 

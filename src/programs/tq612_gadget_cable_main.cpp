@@ -4,9 +4,9 @@
 //
 // Prints "ready <gadget folder> <controller>" once the device is bound, then one line per report
 // the host sends: "feature" or "output" and its bytes in hex, report ID first.
-#include "SimulatedHidBackend.h"
-#include "UsbGadget.h"
-#include "UsbGadgetCable.h"
+#include "sim/SimulatedHidBackend.h"
+#include "sim/UsbGadget.h"
+#include "sim/UsbGadgetCable.h"
 
 #include <QCoreApplication>
 #include <QFile>

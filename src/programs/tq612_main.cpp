@@ -1,8 +1,8 @@
-#include "ErrorReport.h"
-#include "LcdFont.h"
-#include "MessageDialogs.h"
-#include "ProgramCommandLine.h"
-#include "TFCOMM.h"
+#include "app/ProgramCommandLine.h"
+#include "app/TFCOMM.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/MessageDialogs.h"
+#include "font/LcdFont.h"
 
 #include <cstdio>
 

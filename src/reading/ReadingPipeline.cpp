@@ -1,11 +1,11 @@
-#include "ReadingPipeline.h"
+#include "reading/ReadingPipeline.h"
 
-#include "ConnectionIndicator.h"
-#include "FrameDecoder.h"
-#include "LcdPanel.h"
-#include "ProgramState.h"
-#include "RecordBar.h"
-#include "Recorder.h"
+#include "base/ProgramState.h"
+#include "chart/ConnectionIndicator.h"
+#include "display/FrameDecoder.h"
+#include "display/LcdPanel.h"
+#include "record/RecordBar.h"
+#include "record/Recorder.h"
 
 ReadingPipeline::ReadingPipeline(ProgramState& state, ConnectionIndicator& indicator, LcdPanel& lcd,
                                  RecordBar& recordBar, Recorder& recorder)

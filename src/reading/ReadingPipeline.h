@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CableConnectionPorts.h"
+#include "link/CableConnectionPorts.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
-#include "MeasurementGrid.h"
+#include "record/MeasurementGrid.h"
 
-#include "MeasurementTable.h"
-#include "MeasurementTableModel.h"
-#include "WidgetFactory.h"
+#include "record/MeasurementTable.h"
+#include "record/MeasurementTableModel.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "MeasurementTable.h"
+#include "record/MeasurementTable.h"
 
-#include "IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "MeasurementTableModel.h"
+#include "record/MeasurementTableModel.h"
 
-#include "MeasurementTable.h"
+#include "record/MeasurementTable.h"
 
 namespace {
 

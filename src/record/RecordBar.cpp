@@ -1,8 +1,8 @@
-#include "RecordBar.h"
+#include "record/RecordBar.h"
 
-#include "Icons.h"
-#include "NumberBoxFilter.h"
-#include "WidgetFactory.h"
+#include "widgets/Icons.h"
+#include "widgets/NumberBoxFilter.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

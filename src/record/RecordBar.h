@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BevelPanel.h"
-#include "Recorder.h"
+#include "record/Recorder.h"
+#include "widgets/BevelPanel.h"
 
 class QCheckBox;
 class QLineEdit;

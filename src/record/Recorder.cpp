@@ -1,12 +1,12 @@
-#include "Recorder.h"
+#include "record/Recorder.h"
 
-#include "LocaleTexts.h"
-#include "MeasurementTable.h"
-#include "PlatformMessageBox.h"
-#include "ProgramState.h"
-#include "Reading.h"
-#include "RecorderSettings.h"
-#include "TChartControl.h"
+#include "base/LocaleTexts.h"
+#include "base/ProgramState.h"
+#include "base/Reading.h"
+#include "chart/TChartControl.h"
+#include "dialogs/PlatformMessageBox.h"
+#include "record/MeasurementTable.h"
+#include "record/RecorderSettings.h"
 
 #include <cmath>
 

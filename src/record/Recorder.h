@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Reading.h"
+#include "base/Reading.h"
 
 #include <QByteArray>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "RecorderSettings.h"
+#include "record/RecorderSettings.h"
 
 #include <limits>
 

@@ -1,9 +1,9 @@
-#include "StartTimePanel.h"
+#include "record/StartTimePanel.h"
 
-#include "IntegerText.h"
-#include "MessageDialogs.h"
-#include "NumberBoxFilter.h"
-#include "WidgetFactory.h"
+#include "base/IntegerText.h"
+#include "dialogs/MessageDialogs.h"
+#include "widgets/NumberBoxFilter.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>

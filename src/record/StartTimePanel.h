@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BevelPanel.h"
+#include "widgets/BevelPanel.h"
 
 #include <array>
 #include <cstdint>

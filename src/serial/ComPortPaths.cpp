@@ -1,4 +1,4 @@
-#include "ComPortPaths.h"
+#include "serial/ComPortPaths.h"
 
 QString onBoardComPortPath(const QByteArray& deviceName)
 {

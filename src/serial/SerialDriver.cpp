@@ -1,4 +1,4 @@
-#include "SerialDriver.h"
+#include "serial/SerialDriver.h"
 
 #include <QSerialPort>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComPortPaths.h"
-#include "SerialPortSettings.h"
+#include "serial/ComPortPaths.h"
+#include "serial/SerialPortSettings.h"
 
 #include <QObject>
 #include <QString>

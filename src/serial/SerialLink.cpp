@@ -1,6 +1,6 @@
-#include "SerialLink.h"
+#include "serial/SerialLink.h"
 
-#include "SerialDriver.h"
+#include "serial/SerialDriver.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgramState.h"
-#include "SerialLinkPorts.h"
+#include "base/ProgramState.h"
+#include "serial/SerialLinkPorts.h"
 
 #include <cstdint>
 

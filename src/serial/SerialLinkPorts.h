@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinkPorts.h"
+#include "base/LinkPorts.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "SerialLineThermometer.h"
+#include "sim/SerialLineThermometer.h"
 
 #include <cerrno>
 #include <chrono>

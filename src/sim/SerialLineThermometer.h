@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedThermometer.h"
+#include "sim/SimulatedThermometer.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "SimulatedCable.h"
+#include "sim/SimulatedCable.h"
 
 #include <algorithm>
 

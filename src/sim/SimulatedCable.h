@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidBackend.h"
-#include "SimulatedThermometer.h"
+#include "link/HidBackend.h"
+#include "sim/SimulatedThermometer.h"
 
 #include <QByteArray>
 #include <cstdint>

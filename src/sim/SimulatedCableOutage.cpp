@@ -1,4 +1,4 @@
-#include "SimulatedCableOutage.h"
+#include "sim/SimulatedCableOutage.h"
 
 void scheduleCableOutage(SimulatedHidBackend& bus, SimulatedHidBackend::DeviceId cable,
                          SimulatedCableOutage outage, const RunLater& runLater)

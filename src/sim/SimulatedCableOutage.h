@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedHidBackend.h"
+#include "sim/SimulatedHidBackend.h"
 
 #include <chrono>
 #include <functional>

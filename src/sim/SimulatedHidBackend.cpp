@@ -1,4 +1,4 @@
-#include "SimulatedHidBackend.h"
+#include "sim/SimulatedHidBackend.h"
 
 #include <QMetaObject>
 #include <algorithm>

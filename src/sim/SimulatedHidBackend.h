@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidBackend.h"
-#include "SimulatedCable.h"
+#include "link/HidBackend.h"
+#include "sim/SimulatedCable.h"
 
 #include <QByteArray>
 #include <QObject>

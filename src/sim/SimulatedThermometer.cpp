@@ -1,4 +1,4 @@
-#include "SimulatedThermometer.h"
+#include "sim/SimulatedThermometer.h"
 
 #include <algorithm>
 #include <charconv>

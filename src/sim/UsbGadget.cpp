@@ -1,4 +1,4 @@
-#include "UsbGadget.h"
+#include "sim/UsbGadget.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "UsbGadgetCable.h"
+#include "sim/UsbGadgetCable.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SimulatedCable.h"
-#include "SimulatedHidBackend.h"
+#include "sim/SimulatedCable.h"
+#include "sim/SimulatedHidBackend.h"
 
 #include <QByteArray>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "BevelPanel.h"
+#include "widgets/BevelPanel.h"
 
-#include "WidgetFactory.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "CompactCheckStyle.h"
+#include "widgets/CompactCheckStyle.h"
 
 int CompactCheckStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {

@@ -1,4 +1,4 @@
-#include "NumberBoxFilter.h"
+#include "widgets/NumberBoxFilter.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

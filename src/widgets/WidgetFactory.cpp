@@ -1,4 +1,4 @@
-#include "WidgetFactory.h"
+#include "widgets/WidgetFactory.h"
 
 #include <QCheckBox>
 #include <QLabel>

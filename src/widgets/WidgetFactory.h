@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LcdFont.h"
+#include "font/LcdFont.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "FileDialogs.h"
+#include "app/FileDialogs.h"
+#include "app/TFCOMM.h"
 #include "NamedControl.h"
-#include "TFCOMM.h"
 #include "WindowTestSupport.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
-#include "AboutForm.h"
-#include "BevelPanel.h"
-#include "ChartView.h"
-#include "LocaleTexts.h"
+#include "app/AboutForm.h"
+#include "app/TFCOMM.h"
+#include "base/LocaleTexts.h"
+#include "chart/ChartView.h"
+#include "dialogs/PlatformMessageBox.h"
 #include "NamedControl.h"
-#include "PlatformMessageBox.h"
+#include "widgets/BevelPanel.h"
 #include "WindowTestSupport.h"
-#include "TFCOMM.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "ProgramCommandLine.h"
+#include "app/ProgramCommandLine.h"
 
 #include <gtest/gtest.h>
 

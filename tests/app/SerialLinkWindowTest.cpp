@@ -1,9 +1,9 @@
 // The real main window with the simulated thermometer on a pseudo-terminal in COM1's place:
 // the serial controls' handlers, and the frames on their road to the LCD, the table and the chart.
-#include "BevelPanel.h"
-#include "SerialDriver.h"
-#include "SerialLineThermometer.h"
-#include "SimulatedHidBackend.h"
+#include "serial/SerialDriver.h"
+#include "sim/SerialLineThermometer.h"
+#include "sim/SimulatedHidBackend.h"
+#include "widgets/BevelPanel.h"
 #include "WindowTestSupport.h"
 
 #include <QAbstractItemModel>

@@ -1,15 +1,15 @@
 // The real main window against the simulated cable and thermometer, through the real HID layer
 // and its reader thread.
-#include "ChartEngine.h"
-#include "DiagnosticPanel.h"
-#include "HidControllerClass.h"
+#include "app/DiagnosticPanel.h"
+#include "app/TFCOMM.h"
+#include "chart/ChartEngine.h"
+#include "chart/TChartControl.h"
+#include "dialogs/NewMsgDlg.h"
+#include "dialogs/PlatformMessageBox.h"
+#include "link/HidControllerClass.h"
 #include "NamedControl.h"
+#include "sim/SimulatedHidBackend.h"
 #include "WindowTestSupport.h"
-#include "NewMsgDlg.h"
-#include "PlatformMessageBox.h"
-#include "SimulatedHidBackend.h"
-#include "TChartControl.h"
-#include "TFCOMM.h"
 
 #include <QAbstractItemModel>
 #include <QAction>

@@ -1,8 +1,8 @@
 // The chart strip of the real window: page buttons, the page-size box and its timer, the date
 // label.
-#include "BevelPanel.h"
-#include "ChartView.h"
-#include "LocaleTexts.h"
+#include "base/LocaleTexts.h"
+#include "chart/ChartView.h"
+#include "widgets/BevelPanel.h"
 #include "WindowTestSupport.h"
 
 #include <QCheckBox>

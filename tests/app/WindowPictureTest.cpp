@@ -1,5 +1,5 @@
 // The chart tool bar's picture button and the Help menu command on the real window.
-#include "ChartView.h"
+#include "chart/ChartView.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
 // The record bar's print button on the real window, fed by the simulated cable: the preview
 // holds the printing flag, and readings that arrive meanwhile are neither shown nor recorded.
-#include "ErrorReport.h"
-#include "LcdFont.h"
+#include "app/TFCOMM.h"
+#include "dialogs/ErrorReport.h"
+#include "font/LcdFont.h"
 #include "NamedControl.h"
-#include "ReportPreview.h"
-#include "SimulatedHidBackend.h"
-#include "TFCOMM.h"
+#include "report/ReportPreview.h"
+#include "sim/SimulatedHidBackend.h"
 #include "WindowTestSupport.h"
 
 #include <QCheckBox>

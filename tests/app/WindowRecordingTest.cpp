@@ -1,9 +1,9 @@
 // Readings through the real window: decoder, LCD panel, recorder, table, grid and chart, and
 // the controls that steer recording and saving.
-#include "ChartView.h"
-#include "LcdDot.h"
-#include "LocaleTexts.h"
-#include "RecorderSettings.h"
+#include "base/LocaleTexts.h"
+#include "chart/ChartView.h"
+#include "display/LcdDot.h"
+#include "record/RecorderSettings.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>

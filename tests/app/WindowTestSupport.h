@@ -1,12 +1,12 @@
 #pragma once
 
 #include "AnsweredMessages.h"
-#include "ErrorReport.h"
-#include "LcdFont.h"
-#include "MeasurementTable.h"
-#include "TChartControl.h"
+#include "app/TFCOMM.h"
+#include "chart/TChartControl.h"
+#include "dialogs/ErrorReport.h"
+#include "font/LcdFont.h"
 #include "NamedControl.h"
-#include "TFCOMM.h"
+#include "record/MeasurementTable.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
-#include "IntegerText.h"
-#include "MulDiv.h"
+#include "base/IntegerText.h"
+#include "base/MulDiv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ChartEngine.h"
-#include "IntegerText.h"
+#include "base/IntegerText.h"
+#include "chart/ChartEngine.h"
 
 #include <gtest/gtest.h>
 

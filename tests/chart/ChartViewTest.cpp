@@ -1,5 +1,5 @@
-#include "ChartView.h"
-#include "TChartControl.h"
+#include "chart/ChartView.h"
+#include "chart/TChartControl.h"
 
 #include <QAreaSeries>
 #include <QFrame>

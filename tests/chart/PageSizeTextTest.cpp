@@ -1,6 +1,6 @@
-#include "ChartEngine.h"
-#include "PageSizeText.h"
-#include "TChartControl.h"
+#include "chart/ChartEngine.h"
+#include "chart/PageSizeText.h"
+#include "chart/TChartControl.h"
 
 #include <gtest/gtest.h>
 

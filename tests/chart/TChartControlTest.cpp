@@ -1,6 +1,6 @@
-#include "ChartEngine.h"
-#include "IntegerText.h"
-#include "TChartControl.h"
+#include "base/IntegerText.h"
+#include "chart/ChartEngine.h"
+#include "chart/TChartControl.h"
 
 #include <gtest/gtest.h>
 

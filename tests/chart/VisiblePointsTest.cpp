@@ -1,5 +1,5 @@
-#include "ChartEngine.h"
-#include "VisiblePoints.h"
+#include "chart/ChartEngine.h"
+#include "chart/VisiblePoints.h"
 
 #include <gtest/gtest.h>
 

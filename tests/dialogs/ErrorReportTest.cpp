@@ -1,4 +1,4 @@
-#include "ErrorReport.h"
+#include "dialogs/ErrorReport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "MulDiv.h"
-#include "NewMsgDlg.h"
-#include "TMessageForm.h"
+#include "base/MulDiv.h"
+#include "dialogs/NewMsgDlg.h"
+#include "dialogs/TMessageForm.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 // The dial gauge drawn into a picture: pixels read back where the geometry puts the labels, the
 // band's dots and the needle.
-#include "DialGauge.h"
-#include "GaugeGeometry.h"
+#include "display/DialGauge.h"
+#include "display/GaugeGeometry.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "FrameDecoder.h"
-#include "ProgramState.h"
+#include "base/ProgramState.h"
+#include "display/FrameDecoder.h"
 
 #include <gtest/gtest.h>
 

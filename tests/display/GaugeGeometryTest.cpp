@@ -1,7 +1,7 @@
 // The dial gauge's geometry and scale marks, against figures worked out separately from the
 // gauge's formulas (32-bit quantities, 3.1415 for the arc's angle, half-to-even pixels).
-#include "GaugeGeometry.h"
-#include "GaugeScale.h"
+#include "display/GaugeGeometry.h"
+#include "display/GaugeScale.h"
 
 #include <gtest/gtest.h>
 

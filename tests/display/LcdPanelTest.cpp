@@ -1,5 +1,5 @@
-#include "FrameDecoder.h"
-#include "LcdPanel.h"
+#include "display/FrameDecoder.h"
+#include "display/LcdPanel.h"
 
 #include <QLabel>
 #include <QTest>

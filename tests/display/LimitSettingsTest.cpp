@@ -1,7 +1,7 @@
 // Reading the limit boxes, the keys they take, and the gauge panel's enlarge and restore steps.
-#include "GaugeZoom.h"
-#include "LimitSettings.h"
-#include "NumberBoxFilter.h"
+#include "display/GaugeZoom.h"
+#include "display/LimitSettings.h"
+#include "widgets/NumberBoxFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "LcdFont.h"
+#include "font/LcdFont.h"
 
 #include <QApplication>
 #include <QDir>

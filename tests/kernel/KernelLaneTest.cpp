@@ -1,18 +1,18 @@
 // The real program against a real kernel: run inside the kernel lane's guest
 // (scripts/run-kernel-lane.sh), where the simulated thermometer's cable is a USB gadget behind
 // dummy_hcd, so the program meets it through the kernel's USB, HID and hidraw drivers and udev.
-#include "ChartEngine.h"
-#include "ErrorReport.h"
+#include "app/TFCOMM.h"
+#include "chart/ChartEngine.h"
+#include "chart/TChartControl.h"
+#include "dialogs/ErrorReport.h"
+#include "font/LcdFont.h"
 #include "GadgetCableProcess.h"
-#include "HidDevice.h"
-#include "LcdFont.h"
-#include "LinuxHidBackend.h"
+#include "link/HidDevice.h"
+#include "link/LinuxHidBackend.h"
 #include "NamedControl.h"
-#include "WindowTestSupport.h"
-#include "SimulatedHidBackend.h"
-#include "TChartControl.h"
-#include "TFCOMM.h"
+#include "sim/SimulatedHidBackend.h"
 #include "UnrelatedUhidDevice.h"
+#include "WindowTestSupport.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The cable connection against the simulated bus, with the window's panels faked.
-#include "CableConnection.h"
-#include "HidControllerClass.h"
+#include "link/CableConnection.h"
+#include "link/HidControllerClass.h"
 #include "LinkTestSupport.h"
 
 #include <gtest/gtest.h>

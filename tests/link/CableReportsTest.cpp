@@ -1,4 +1,4 @@
-#include "CableReports.h"
+#include "link/CableReports.h"
 
 #include <gtest/gtest.h>
 

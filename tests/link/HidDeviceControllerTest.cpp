@@ -1,4 +1,4 @@
-#include "DescribeDevice.h"
+#include "link/DescribeDevice.h"
 #include "LinkTestSupport.h"
 
 #include <gtest/gtest.h>

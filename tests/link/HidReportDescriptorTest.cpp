@@ -1,4 +1,4 @@
-#include "HidReportDescriptor.h"
+#include "link/HidReportDescriptor.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HidControllerClass.h"
-#include "SimulatedHidBackend.h"
 #include "EventLoopWait.h"
+#include "link/HidControllerClass.h"
+#include "sim/SimulatedHidBackend.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "DescribeDevice.h"
+#include "link/DescribeDevice.h"
+#include "link/LinuxHidBackend.h"
 #include "LinkTestSupport.h"
-#include "LinuxHidBackend.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,5 +1,5 @@
-#include "ReportFramer.h"
-#include "IntegerText.h"
+#include "base/IntegerText.h"
+#include "link/ReportFramer.h"
 
 #include <gtest/gtest.h>
 

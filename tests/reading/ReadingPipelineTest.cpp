@@ -1,17 +1,17 @@
 // The road of a reading without the main window: report bytes through the framer, the decoder,
 // the LCD copy, the recorder, the table and the chart pager.
-#include "ChartEngine.h"
-#include "ConnectionIndicator.h"
-#include "LcdPanel.h"
-#include "LocaleTexts.h"
-#include "MeasurementTable.h"
-#include "ProgramError.h"
-#include "ProgramState.h"
-#include "ReadingPipeline.h"
-#include "RecordBar.h"
-#include "Recorder.h"
-#include "ReportFramer.h"
-#include "TChartControl.h"
+#include "base/LocaleTexts.h"
+#include "base/ProgramError.h"
+#include "base/ProgramState.h"
+#include "chart/ChartEngine.h"
+#include "chart/ConnectionIndicator.h"
+#include "chart/TChartControl.h"
+#include "display/LcdPanel.h"
+#include "link/ReportFramer.h"
+#include "reading/ReadingPipeline.h"
+#include "record/MeasurementTable.h"
+#include "record/RecordBar.h"
+#include "record/Recorder.h"
 
 #include <QLabel>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "MeasurementGrid.h"
-#include "MeasurementTable.h"
-#include "MeasurementTableModel.h"
+#include "record/MeasurementGrid.h"
+#include "record/MeasurementTable.h"
+#include "record/MeasurementTableModel.h"
 
 #include <QApplication>
 #include <QHeaderView>

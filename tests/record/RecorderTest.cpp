@@ -1,13 +1,13 @@
-#include "ChartEngine.h"
-#include "IntegerText.h"
-#include "LocaleTexts.h"
-#include "MeasurementTable.h"
-#include "NumberBoxFilter.h"
-#include "PlatformMessageBox.h"
-#include "ProgramState.h"
-#include "Recorder.h"
-#include "RecorderSettings.h"
-#include "TChartControl.h"
+#include "base/IntegerText.h"
+#include "base/LocaleTexts.h"
+#include "base/ProgramState.h"
+#include "chart/ChartEngine.h"
+#include "chart/TChartControl.h"
+#include "dialogs/PlatformMessageBox.h"
+#include "record/MeasurementTable.h"
+#include "record/Recorder.h"
+#include "record/RecorderSettings.h"
+#include "widgets/NumberBoxFilter.h"
 
 #include <gtest/gtest.h>
 

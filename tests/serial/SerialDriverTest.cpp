@@ -1,10 +1,10 @@
 // The serial port component against pseudo-terminals standing in for COM1 and COM2. A
 // pseudo-terminal keeps its line at 8 data bits without parity whatever it is asked, so the line
 // settings checked here are the speed, the stop bits and the handshaking.
-#include "PseudoTerminal.h"
-#include "ProgramError.h"
-#include "SerialDriver.h"
+#include "base/ProgramError.h"
 #include "EventLoopWait.h"
+#include "PseudoTerminal.h"
+#include "serial/SerialDriver.h"
 
 #include <QTimer>
 #include <chrono>

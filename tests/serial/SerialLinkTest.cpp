@@ -1,13 +1,13 @@
 // The serial link: the receive handler cutting byte blocks into frames, the connect and
 // disconnect sequences, the baud-rate step, and the simulated thermometer's frames arriving
 // over a pseudo-terminal at 2400 baud.
-#include "ProgramError.h"
-#include "ProgramState.h"
-#include "PseudoTerminal.h"
-#include "SerialDriver.h"
-#include "SerialLineThermometer.h"
-#include "SerialLink.h"
+#include "base/ProgramError.h"
+#include "base/ProgramState.h"
 #include "EventLoopWait.h"
+#include "PseudoTerminal.h"
+#include "serial/SerialDriver.h"
+#include "serial/SerialLink.h"
+#include "sim/SerialLineThermometer.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

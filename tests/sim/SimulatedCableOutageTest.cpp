@@ -1,4 +1,4 @@
-#include "SimulatedCableOutage.h"
+#include "sim/SimulatedCableOutage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,0 @@
-#pragma once
-
-#include "TableImport.h"
-
-// The XML data packet half of importTable.
-ImportOutcome readDataPacket(QIODevice& in, MeasurementTable& table, const ImportProgress& progress);

@@ -1,6 +1,0 @@
-#pragma once
-
-#include "TableImport.h"
-
-// The text report half of importTable.
-ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress);

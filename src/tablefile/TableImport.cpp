@@ -1,0 +1,38 @@
+#include "tablefile/TableImport.h"
+
+#include "dialogs/MessageDialogs.h"
+#include "record/MeasurementTable.h"
+#include "tablefile/DataPacketReader.h"
+#include "tablefile/TextReportReader.h"
+
+#include <QFile>
+
+ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
+                          const ImportProgress& progress)
+{
+    return format == TableFileFormat::DataPacket ? readDataPacket(in, table, progress)
+                                                 : readTextReport(in, table, progress);
+}
+
+void showLoadFailure(MessageDialogs& dialogs)
+{
+    dialogs.showMessage(QStringLiteral("Failed to Load File!"), MessageKind::Warning, MessageButton::OK);
+}
+
+void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,
+                       const TableImportSettings& settings)
+{
+    ImportOutcome outcome = ImportOutcome::Failed;
+    try {
+        if (emptyFirst)
+            table.empty();
+        QFile file(fileName);
+        if (file.open(QIODevice::ReadOnly))
+            outcome = importTable(file, tableFileFormat(fileName), table, settings.progress);
+    } catch (...) {
+        // A full table or memory running out ends the load like a broken file does.
+        outcome = ImportOutcome::Failed;
+    }
+    if (outcome == ImportOutcome::Failed && settings.reportFailure)
+        settings.reportFailure();
+}

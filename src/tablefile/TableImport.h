@@ -1,0 +1,43 @@
+#pragma once
+
+#include "tablefile/TableFileFormat.h"
+
+#include <QString>
+
+#include <functional>
+
+class MeasurementTable;
+class MessageDialogs;
+class QIODevice;
+
+enum class ImportOutcome { Loaded, Failed, Cancelled };
+
+// Told how many bytes of the file have been read, every block of about a megabyte; returning
+// false stops the load there. Rows loaded so far stay in the table.
+using ImportProgress = std::function<bool(qint64 bytesRead, qint64 bytesTotal)>;
+
+// Appends the rows of a saved table to `table`, after the rows already there and in file
+// order, each one logged as an insertion. A row is only ever added whole: a line or packet
+// row that cannot be read adds nothing, the rows before it stay, and nothing is left half
+// filled in the table's edit buffer. The recorder's counters and the chart are not touched.
+//
+// Text report: the first three lines are skipped whatever they hold; each later line is up
+// to four TAB-separated pieces for No, Time, Value and Unit. Lines end at CR LF, a lone CR
+// or a lone LF, and the text ends at the first NUL byte.
+// Data packet: the fields of its metadata are copied by position.
+ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
+                          const ImportProgress& progress = {});
+
+// Shows "Failed to Load File!" as a warning.
+void showLoadFailure(MessageDialogs& dialogs);
+
+struct TableImportSettings {
+    ImportProgress progress;
+    std::function<void()> reportFailure;
+};
+
+// Opens the file, reads it in the format its name selects (see tableFileFormat), and reports
+// every kind of failure, an unreadable file included, the same way, through reportFailure.
+// Emptying the table first is for callers that replace what it holds.
+void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,
+                       const TableImportSettings& settings = TableImportSettings());

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "tablefile/TableImport.h"
+
+// The text report half of importTable.
+ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress);

@@ -1,0 +1,401 @@
+#include "tablefile/TableImport.h"
+
+#include "record/MeasurementTable.h"
+#include "tablefile/DataPacketWriter.h"
+#include "tablefile/ExportBuffer.h"
+#include "tablefile/SplitText.h"
+#include "tablefile/TextReportWriter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <vector>
+
+namespace {
+
+struct Row {
+    std::optional<int32_t> no;
+    std::optional<QByteArray> time, value, unit;
+    bool operator==(const Row&) const = default;
+};
+
+void PrintTo(const Row& row, std::ostream* os)
+{
+    const auto text = [](const std::optional<QByteArray>& t) { return t ? "\"" + t->toStdString() + "\"" : "-"; };
+    *os << "{" << (row.no ? std::to_string(*row.no) : "-") << ", " << text(row.time) << ", " << text(row.value)
+        << ", " << text(row.unit) << "}";
+}
+
+std::optional<QByteArray> owned(std::optional<QByteArrayView> text)
+{
+    return text ? std::optional<QByteArray>(text->toByteArray()) : std::nullopt;
+}
+
+std::vector<Row> rowsOf(const MeasurementTable& table, int from = 0)
+{
+    std::vector<Row> rows;
+    for (int i = from; i < table.rowCount(); ++i) {
+        const MeasurementRow row = table.row(i);
+        rows.push_back({row.no(), owned(row.time()), owned(row.value()), owned(row.unit())});
+    }
+    return rows;
+}
+
+void append(MeasurementTable& table, const Row& row)
+{
+    table.appendRow(row.no, row.time, row.value, row.unit);
+}
+
+const Row kNullRow = {std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+
+// Quotes, ampersands, markup, backslashes, bytes above 0x7F, inner blanks and a 20-byte text:
+// everything a text report carries unchanged.
+const std::vector<Row> kPlainRows = {
+    {1, "10:15:02", "23.5", "#"},
+    {-2147483647 - 1, "\"quoted\" & 'single'", "a<b>&c\\d", "\xB0\xFF"},
+    {2147483647, "x y", "12345678901234567890", "?"},
+};
+
+class TableImport : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_EQ(file.write(bytes), bytes.size());
+        return path;
+    }
+
+    template <class Write>
+    QString exportFile(const QString& name, Write write)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        ExportBuffer out(file);
+        write(out);
+        out.finish();
+        return path;
+    }
+
+    QString saveReport(const MeasurementTable& table, const QString& name = QStringLiteral("saved.xls"))
+    {
+        return exportFile(name, [&](ExportBuffer& out) {
+            writeTextReport(table, table.rowCount(), "05.03.24", out, {});
+        });
+    }
+
+    QString savePacket(const MeasurementTable& table, const QString& name = QStringLiteral("saved.xml"))
+    {
+        return exportFile(name, [&](ExportBuffer& out) { writeDataPacket(table, table.rowCount(), out, {}); });
+    }
+
+    // Loads the file and returns how many times the failure was reported.
+    int load(const QString& path, MeasurementTable& table, ImportProgress progress = {})
+    {
+        int failures = 0;
+        TableImportSettings settings;
+        settings.progress = std::move(progress);
+        settings.reportFailure = [&failures] { ++failures; };
+        LoadTableFromFile(path, table, false, settings);
+        return failures;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST(SplitTextTest, GivesOnePieceMoreThanThereAreDelimiters)
+{
+    const struct {
+        QByteArray text;
+        std::vector<QByteArray> pieces;
+    } cases[] = {
+        {"", {""}},
+        {"a", {"a"}},
+        {"a\tb", {"a", "b"}},
+        {"\t", {"", ""}},
+        {"a\t\tb\t", {"a", "", "b", ""}},
+    };
+    std::vector<QByteArrayView> pieces = {"left over"};
+    for (const auto& c : cases) {
+        SplitText(c.text, '\t', pieces);
+        std::vector<QByteArray> texts;
+        for (QByteArrayView piece : pieces)
+            texts.push_back(piece.toByteArray());
+        EXPECT_EQ(texts, c.pieces) << c.text.toStdString();
+    }
+}
+
+TEST_F(TableImport, TextReportComesBackAfterTheRowsAlreadyThere)
+{
+    MeasurementTable saved;
+    for (const Row& row : kPlainRows)
+        append(saved, row);
+    // Blank texts are written as NULL and come back as those four letters.
+    append(saved, {7, "  ", "", "NULL"});
+    const QString path = saveReport(saved);
+
+    MeasurementTable table;
+    append(table, {99, "live", "1.0", "#"});
+    ASSERT_EQ(load(path, table), 0);
+    ASSERT_EQ(load(path, table), 0);
+
+    std::vector<Row> expected = {{99, "live", "1.0", "#"}};
+    for (int copy = 0; copy < 2; ++copy) {
+        expected.insert(expected.end(), kPlainRows.begin(), kPlainRows.end());
+        expected.push_back({7, "NULL", "NULL", "NULL"});
+    }
+    EXPECT_EQ(rowsOf(table), expected);
+    EXPECT_EQ(table.changeLogCount(), 9);
+    EXPECT_EQ(table.currentRow(), 8);
+    EXPECT_FALSE(table.isAppending());
+}
+
+TEST_F(TableImport, DataPacketComesBackExactly)
+{
+    MeasurementTable saved;
+    for (const Row& row : kPlainRows)
+        append(saved, row);
+    append(saved, {-12, "\t 10:15:03\r\n", "   ", ""});
+    append(saved, {std::nullopt, std::nullopt, "tab\there", std::nullopt});
+    append(saved, kNullRow);
+    append(saved, {0, "a\"b'c&d<e>f\\g", std::nullopt, " \x80\x9F\xA0\xFF"});
+    // Control bytes that XML has no character for, NUL included: a text report brings them
+    // in, and the packet writes them as they are.
+    append(saved, {7, QByteArray("\0\x01\x08", 3), "\x0B\x0C\x0E\x1F", "a\x1B[0m"});
+
+    MeasurementTable table;
+    append(table, {99, "live", "1.0", "#"});
+    ASSERT_EQ(load(savePacket(saved), table), 0);
+    EXPECT_EQ(rowsOf(table, 1), rowsOf(saved));
+
+    // An empty table's packet loads as nothing, without complaint.
+    ASSERT_EQ(load(savePacket(MeasurementTable()), table), 0);
+    EXPECT_EQ(table.rowCount(), 1 + saved.rowCount());
+}
+
+TEST_F(TableImport, TheExtensionPicksTheFormatWhateverItsCase)
+{
+    MeasurementTable saved;
+    append(saved, kPlainRows[0]);
+    const QString packet = savePacket(saved, QStringLiteral("upper.XML"));
+    MeasurementTable table;
+    EXPECT_EQ(load(packet, table), 0);
+    EXPECT_EQ(rowsOf(table), std::vector<Row>{kPlainRows[0]});
+
+    // A packet under another name is read as a report: one line, so nothing and no message.
+    QFile::copy(packet, m_dir.filePath(QStringLiteral("packet.txt")));
+    EXPECT_EQ(load(m_dir.filePath(QStringLiteral("packet.txt")), table), 0);
+    EXPECT_EQ(table.rowCount(), 1);
+}
+
+struct TextCase {
+    const char* name;
+    QByteArray file;
+    std::vector<Row> rows;
+    bool fails;
+};
+
+void PrintTo(const TextCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const QByteArray kHead = "Report created on: 05.03.24\r\n\r\nNo\tTime\tValue\tUnit\r\n";
+
+class TextReportCases : public TableImport, public ::testing::WithParamInterface<TextCase> {};
+
+TEST_P(TextReportCases, LoadWholeRowsAndStopAtTheFirstBadLine)
+{
+    const TextCase& c = GetParam();
+    MeasurementTable table;
+    EXPECT_EQ(load(writeFile(QStringLiteral("case.txt"), c.file), table), c.fails ? 1 : 0);
+    EXPECT_EQ(rowsOf(table), c.rows);
+    // A failing line leaves nothing behind to be completed by a later append.
+    EXPECT_FALSE(table.isAppending());
+    table.append();
+    table.finishEditing();
+    EXPECT_EQ(table.rowCount(), int(c.rows.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TableImport, TextReportCases,
+    ::testing::Values(
+        TextCase{"ThreeLinesAddNothing", kHead, {}, false},
+        TextCase{"EmptyFile", "", {}, false},
+        TextCase{"HeadLinesAreSkippedWhateverTheyHold", "1\ta\r\n2\tb\r\n3\tc\r\n4\td\r\n", {{4, "d"}}, false},
+        TextCase{"EveryLineEndAndNoneAtTheEnd",
+                 "h1\rh2\nh3\r\n1\ta\r2\tb\n3\tc\r\n4\td",
+                 {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}},
+                 false},
+        TextCase{"LineFeedThenCarriageReturnEndTwoLines", kHead + "1\ta\n\r2\tb\r\n", {{1, "a"}}, true},
+        TextCase{"FewerPiecesLeaveFieldsEmpty",
+                 kHead + "1\r\n2\tt\r\n3\tt\tv\r\n4\t\t\t\r\n",
+                 {{1}, {2, "t"}, {3, "t", "v"}, {4, "", "", ""}},
+                 false},
+        TextCase{"NumbersByTheIntegerRule", kHead + "  +5\r\n-0\r\n", {{5}, {0}}, false},
+        TextCase{"TextsAreCutTo20", kHead + "1\t123456789012345678901234\r\n", {{1, "12345678901234567890"}}, false},
+        TextCase{"BlankLastLineFailsAfterTheRowsBeforeIt",
+                 kHead + "1\ta\tb\tc\r\n\r\n",
+                 {{1, "a", "b", "c"}},
+                 true},
+        TextCase{"FifthPieceFailsTheWholeLine", kHead + "1\ta\r\n2\ta\tb\tc\td\r\n3\ta\r\n", {{1, "a"}}, true},
+        TextCase{"NumberThatDoesNotConvertFails", kHead + "1\ta\r\nx\ta\r\n", {{1, "a"}}, true},
+        TextCase{"NumberBeyond32BitsFails", kHead + "2147483648\ta\r\n", {}, true},
+        TextCase{"TextEndsAtTheFirstNul",
+                 kHead + QByteArray("1\tab\0c\r\nnot a row\r\n", 19),
+                 {{1, "ab"}},
+                 false}),
+    [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TableImport, LinesAcrossBlockBoundariesAndLongerThanABlock)
+{
+    // Pad the head so that the CR of a CR LF is the last byte of the first megabyte read.
+    const qsizetype block = 1 << 20;
+    QByteArray file = "head\r\n\r\nNo\tTime\tValue\tUnit\r\n";
+    std::vector<Row> expected;
+    int no = 0;
+    while (file.size() + 60 < block) {
+        file += QByteArray::number(++no) + "\tt\r\n";
+        expected.push_back({no, "t"});
+    }
+    const QByteArray lastBeforeBoundary = QByteArray::number(++no) + "\t";
+    file += lastBeforeBoundary + QByteArray(block - 1 - file.size() - lastBeforeBoundary.size(), 'x') + "\r\n";
+    ASSERT_EQ(file[block - 1], '\r');
+    expected.push_back({no, "xxxxxxxxxxxxxxxxxxxx"});
+    // A value five megabytes long is cut like any other.
+    file += QByteArray::number(++no) + "\t" + QByteArray(5 * block, 'y') + "\tv\r\n";
+    expected.push_back({no, "yyyyyyyyyyyyyyyyyyyy", "v"});
+
+    MeasurementTable table;
+    EXPECT_EQ(load(writeFile(QStringLiteral("big.txt"), file), table), 0);
+    const std::vector<Row> rows = rowsOf(table);
+    ASSERT_EQ(rows.size(), expected.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        ASSERT_EQ(rows[i], expected[i]) << i;
+}
+
+TEST_F(TableImport, CancellingKeepsTheRowsSoFarAndSaysNothing)
+{
+    MeasurementTable saved;
+    for (int i = 0; i < 200'000; ++i)
+        saved.appendRow(i, "10:15:02", "23.5", "#");
+    for (const QString& path : {saveReport(saved), savePacket(saved)}) {
+        MeasurementTable table;
+        int calls = 0;
+        EXPECT_EQ(load(path, table, [&calls](qint64 read, qint64 total) {
+                      EXPECT_LT(read, total);
+                      return ++calls < 2;
+                  }),
+                  0);
+        EXPECT_EQ(calls, 2);
+        EXPECT_GT(table.rowCount(), 0);
+        EXPECT_LT(table.rowCount(), saved.rowCount());
+        EXPECT_EQ(rowsOf(table).back(), (Row{table.rowCount() - 1, "10:15:02", "23.5", "#"}));
+    }
+}
+
+TEST_F(TableImport, AFileThatCannotBeReadFails)
+{
+    MeasurementTable table;
+    EXPECT_EQ(load(m_dir.filePath(QStringLiteral("missing.txt")), table), 1);
+    EXPECT_EQ(load(m_dir.path(), table), 1);
+    EXPECT_EQ(table.rowCount(), 0);
+}
+
+TEST_F(TableImport, EmptyFirstReplacesTheRows)
+{
+    MeasurementTable saved;
+    append(saved, kPlainRows[0]);
+    MeasurementTable table;
+    append(table, kPlainRows[1]);
+    TableImportSettings settings;
+    settings.reportFailure = [] { ADD_FAILURE(); };
+    LoadTableFromFile(saveReport(saved), table, true, settings);
+    EXPECT_EQ(rowsOf(table), std::vector<Row>{kPlainRows[0]});
+}
+
+const QByteArray kFields = "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                           "<FIELD attrname=\"No\" fieldtype=\"i4\"/>"
+                           "<FIELD attrname=\"Time\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                           "<FIELD attrname=\"Value\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                           "<FIELD attrname=\"Unit\" fieldtype=\"string\" WIDTH=\"20\"/></FIELDS>";
+const QByteArray kRowsStart = "<PARAMS/></METADATA><ROWDATA><ROW RowState=\"4\" No=\"1\" Time=\"a\"/>";
+const QByteArray kRowsEnd = "</ROWDATA></DATAPACKET>";
+
+struct PacketCase {
+    const char* name;
+    QByteArray file;
+    int rows;  // rows added before the load stopped
+    bool fails;
+};
+
+void PrintTo(const PacketCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class DataPacketCases : public TableImport, public ::testing::WithParamInterface<PacketCase> {};
+
+TEST_P(DataPacketCases, AcceptOrFailCleanly)
+{
+    const PacketCase& c = GetParam();
+    MeasurementTable table;
+    EXPECT_EQ(load(writeFile(QStringLiteral("case.xml"), c.file), table), c.fails ? 1 : 0);
+    EXPECT_EQ(table.rowCount(), c.rows);
+    EXPECT_FALSE(table.isAppending());
+}
+
+QByteArray packetWithFields(const QByteArray& fields, const QByteArray& rows)
+{
+    return "<?xml version=\"1.0\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields +
+           "</FIELDS><PARAMS/></METADATA><ROWDATA>" + rows + kRowsEnd;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TableImport, DataPacketCases,
+    ::testing::Values(
+        PacketCase{"TwoFieldsOnly",
+                   packetWithFields("<FIELD attrname=\"A\" fieldtype=\"i4\"/><FIELD attrname=\"B\" fieldtype=\"i2\"/>",
+                                    "<ROW A=\"3\" B=\"-4\"/><ROW/>"),
+                   2, false},
+        PacketCase{"UnknownFieldType",
+                   packetWithFields("<FIELD attrname=\"No\" fieldtype=\"r8\"/>", "<ROW No=\"1\"/>"), 0, true},
+        PacketCase{"FiveFields",
+                   packetWithFields(QByteArray("<FIELD attrname=\"F1\" fieldtype=\"i4\"/>") +
+                                        "<FIELD attrname=\"F2\" fieldtype=\"string\"/><FIELD attrname=\"F3\" "
+                                        "fieldtype=\"string\"/><FIELD attrname=\"F4\" fieldtype=\"string\"/>"
+                                        "<FIELD attrname=\"F5\" fieldtype=\"string\"/>",
+                                    ""),
+                   0, true},
+        PacketCase{"CharacterReferenceBeyondOneByte", kFields + kRowsStart + "<ROW No=\"2\" Time=\"&#256;\"/>" + kRowsEnd,
+                   1, true},
+        PacketCase{"MarkupInTheChangeLog",
+                   kFields + "<PARAMS CHANGE_LOG=\"1 0 4 <\"/></METADATA><ROWDATA>" + kRowsEnd, 0, true},
+        PacketCase{"TextInTheNumberField", kFields + kRowsStart + "<ROW No=\"two\"/>" + kRowsEnd, 1, true},
+        PacketCase{"AttributeThatIsNoField", kFields + kRowsStart + "<ROW No=\"2\" Colour=\"red\"/>" + kRowsEnd, 1, true},
+        PacketCase{"TruncatedInARow", kFields + kRowsStart + "<ROW No=\"2\" Ti", 1, true},
+        PacketCase{"TruncatedAfterTheRows", kFields + kRowsStart + "</ROWDATA>", 1, true},
+        PacketCase{"RowsBeforeTheFields", "<DATAPACKET><ROWDATA><ROW/></ROWDATA></DATAPACKET>", 0, true},
+        PacketCase{"AnotherRootElement", "<TABLE><ROW/></TABLE>", 0, true},
+        PacketCase{"TrailingElement", kFields + kRowsStart + kRowsEnd + "<ROW/>", 1, true},
+        PacketCase{"EmptyFile", "", 0, true},
+        PacketCase{"UndefinedEntity", kFields + kRowsStart + "<ROW Time=\"&nbsp;\"/>" + kRowsEnd, 1, true},
+        PacketCase{"EntityExpansion",
+                   "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]>"
+                   "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"T\" fieldtype=\"string\"/></FIELDS></METADATA>"
+                   "<ROWDATA><ROW T=\"&b;\"/></ROWDATA></DATAPACKET>",
+                   0, true},
+        PacketCase{"ExternalEntity",
+                   "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY e SYSTEM \"/etc/passwd\">]><DATAPACKET/>", 0, true}),
+    [](const ::testing::TestParamInfo<PacketCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
