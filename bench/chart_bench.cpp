@@ -38,7 +38,8 @@ struct PlottedChart {
         next = readings + 1;
     }
 
-    ChartView view;
+    ChartEngine engine;
+    ChartView view{engine};
     TChartControl pager{view.engine(), 100};
     int64_t next = 0;
 };

@@ -25,6 +25,7 @@ public:
     bool repeatTicked() const override { return true; }
     bool samplingTicked() const override { return false; }
     QByteArray intervalText() const override { return "1"; }
+    void switchOffSamplingInterval() override {}
     bool recallTicked() const override { return false; }
     QTime currentTimeOfDay() const override { return QTime(12, 34, 56); }
     void setPageLabel(int32_t) override {}
@@ -43,7 +44,6 @@ struct RecordingRig {
         state.RangeMax = 855;
         state.RangeMin = -50;
         state.DecimalText = ".";
-        state.ChartPager = &pager;
     }
 
     void prefill(int rows)
@@ -59,7 +59,7 @@ struct RecordingRig {
     ChartEngine chart;
     TChartControl pager;
     BenchControls controls;
-    Recorder recorder{state, table, controls, controls, QLocale::c()};
+    Recorder recorder{state, table, pager, controls, controls, QLocale::c()};
 };
 
 void BM_DecodeFrame(benchmark::State& s)

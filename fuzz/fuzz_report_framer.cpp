@@ -18,11 +18,16 @@ void check(bool ok)
         std::abort();
 }
 
-struct DecodingHost : ReportFramer::Host {
+struct DecodingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, ReportFramer::Cable {
     explicit DecodingHost(ProgramState& state) : m_state(state) {}
 
-    bool downloadMode() const override { return download; }
+    bool connectTicked() const override { return true; }
+    void releaseConnectToggle() override {}
+    void setConnectCaption(const QString&) override {}
+    bool downloadTicked() const override { return download; }
+    void setDownloadEnabled(bool) override {}
     void switchOffSamplingInterval() override {}
+    void startNewRecording() override {}
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);
@@ -96,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state.Printing = printing;
     DecodingHost host(state);
     host.download = download;
-    ReportFramer framer(state, host);
+    ReportFramer framer(state, host, host, host, host);
 
     ExpectedFrames expected;
     std::vector<QByteArray> history;

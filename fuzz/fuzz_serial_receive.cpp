@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
         bool threw = false;
         try {
-            link.H81RData(&port, data + at, int32_t(length));
+            link.receiveBytes(&port, data + at, int32_t(length));
         } catch (const ProgramError&) {
             threw = true;
         }

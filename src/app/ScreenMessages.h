@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/CableConnectionPorts.h"
+#include "base/LinkPorts.h"
 
 class MessageDialogs;
 

@@ -6,19 +6,17 @@
 #include "app/ScreenMessages.h"
 #include "app/TopBar.h"
 #include "base/LocaleTexts.h"
+#include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
-#include "chart/TChartControl.h"
 #include "dialogs/MessageDialogs.h"
 #include "dialogs/PlatformMessageBox.h"
 #include "display/DialGauge.h"
 #include "display/LcdPanel.h"
 #include "display/LimitSettings.h"
-#include "link/CableConnection.h"
-#include "reading/ReadingPipeline.h"
 #include "record/MeasurementGrid.h"
 #include "record/RecordBar.h"
-#include "record/Recorder.h"
 #include "serial/SerialLink.h"
+#include "session/MeasurementSession.h"
 #include "widgets/BevelPanel.h"
 #include "widgets/CompactCheckStyle.h"
 #include "widgets/Icons.h"
@@ -26,7 +24,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
@@ -53,9 +50,7 @@ TFCOMM::TFCOMM(MessageDialogs& dialogs, std::shared_ptr<HidBackend> hidBackend, 
     buildPanels();
     m_menu = new MainMenu(this);
     createComponents();
-    createRecording();
-    createConnection(std::move(hidBackend));
-    createSerialLink(std::move(comPorts));
+    createSession(std::move(hidBackend), std::move(comPorts));
     createGauge();
     connectHandlers();
     setFocusOrder();
@@ -69,7 +64,12 @@ TFCOMM::~TFCOMM()
 {
     // Give the claimed devices back and stop their readers while the panels their handlers
     // reach still exist.
-    delete m_connection;
+    delete m_session;
+}
+
+ProgramState& TFCOMM::state() const
+{
+    return m_session->state();
 }
 
 void TFCOMM::buildPanels()
@@ -117,32 +117,22 @@ void TFCOMM::buildLeftColumn(QWidget* client)
 
 void TFCOMM::FormCreate()
 {
-    m_state.DecimalText = GetDecimalText();
-    m_state.StartTime = LocaleTexts::toDayCount(QDateTime::currentDateTime());
-    m_state.ChartPager = &m_chart->pager();
+    // The measurement's own start (numbering, limit, ranges, the chart's value axis) is the
+    // session's; what is left here belongs to the panels.
     m_diagnostics->hideAtStart();
-
-    m_state.GaugeText = "4";
-    m_state.GaugeParam1 = 60;
-    m_state.GaugeValue = 400;
-    m_state.GaugeScaleMax = 80;
-    MeasurementGrid::show(m_grid, m_table);
-
-    m_state.RecordNo = 1;
-    m_state.GaugePercentMode = 0;
-    m_state.RecordLimit = 10000;
+    ProgramState& gauge = state();
+    gauge.GaugeText = "4";
+    gauge.GaugeParam1 = 60;
+    gauge.GaugeValue = 400;
+    gauge.GaugeScaleMax = 80;
+    gauge.GaugePercentMode = 0;
 
     if (m_diagnostics->serialProtocolTicked()) {
-        m_serialLink->AttachReceiveHandler();
+        m_session->serialLink().attachReceiveHandler();
         setWindowTitle(QStringLiteral("TQ-612 Interface Program Ver1.02"));
     }
-
-    m_state.RangeMax = 855;
-    m_state.RangeMin = -50;
-    m_chart->pager().SetYMaximum(100.0);
-    m_chart->pager().SetYMinimum(-50.0);
     KDsetup(1);
-    KDrun(m_state.GaugeValue);
+    KDrun(gauge.GaugeValue);
 }
 
 QByteArray TFCOMM::GetDecimalText() const

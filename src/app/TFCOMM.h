@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 
-class CableConnection;
 class ChartPanel;
 class DiagnosticPanel;
 class DialGauge;
@@ -17,25 +16,19 @@ class HidBackend;
 class LcdPanel;
 class LimitSettings;
 class MainMenu;
-class MeasurementTable;
+class MeasurementSession;
 class MessageDialogs;
 class QFileDialog;
 class QKeyEvent;
 class QTableView;
 class RecordBar;
-class Recorder;
-class RecorderHost;
-class ReadingPipeline;
 class ScreenMessages;
-class SerialLink;
-class TSerialPortDriver;
 class TForm1;
 class TopBar;
 
-// The main window. It assembles the panels, which build their own controls under their given
-// names, wires the plain classes that do the work, and keeps the handlers under their given
-// names as one-line entries into those classes. ProgramState is the one record of the
-// program's variables that they share.
+// The main window. It builds the panels, which build their own controls under their given names,
+// and the measurement session that does the work behind them, and keeps the handlers under their
+// given names as one-line entries into the session and the panels.
 class TFCOMM : public QMainWindow {
     Q_OBJECT
 public:
@@ -46,8 +39,9 @@ public:
                     ComPortPaths comPorts = onBoardComPortPath);
     ~TFCOMM() override;
 
-    ProgramState& state() { return m_state; }
-    const ProgramState& state() const { return m_state; }
+    MeasurementSession& session() const { return *m_session; }
+    // The session's state.
+    ProgramState& state() const;
 
     // The USB link
     void USBConClick();
@@ -129,17 +123,16 @@ private:
     void buildPanels();
     void buildLeftColumn(QWidget* client);
     void createComponents();
-    void createRecording();
-    void createConnection(std::shared_ptr<HidBackend> backend);
-    void createSerialLink(ComPortPaths comPorts);
+    void createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts);
     void createGauge();
     void connectHandlers();
+    void connectSerialHandlers();
     void chooseRecordLimit(int32_t limit);
     void setFocusOrder();
     void giveMenuShortcutsPriority();
 
     MessageDialogs& m_dialogs;
-    ProgramState m_state;
+    std::unique_ptr<ScreenMessages> m_messages;
     bool m_centred = false;
 
     // Panels, each a child widget of the window.
@@ -154,16 +147,8 @@ private:
     QFileDialog* m_openDialog = nullptr;  // OpenDialog1
     TForm1* m_about = nullptr;            // Form1
 
-    // The work behind the panels. Declared after the state, so they go first; the table's grid
-    // model belongs to the table, which is a child of the window.
-    MeasurementTable* m_table = nullptr;  // cds1
-    std::unique_ptr<ScreenMessages> m_messages;
-    std::unique_ptr<RecorderHost> m_recorderHost;
-    std::unique_ptr<Recorder> m_recorder;
-    std::unique_ptr<ReadingPipeline> m_pipeline;
-    CableConnection* m_connection = nullptr;
-    TSerialPortDriver* m_COMM2 = nullptr;
-    std::unique_ptr<SerialLink> m_serialLink;
+    // The measurement behind the panels; the table's grid model belongs to the session's table.
+    MeasurementSession* m_session = nullptr;
     std::unique_ptr<DialGauge> m_gauge;
     std::unique_ptr<LimitSettings> m_limitSettings;
 };

@@ -1,6 +1,7 @@
 // Saving the measurement table from the record bar, the Record menu and the limit prompt, and
 // loading saved tables back from the record bar.
 #include "app/TFCOMM.h"
+#include "session/MeasurementSession.h"
 #include "tablefile/TableLoadProgress.h"
 #include "tablefile/TableSaveProgress.h"
 
@@ -24,7 +25,7 @@ void TFCOMM::saveasClick()
     clearFileName(m_saveDialog);
     if (m_saveDialog->exec() != QDialog::Accepted)
         return;
-    SaveTableShowingProgress(this, m_dialogs, *m_table, m_saveDialog->selectedFiles().value(0));
+    SaveTableShowingProgress(this, m_dialogs, m_session->table(), m_saveDialog->selectedFiles().value(0));
     // The dialog and the messages may have left parts of the window unpainted.
     update();
 }
@@ -34,6 +35,6 @@ void TFCOMM::SpeedButton2Click()
     // The dialog keeps the last chosen name, so loading the next file of a series is quick.
     if (m_openDialog->exec() != QDialog::Accepted)
         return;
-    LoadTableShowingProgress(this, m_dialogs, *m_table, m_openDialog->selectedFiles().value(0));
+    LoadTableShowingProgress(this, m_dialogs, m_session->table(), m_openDialog->selectedFiles().value(0));
     update();
 }

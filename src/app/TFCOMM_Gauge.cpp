@@ -4,6 +4,7 @@
 #include "app/TFCOMM.h"
 
 #include "app/DiagnosticPanel.h"
+#include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
 #include "dialogs/ErrorReport.h"
 #include "display/DialGauge.h"
@@ -19,9 +20,9 @@ void TFCOMM::createGauge()
 {
     GaugePanel* gauge = m_diagnostics->gaugePanel();
     LimitPanel* limits = m_diagnostics->limitPanel();
-    m_gauge = std::make_unique<DialGauge>(m_state, *gauge, *limits);
+    m_gauge = std::make_unique<DialGauge>(state(), *gauge, *limits);
     m_limitSettings = std::make_unique<LimitSettings>(
-        m_state, LimitSettings::Ports{
+        state(), LimitSettings::Ports{
                      .redrawScale = [this] { KDsetup(1); },
                      .reportError = [this](const QString& message) { ErrorReport::show(m_dialogs, message); },
                  });
@@ -48,7 +49,7 @@ void TFCOMM::KDrun(int32_t position)
 void TFCOMM::KdFdClick()
 {
     m_chart->showChartArea(
-        !m_diagnostics->gaugePanel()->toggleEnlarged(frameGeometry().size(), m_state.GaugeSavedBounds));
+        !m_diagnostics->gaugePanel()->toggleEnlarged(frameGeometry().size(), state().GaugeSavedBounds));
 }
 
 void TFCOMM::KDResize()

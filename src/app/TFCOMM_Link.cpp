@@ -1,59 +1,40 @@
-// The window's side of the USB link: the cable connection over the top bar and the diagnostic
-// panel, and its handlers.
+// The handlers of the USB link's controls.
 #include "app/TFCOMM.h"
 
-#include "app/DiagnosticPanel.h"
-#include "app/ScreenMessages.h"
-#include "app/TopBar.h"
-#include "dialogs/ErrorReport.h"
 #include "link/CableConnection.h"
-#include "link/HidBackend.h"
-#include "link/HidControllerClass.h"
-#include "reading/ReadingPipeline.h"
-
-void TFCOMM::createConnection(std::shared_ptr<HidBackend> backend)
-{
-    if (!backend)
-        backend = createPlatformHidBackend();
-    m_messages = std::make_unique<ScreenMessages>(m_dialogs);
-    m_connection = new CableConnection(m_state, std::move(backend),
-                                       {*m_topBar, *m_diagnostics, *m_diagnostics, *m_pipeline, *m_messages}, this);
-    m_connection->setObjectName(QStringLiteral("CableConnection"));
-    m_connection->HidCtl()->SetOnHandlerFailure(
-        [this](const QString& message) { ErrorReport::show(m_dialogs, message); });
-}
+#include "session/MeasurementSession.h"
 
 void TFCOMM::USBConClick()
 {
-    m_connection->USBConClick();
+    m_session->cable().connectOrDisconnect();
 }
 
 void TFCOMM::ReadBtnClick()
 {
-    m_connection->ReadBtnClick();
+    m_session->cable().followReadButton();
 }
 
 void TFCOMM::ClearBtnClick()
 {
-    m_connection->ClearBtnClick();
+    m_session->cable().clearHistory();
 }
 
 void TFCOMM::ConTimerTimer()
 {
-    m_connection->ConTimerTimer();
+    m_session->cable().tickWatchdog();
 }
 
 void TFCOMM::SetFeatureClick()
 {
-    m_connection->SetFeatureClick();
+    m_session->cable().sendFeatureReport();
 }
 
 void TFCOMM::SendUSBData(uint8_t value)
 {
-    m_connection->SendUSBData(value);
+    m_session->cable().sendCommand(value);
 }
 
 void TFCOMM::SendDataClick()
 {
-    m_connection->SendDataClick();
+    m_session->cable().sendPoll();
 }

@@ -91,6 +91,7 @@ void TFCOMM::connectHandlers()
     connect(m_chart->pageSizeBox(), &QLineEdit::textChanged, this, &TFCOMM::MaxrecordExit);
     connect(m_chart->pageSizeTimer(), &QTimer::timeout, this, &TFCOMM::Timer1Timer);
     connect(m_chart->dateTimer(), &QTimer::timeout, this, &TFCOMM::Timer2Timer);
+    connectSerialHandlers();
 }
 
 void TFCOMM::setFocusOrder()

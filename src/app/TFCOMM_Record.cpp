@@ -1,63 +1,51 @@
-// Recording: the measurement table, the recorder over the record bar, the road a reading takes,
-// the sampling timer, the record-limit menu, Close Data and the start-time panel.
+// Recording: the measurement session over the panels, the reading road's entries, the sampling
+// timer, the record-limit menu, Close Data and the start-time panel.
 #include "app/TFCOMM.h"
 
 #include "app/DiagnosticPanel.h"
 #include "app/MainMenu.h"
+#include "app/ScreenMessages.h"
+#include "app/TopBar.h"
+#include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
-#include "dialogs/MessageDialogs.h"
 #include "display/LcdPanel.h"
 #include "reading/ReadingPipeline.h"
-#include "record/MeasurementTable.h"
+#include "record/MeasurementGrid.h"
 #include "record/RecordBar.h"
 #include "record/Recorder.h"
 #include "record/RecorderSettings.h"
 #include "record/StartTimePanel.h"
+#include "session/MeasurementSession.h"
 #include "widgets/NumberBoxFilter.h"
 
 #include <QAction>
 
-namespace {
-
-// What the recorder reaches beyond the record bar: the start-time panel, the clock, the page
-// label, the message box and the window's save command.
-class WindowRecorderHost : public RecorderHost {
-public:
-    WindowRecorderHost(TFCOMM& window, MessageDialogs& dialogs, const StartTimePanel& startTime, ChartPanel& chart)
-        : m_window(window), m_dialogs(dialogs), m_startTime(startTime), m_chart(chart)
-    {
-    }
-
-    bool recallTicked() const override { return m_startTime.recallTicked(); }
-    QTime currentTimeOfDay() const override { return QTime::currentTime(); }
-    void setPageLabel(int32_t page) override { m_chart.showPage(page); }
-    int askUser(const QString& text, const QString& caption, unsigned flags) override
-    {
-        return m_dialogs.showBox(&m_window, text, caption, flags);
-    }
-    void runSave() override { m_window.saveasClick(); }
-
-private:
-    TFCOMM& m_window;
-    MessageDialogs& m_dialogs;
-    const StartTimePanel& m_startTime;
-    ChartPanel& m_chart;
-};
-
-}  // namespace
-
-void TFCOMM::createRecording()
+void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
 {
-    m_table = new MeasurementTable(this);
-    m_table->setObjectName(QStringLiteral("cds1"));
-    m_recorderHost = std::make_unique<WindowRecorderHost>(*this, m_dialogs, *m_diagnostics->startTimePanel(), *m_chart);
-    m_recorder = std::make_unique<Recorder>(m_state, *m_table, *m_recordBar, *m_recorderHost);
-    m_pipeline = std::make_unique<ReadingPipeline>(m_state, *m_chart, *m_lcd, *m_recordBar, *m_recorder);
+    m_messages = std::make_unique<ScreenMessages>(m_dialogs);
+    const SessionPorts ports{
+        .lcd = *m_lcd,
+        .indicator = *m_chart,
+        .recording = *m_recordBar,
+        .startTime = *m_diagnostics->startTimePanel(),
+        .connection = *m_topBar,
+        .deviceList = *m_diagnostics,
+        .diagnostics = *m_diagnostics,
+        .serialPanel = *m_diagnostics,
+        .serialMenu = *m_menu,
+        .messages = *m_messages,
+        .dialogs = m_dialogs,
+    };
+    m_session = new MeasurementSession(ports, std::move(hidBackend), std::move(comPorts), this);
+    m_chart->showChart(m_session->pager());
+    MeasurementGrid::show(m_grid, &m_session->table());
+    connect(m_session, &MeasurementSession::pageShown, m_chart, &ChartPanel::showPage);
+    connect(m_session, &MeasurementSession::saveAsked, this, &TFCOMM::saveasClick);
 }
 
 void TFCOMM::LcdDisplay81(int32_t)
 {
-    m_pipeline->decodeFrame(m_state.FrameText);
+    m_session->decodeFrameText();
 }
 
 void TFCOMM::Button4Click()
@@ -67,27 +55,27 @@ void TFCOMM::Button4Click()
 
 void TFCOMM::INDataToTable()
 {
-    m_pipeline->recordCurrentReading();
+    m_session->readings().recordCurrentReading();
 }
 
 void TFCOMM::StartNewRecording()
 {
-    m_recorder->startNewRecording();
+    m_session->startNewRecording();
 }
 
 void TFCOMM::TrecordTimer()
 {
-    m_recorder->tickSamplingTimer();
+    m_session->recorder().tickSamplingTimer();
 }
 
 void TFCOMM::RecordSITimeChange()
 {
-    m_recorder->restartSamplingCountdown();
+    m_session->recorder().restartSamplingCountdown();
 }
 
 void TFCOMM::RecordNewClick()
 {
-    m_recorder->closeData();
+    m_session->recorder().closeData();
 }
 
 bool TFCOMM::RecordSITimeKeyPress(const QKeyEvent& key)
@@ -97,7 +85,7 @@ bool TFCOMM::RecordSITimeKeyPress(const QKeyEvent& key)
 
 void TFCOMM::chooseRecordLimit(int32_t limit)
 {
-    m_state.RecordLimit = limit;
+    state().RecordLimit = limit;
     for (const RecordLimitItem& item : kRecordLimitItems)
         m_menu->recordLimit(item.objectName)->setChecked(isRecordLimitTicked(item, limit));
 }

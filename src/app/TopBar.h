@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/CableConnectionPorts.h"
+#include "link/CablePanelControls.h"
 #include "widgets/BevelPanel.h"
 
 class QCheckBox;

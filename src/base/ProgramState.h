@@ -5,7 +5,6 @@
 #include <cstdint>
 
 class THidDevice;
-class TChartControl;
 
 // The variables the main window's handlers share. One instance lives in the main window
 // and is touched only on the GUI thread; reader threads hand their data over instead.
@@ -49,7 +48,6 @@ struct ProgramState {
     // Fields of the main window object
     bool Printing = false;
     QByteArray DecimalText;
-    TChartControl* ChartPager = nullptr;  // owned by the main window
     double PeakValue = 0.0;
     THidDevice* CurrentDevice = nullptr;  // owned by the device list
 };

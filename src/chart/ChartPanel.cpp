@@ -43,13 +43,10 @@ ChartPanel::ChartPanel(QWidget* parent) : BevelPanel(Bevel::None, Bevel::None, p
     placed(this, "Panel7", QRect(337, 33, 583, 549));
     buildToolBar();
     buildChartArea();
-    m_pager = std::make_unique<TChartControl>(m_view->engine(), 100);
     m_pageSizeTimer = namedTimer(this, "Timer1", 500);
     m_dateTimer = namedTimer(this, "Timer2", 1000);
     m_dateTimer->start();
 }
-
-ChartPanel::~ChartPanel() = default;
 
 void ChartPanel::buildToolBar()
 {
@@ -109,10 +106,14 @@ void ChartPanel::buildChartArea()
     setColour(tiles, QPalette::Base, QColor(192, 221, 248));
     setColour(tiles, QPalette::Button, QColor(192, 221, 248));
     tiles->hide();
+}
 
+void ChartPanel::showChart(TChartControl& pager)
+{
+    m_pager = &pager;
     // The chart fills the area inside its bevel, beneath the date label and the zoom buttons,
     // and takes no keyboard focus.
-    m_view = new ChartView(m_area);
+    m_view = new ChartView(pager.Chart(), m_area);
     auto* fill = new QVBoxLayout(m_area);
     const QRect inside = m_area->clientRect();
     fill->setContentsMargins(inside.left(), inside.top(), m_area->width() - inside.right() - 1,

@@ -4,7 +4,6 @@
 #include "widgets/BevelPanel.h"
 
 #include <cstdint>
-#include <memory>
 
 class ChartView;
 class QLabel;
@@ -14,15 +13,17 @@ class QToolButton;
 class TChartControl;
 
 // The right column: the chart's tool bar (connection indicator, points per page, save and the
-// page buttons with the page label) above the chart area with its date label. Owns the pager,
-// the page-size timer Timer1 and the date timer Timer2.
+// page buttons with the page label) above the chart area with its date label, and the page-size
+// timer Timer1 and the date timer Timer2. The chart's data and its pager belong to the session;
+// the panel shows them once showChart has been called.
 class ChartPanel : public BevelPanel, public ConnectionIndicator {
     Q_OBJECT
 public:
     explicit ChartPanel(QWidget* parent);
-    ~ChartPanel() override;
 
-    TChartControl& pager() const { return *m_pager; }
+    // Shows the pager's chart in the chart area; the page buttons and the page-size box act on
+    // the pager, which must outlive the panel.
+    void showChart(TChartControl& pager);
     ChartView* view() const { return m_view; }
 
     // Swaps CONok and CONokN.
@@ -71,5 +72,5 @@ private:
     ChartView* m_view = nullptr;
     QTimer* m_pageSizeTimer = nullptr;
     QTimer* m_dateTimer = nullptr;
-    std::unique_ptr<TChartControl> m_pager;
+    TChartControl* m_pager = nullptr;
 };

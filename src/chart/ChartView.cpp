@@ -63,7 +63,7 @@ void setTickStep(QValueAxis* axis, double step)
 
 }  // namespace
 
-ChartView::ChartView(QWidget* parent) : QChartView(parent)
+ChartView::ChartView(ChartEngine& engine, QWidget* parent) : QChartView(parent), m_engine(engine)
 {
     setObjectName(QStringLiteral("ChtshowView"));
     setFrameShape(QFrame::NoFrame);
@@ -77,6 +77,11 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent)
         lower();
     }
     refresh();
+}
+
+ChartView::~ChartView()
+{
+    m_engine.setChangeListener({});
 }
 
 void ChartView::setUpChart()

@@ -22,7 +22,9 @@ class QAbstractSeries;
 class ChartView : public QChartView {
     Q_OBJECT
 public:
-    explicit ChartView(QWidget* parent = nullptr);
+    // Shows engine, which must outlive the view.
+    explicit ChartView(ChartEngine& engine, QWidget* parent = nullptr);
+    ~ChartView() override;
 
     ChartEngine& engine() { return m_engine; }
 
@@ -47,7 +49,7 @@ private:
     void showRange(QValueAxis* axis, Qt::Orientation orientation, double minimum, double maximum);
     void resetZoom();
 
-    ChartEngine m_engine;
+    ChartEngine& m_engine;
     QValueAxis* m_horizontalAxis = nullptr;
     QValueAxis* m_verticalAxis = nullptr;
     // One per engine series: the line that holds its visible points (an area series' upper line).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/FrameDisplay.h"
 #include "widgets/BevelPanel.h"
 
 #include <array>
@@ -10,14 +11,14 @@ struct DecodedFrame;
 
 // The on-screen copy of the instrument's LCD: four segment digits, the sign, three decimal
 // points and the annunciators, on a white bevelled panel. At start it reads 3.999.
-class LcdPanel : public BevelPanel {
+class LcdPanel : public BevelPanel, public FrameDisplay {
     Q_OBJECT
 public:
     explicit LcdPanel(QWidget* parent);
 
     // Digits, the one decimal point the display has, the unit sign; the annunciators the
     // thermometer never lights are turned off.
-    void show(const DecodedFrame& frame);
+    void show(const DecodedFrame& frame) override;
 
 private:
     std::array<QLabel*, 4> m_digits{};  // LcdD4 .. LcdD1

@@ -19,11 +19,11 @@ CableConnection::CableConnection(ProgramState& state, std::shared_ptr<HidBackend
 {
     m_HidCtl = new THidDeviceController(std::move(backend), this);
     m_HidCtl->setObjectName(QStringLiteral("HidCtl"));
-    m_HidCtl->SetOnArrival({this, &CableConnection::HidCtlArrival});
-    m_HidCtl->SetOnEnumerate({this, &CableConnection::HidCtlEnumerate});
-    m_HidCtl->SetOnDeviceChange({this, &CableConnection::HidCtlDeviceChange});
-    m_HidCtl->SetOnDeviceDataError({this, &CableConnection::HidCtlDeviceDataError});
-    m_HidCtl->SetOnRemoval({this, &CableConnection::HidCtlRemoval});
+    m_HidCtl->SetOnArrival({this, &CableConnection::noteArrival});
+    m_HidCtl->SetOnEnumerate({this, &CableConnection::listDevice});
+    m_HidCtl->SetOnDeviceChange({this, &CableConnection::rebuildDeviceList});
+    m_HidCtl->SetOnDeviceDataError({this, &CableConnection::noteReadError});
+    m_HidCtl->SetOnRemoval({this, &CableConnection::noteRemoval});
 }
 
 CableConnection::~CableConnection()
@@ -51,7 +51,7 @@ THidDevice* CableConnection::selectCable()
     return m_state.CurrentDevice;
 }
 
-bool CableConnection::HidCtlEnumerate(THidDevice* HidDev, int32_t Idx)
+bool CableConnection::listDevice(THidDevice* HidDev, int32_t Idx)
 {
     const QByteArray line = DescribeDevice(*HidDev);
     m_ports.deviceList.addDeviceLine(line);
@@ -62,10 +62,10 @@ bool CableConnection::HidCtlEnumerate(THidDevice* HidDev, int32_t Idx)
     return true;
 }
 
-void CableConnection::HidCtlDeviceChange(QObject*)
+void CableConnection::rebuildDeviceList(QObject*)
 {
     m_ports.diagnostics.releaseReadButton();
-    ReadBtnClick();
+    followReadButton();
     releaseListedDevices();
     m_ports.deviceList.clearDeviceLines();
     m_HidCtl->EnumerateDevices();
@@ -80,15 +80,15 @@ void CableConnection::HidCtlDeviceChange(QObject*)
     // cable's new object so the recording goes on; the instrument never stopped sending.
     THidDevice* cable = selectCable();
     if (m_ports.connection.connectTicked() && cable && cable->ReadWriteAccess())
-        cable->SetReportHandler({this, &CableConnection::ReadUSBData});
+        cable->SetReportHandler({this, &CableConnection::frameReport});
 }
 
-void CableConnection::HidCtlArrival(THidDevice* HidDev)
+void CableConnection::noteArrival(THidDevice* HidDev)
 {
     m_ports.diagnostics.addHistoryLine("Arrival of " + DescribeDevice(*HidDev));
 }
 
-void CableConnection::HidCtlRemoval(THidDevice* HidDev)
+void CableConnection::noteRemoval(THidDevice* HidDev)
 {
     m_ports.diagnostics.addHistoryLine("Removal of " + DescribeDevice(*HidDev));
     // Only the cable's going ends the connection; a mouse unplugged meanwhile must not
@@ -97,13 +97,13 @@ void CableConnection::HidCtlRemoval(THidDevice* HidDev)
         m_ports.connection.releaseConnectToggle();
 }
 
-void CableConnection::HidCtlDeviceDataError(THidDevice* HidDev, uint32_t Error)
+void CableConnection::noteReadError(THidDevice* HidDev, uint32_t Error)
 {
     m_ports.diagnostics.addHistoryLine("READ ERROR: " + HidDev->ErrorText(Error) + " ("
                                        + QByteArray::number(Error, 16).toUpper() + ")");
 }
 
-void CableConnection::ReadBtnClick()
+void CableConnection::followReadButton()
 {
     THidDevice* cable = selectCable();
     if (!cable)
@@ -111,17 +111,17 @@ void CableConnection::ReadBtnClick()
     if (!cable->ReadWriteAccess())
         m_ports.diagnostics.releaseReadButton();
     else if (m_ports.diagnostics.readTicked())
-        cable->SetReportHandler({this, &CableConnection::ReadUSBData});
+        cable->SetReportHandler({this, &CableConnection::frameReport});
     else
         cable->SetReportHandler({});
 }
 
-void CableConnection::ClearBtnClick()
+void CableConnection::clearHistory()
 {
     m_ports.diagnostics.clearHistory();
 }
 
-void CableConnection::ReadUSBData(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)
+void CableConnection::frameReport(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)
 {
     m_reportDevice = HidDev;
     m_reportGeneration = m_deviceListGeneration;
@@ -138,7 +138,7 @@ THidDevice* CableConnection::cableOrNotice(const QString& notice, NoticeKind kin
     return cable;
 }
 
-void CableConnection::SetFeatureClick()
+void CableConnection::sendFeatureReport()
 {
     THidDevice* cable = cableOrNotice(kNotConnected, NoticeKind::Warning);
     if (!cable)
@@ -155,7 +155,7 @@ void CableConnection::sendOutputReport(const std::vector<uint8_t>& report)
     m_ports.diagnostics.addHistoryLine(CableReports::outputHistoryLine(report, written));
 }
 
-void CableConnection::SendUSBData(uint8_t value)
+void CableConnection::sendCommand(uint8_t value)
 {
     THidDevice* cable = cableOrNotice(QString::fromUtf8("USB端未连接产品，请检查!"), NoticeKind::Information);
     if (!cable)
@@ -163,7 +163,7 @@ void CableConnection::SendUSBData(uint8_t value)
     sendOutputReport(CableReports::commandReport(value, cable->ReadCaps().OutputReportByteLength));
 }
 
-void CableConnection::SendDataClick()
+void CableConnection::sendPoll()
 {
     THidDevice* cable = cableOrNotice(kNotConnected, NoticeKind::Warning);
     if (!cable)
@@ -171,10 +171,10 @@ void CableConnection::SendDataClick()
     sendOutputReport(CableReports::pollReport(cable->ReadCaps().OutputReportByteLength));
 }
 
-void CableConnection::USBConClick()
+void CableConnection::connectOrDisconnect()
 {
-    ReadBtnClick();
-    SetFeatureClick();
+    followReadButton();
+    sendFeatureReport();
     m_state.ReportCount = 0;
     m_state.WatchdogTicks = 0;
     THidDevice* cable = selectCable();
@@ -183,7 +183,7 @@ void CableConnection::USBConClick()
 
     if (!m_ports.connection.connectTicked()) {
         m_ports.connection.setDownloadEnabled(true);
-        SendUSBData(CableReports::kStop);
+        sendCommand(CableReports::kStop);
         if (m_state.CurrentDevice)
             m_state.CurrentDevice->SetReportHandler({});
         return;
@@ -191,21 +191,21 @@ void CableConnection::USBConClick()
 
     m_state.BurstHex.clear();
     m_ports.diagnostics.showFrameText({});
-    ReadBtnClick();
-    SendDataClick();
+    followReadButton();
+    sendPoll();
     if (THidDevice* current = selectCable())
-        current->SetReportHandler({this, &CableConnection::ReadUSBData});
+        current->SetReportHandler({this, &CableConnection::frameReport});
     m_ports.connection.setDownloadEnabled(false);
     if (m_ports.connection.downloadTicked()) {
         if (m_ports.messages.askYesNo(QStringLiteral("Are you sure that you want to delete this record?")))
             m_ports.readings.startNewRecording();
-        SendUSBData(CableReports::kStartDownload);
+        sendCommand(CableReports::kStartDownload);
     } else {
-        SendUSBData(CableReports::kStartLive);
+        sendCommand(CableReports::kStartLive);
     }
 }
 
-void CableConnection::ConTimerTimer()
+void CableConnection::tickWatchdog()
 {
     if (m_state.IdleTicks == 2) {
         // Keep-alive: while connected, poll the cable every kKeepAliveTicks checks so an
@@ -214,7 +214,7 @@ void CableConnection::ConTimerTimer()
             ++m_state.WatchdogTicks;
         if (m_state.WatchdogTicks >= kKeepAliveTicks) {
             m_state.WatchdogTicks = 0;
-            SendDataClick();
+            sendPoll();
         }
         if (m_state.ReportCount >= kSilentReports) {
             m_state.ReportCount = 0;
@@ -233,39 +233,9 @@ void CableConnection::ConTimerTimer()
                                                                             : QStringLiteral("USB Connect"));
 }
 
-bool CableConnection::downloadMode() const
-{
-    return m_ports.connection.downloadTicked();
-}
-
-void CableConnection::switchOffSamplingInterval()
-{
-    m_ports.readings.switchOffSamplingInterval();
-}
-
-void CableConnection::decodeFrame(const QByteArray& frameText)
-{
-    m_ports.readings.decodeFrame(frameText);
-}
-
 void CableConnection::sendStopCommand()
 {
-    SendUSBData(CableReports::kStop);
-}
-
-void CableConnection::showFrameText(const QByteArray& frame)
-{
-    m_ports.diagnostics.showFrameText(frame);
-}
-
-void CableConnection::showMarkedFrameText(const QByteArray& frame)
-{
-    m_ports.diagnostics.showMarkedFrameText(frame);
-}
-
-void CableConnection::addHistoryLine(const QByteArray& line)
-{
-    m_ports.diagnostics.addHistoryLine(line);
+    sendCommand(CableReports::kStop);
 }
 
 void CableConnection::releaseSyncHandle()

@@ -14,21 +14,11 @@ class HidBackend;
 class THidDevice;
 class THidDeviceController;
 
-// The panels a connection talks to; each must outlive the connection.
-struct CableConnectionPorts {
-    ConnectionControls& connection;
-    DeviceListControls& deviceList;
-    DiagnosticControls& diagnostics;
-    ReadingTarget& readings;
-    UserMessages& messages;
-};
-
 // The link to the interface cable: lists the HID devices and claims each of them, picks the
 // cable from the list, sends its feature, poll and command reports, hands its input reports to
-// the report framer and watches that the meter keeps talking. Its public methods are the window's
-// handlers under their names. Lives on the GUI thread; the reader threads reach it only through
-// the HID layer's hand-over.
-class CableConnection : public QObject, private ReportFramer::Host {
+// the report framer and watches that the meter keeps talking. Lives on the GUI thread; the reader
+// threads reach it only through the HID layer's hand-over.
+class CableConnection : public QObject, private ReportFramer::Cable {
     Q_OBJECT
 public:
     // backend: the platform's (createPlatformHidBackend()) or a simulated bus. Lists the devices
@@ -41,22 +31,18 @@ public:
 
     THidDeviceController* HidCtl() const { return m_HidCtl; }
 
-    bool HidCtlEnumerate(THidDevice* HidDev, int32_t Idx);
-    void HidCtlDeviceChange(QObject* Sender);
-    void HidCtlArrival(THidDevice* HidDev);
-    void HidCtlRemoval(THidDevice* HidDev);
-    void HidCtlDeviceDataError(THidDevice* HidDev, uint32_t Error);
-    void ReadUSBData(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size);
-
-    void USBConClick();
-    void ReadBtnClick();
-    void ClearBtnClick();
+    // Connects when the connect toggle is down (offering to empty the table first when a
+    // download is asked for), disconnects when it is up.
+    void connectOrDisconnect();
+    // Binds or unbinds the cable's report handler as the Read button stands.
+    void followReadButton();
+    void clearHistory();
     // One tick of the 10 ms ConTimer: the silent-meter watchdog, the keep-alive poll and the
     // toggle's caption.
-    void ConTimerTimer();
-    void SetFeatureClick();
-    void SendUSBData(uint8_t value);
-    void SendDataClick();
+    void tickWatchdog();
+    void sendFeatureReport();
+    void sendCommand(uint8_t value);
+    void sendPoll();
 
 private:
     struct ListedDevice {
@@ -64,25 +50,27 @@ private:
         QByteArray line;     // as shown in the device list
     };
 
+    // The HID controller's events.
+    bool listDevice(THidDevice* HidDev, int32_t Idx);
+    void rebuildDeviceList(QObject* Sender);
+    void noteArrival(THidDevice* HidDev);
+    void noteRemoval(THidDevice* HidDev);
+    void noteReadError(THidDevice* HidDev, uint32_t Error);
+    void frameReport(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size);
+
     void releaseListedDevices();
     THidDevice* selectCable();
     // Selects the cable; without one, shows the notice and releases the connect toggle.
     THidDevice* cableOrNotice(const QString& notice, NoticeKind kind);
     void sendOutputReport(const std::vector<uint8_t>& report);
 
-    // ReportFramer::Host
-    bool downloadMode() const override;
-    void switchOffSamplingInterval() override;
-    void decodeFrame(const QByteArray& frameText) override;
+    // ReportFramer::Cable
     void sendStopCommand() override;
-    void showFrameText(const QByteArray& frame) override;
-    void showMarkedFrameText(const QByteArray& frame) override;
-    void addHistoryLine(const QByteArray& line) override;
     void releaseSyncHandle() override;
 
     ProgramState& m_state;
     CableConnectionPorts m_ports;
-    ReportFramer m_framer{m_state, *this};
+    ReportFramer m_framer{m_state, m_ports.connection, m_ports.diagnostics, m_ports.readings, *this};
     THidDeviceController* m_HidCtl = nullptr;
     std::vector<ListedDevice> m_listedDevices;
     // Bumped whenever the device list is rebuilt: a report handler that outlived a rebuild

@@ -84,7 +84,7 @@ void ReportFramer::handleReport(uint8_t reportId, const uint8_t* data, uint16_t 
         m_state.BurstPending = true;
         for (int i = 1; i <= payload && i < size && m_state.BurstHex.size() < kBurstHexKept; ++i)
             appendHexByte(m_state.BurstHex, data[i]);
-        m_host.addHistoryLine(historyLine(reportId, data, size));
+        m_diagnostics.addHistoryLine(historyLine(reportId, data, size));
         return;
     }
     if (m_state.BurstPending)
@@ -96,37 +96,37 @@ void ReportFramer::closeBurst()
     m_state.FrameText = frameTextFromBurst(m_state.BurstHex);
     const QByteArray frame = m_state.FrameText;
     const QByteArray type = typeCode(frame);
-    m_host.showFrameText(frame);
+    m_diagnostics.showFrameText(frame);
 
     std::exception_ptr decodeFailure;
     if (!m_state.Printing) {
         try {
-            if (m_host.downloadMode()) {
-                m_host.switchOffSamplingInterval();
+            if (m_connection.downloadTicked()) {
+                m_readings.switchOffSamplingInterval();
                 if (type == "AD07")
-                    m_host.decodeFrame(frame);
+                    m_readings.decodeFrame(frame);
             } else if (type == "AD01") {
-                m_host.decodeFrame(frame);
+                m_readings.decodeFrame(frame);
             }
         } catch (...) {
             decodeFailure = std::current_exception();
         }
         // The end mark stops the instrument even when the marked reading could not be decoded,
         // otherwise the download would never end.
-        if (m_host.downloadMode() && positions(frame, 9, 10) == "99")
-            m_host.sendStopCommand();
+        if (m_connection.downloadTicked() && positions(frame, 9, 10) == "99")
+            m_cable.sendStopCommand();
     }
     if (positions(frame, 3, 5) == "100")
-        m_host.showMarkedFrameText(frame);
+        m_diagnostics.showMarkedFrameText(frame);
     if (type == "AD10") {
-        m_host.showMarkedFrameText(frame);
+        m_diagnostics.showMarkedFrameText(frame);
         if (const auto range = modelRange(frame)) {
             m_state.RangeMax = range->max;
             m_state.RangeMin = range->min;
         }
     }
     m_state.BurstHex.clear();
-    m_host.releaseSyncHandle();
+    m_cable.releaseSyncHandle();
     m_state.BurstPending = false;
     if (decodeFailure)
         std::rethrow_exception(decodeFailure);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/LinkPorts.h"
 #include "base/ProgramState.h"
+#include "link/CablePanelControls.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,21 +13,20 @@
 // into the meter frame and dispatches it by its type code.
 class ReportFramer {
 public:
-    // What the framer needs from the window around it.
-    class Host {
+    // What the framer asks of the cable whose report it frames.
+    class Cable {
     public:
-        virtual ~Host() = default;
-        virtual bool downloadMode() const = 0;           // "Download Data" ticked
-        virtual void switchOffSamplingInterval() = 0;    // untick RecordSI
-        virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the panel and into the record; may throw
+        virtual ~Cable() = default;
         virtual void sendStopCommand() = 0;
-        virtual void showFrameText(const QByteArray& frame) = 0;         // diagnostic label USBtxt
-        virtual void showMarkedFrameText(const QByteArray& frame) = 0;   // diagnostic label USBtxt1
-        virtual void addHistoryLine(const QByteArray& line) = 0;
         virtual void releaseSyncHandle() = 0;  // input buffers to 0, then close the synchronous handle
     };
 
-    ReportFramer(ProgramState& state, Host& host) : m_state(state), m_host(host) {}
+    // connection says whether "Download Data" is ticked; every argument must outlive the framer.
+    ReportFramer(ProgramState& state, const ConnectionControls& connection, FrameDiagnostics& diagnostics,
+                 ReadingTarget& readings, Cable& cable)
+        : m_state(state), m_connection(connection), m_diagnostics(diagnostics), m_readings(readings), m_cable(cable)
+    {
+    }
 
     // One input report as the HID layer hands it over: the report ID and Size data bytes.
     // A decoder failure is rethrown only after the burst has been closed, so the next frame
@@ -42,5 +43,8 @@ private:
     void closeBurst();
 
     ProgramState& m_state;
-    Host& m_host;
+    const ConnectionControls& m_connection;
+    FrameDiagnostics& m_diagnostics;
+    ReadingTarget& m_readings;
+    Cable& m_cable;
 };

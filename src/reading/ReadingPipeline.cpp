@@ -3,12 +3,11 @@
 #include "base/ProgramState.h"
 #include "chart/ConnectionIndicator.h"
 #include "display/FrameDecoder.h"
-#include "display/LcdPanel.h"
-#include "record/RecordBar.h"
+#include "display/FrameDisplay.h"
 #include "record/Recorder.h"
 
-ReadingPipeline::ReadingPipeline(ProgramState& state, ConnectionIndicator& indicator, LcdPanel& lcd,
-                                 RecordBar& recordBar, Recorder& recorder)
+ReadingPipeline::ReadingPipeline(ProgramState& state, ConnectionIndicator& indicator, FrameDisplay& lcd,
+                                 RecordingControls& recordBar, Recorder& recorder)
     : m_state(state), m_indicator(indicator), m_lcd(lcd), m_recordBar(recordBar), m_recorder(recorder)
 {
 }

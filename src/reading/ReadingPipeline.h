@@ -1,12 +1,12 @@
 #pragma once
 
-#include "link/CableConnectionPorts.h"
+#include "base/LinkPorts.h"
 
 #include <QByteArray>
 
 class ConnectionIndicator;
-class LcdPanel;
-class RecordBar;
+class FrameDisplay;
+class RecordingControls;
 class Recorder;
 struct ProgramState;
 
@@ -15,8 +15,8 @@ struct ProgramState;
 // receive handler both end here.
 class ReadingPipeline : public ReadingTarget {
 public:
-    ReadingPipeline(ProgramState& state, ConnectionIndicator& indicator, LcdPanel& lcd, RecordBar& recordBar,
-                    Recorder& recorder);
+    ReadingPipeline(ProgramState& state, ConnectionIndicator& indicator, FrameDisplay& lcd,
+                    RecordingControls& recordBar, Recorder& recorder);
 
     // One frame as FrameText holds it: one hex digit per byte. A frame whose digits are not a
     // number still shows on the LCD and still sets ReadingText and UnitSymbol; its ProgramError
@@ -31,7 +31,7 @@ public:
 private:
     ProgramState& m_state;
     ConnectionIndicator& m_indicator;
-    LcdPanel& m_lcd;
-    RecordBar& m_recordBar;
+    FrameDisplay& m_lcd;
+    RecordingControls& m_recordBar;
     Recorder& m_recorder;
 };

@@ -18,8 +18,7 @@ public:
     bool samplingTicked() const override;
     QByteArray intervalText() const override;
 
-    // A download records every stored reading, so it unticks the sampling interval.
-    void switchOffSamplingInterval();
+    void switchOffSamplingInterval() override;
 
     QLineEdit* intervalBox() const { return m_interval; }         // RecordSITime
     QToolButton* closeDataButton() const { return m_closeData; }  // RecordNew

@@ -27,9 +27,9 @@ int64_t roundHalfToEven(double value)
 
 }  // namespace
 
-Recorder::Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls, RecorderHost& host,
-                   const QLocale& locale)
-    : m_state(state), m_table(table), m_controls(controls), m_host(host), m_locale(locale)
+Recorder::Recorder(ProgramState& state, MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
+                   RecorderHost& host, const QLocale& locale)
+    : m_state(state), m_table(table), m_pager(pager), m_controls(controls), m_host(host), m_locale(locale)
 {
 }
 
@@ -44,7 +44,7 @@ void Recorder::recordReading(const Reading& reading)
                 m_state.SampleTick = intervalSeconds(m_controls.intervalText());
                 ++m_state.RowCount;
                 m_table.appendRow(m_state.RecordNo, timeText(), reading.text, reading.unitSymbol);
-                m_host.setPageLabel(m_state.ChartPager->AddPoint(double(reading.value)));
+                m_host.setPageLabel(m_pager.AddPoint(double(reading.value)));
                 raisePeak(double(reading.value));
             }
             // A sample the Repeat filter drops still uses up its number.
@@ -68,7 +68,7 @@ void Recorder::raisePeak(double value)
     if (value > m_state.PeakValue) {
         m_state.PeakValue = value;
         const int64_t peak = roundHalfToEven(m_state.PeakValue);
-        m_state.ChartPager->SetYMaximum(double((peak / 100 + 1) * 100));
+        m_pager.SetYMaximum(double((peak / 100 + 1) * 100));
     }
 }
 
@@ -110,5 +110,5 @@ void Recorder::startNewRecording()
         m_table.empty();
     m_state.RecordNo = 1;
     m_state.RowCount = 0;
-    m_state.ChartPager->Reset();
+    m_pager.Reset();
 }

@@ -9,9 +9,10 @@
 #include <cstdint>
 
 class MeasurementTable;
+class TChartControl;
 struct ProgramState;
 
-// The record bar's controls the recorder reads.
+// The record bar's controls the recorder reads, and the one a download switches off.
 class RecordingControls {
 public:
     virtual ~RecordingControls() = default;
@@ -19,6 +20,16 @@ public:
     virtual bool repeatTicked() const = 0;      // RepeatSet
     virtual bool samplingTicked() const = 0;    // RecordSI
     virtual QByteArray intervalText() const = 0;  // RecordSITime
+    // A download records every stored reading, so it unticks the sampling interval.
+    virtual void switchOffSamplingInterval() = 0;
+};
+
+// The start-time panel's Recall box: ticked, every row is stamped with the start time.
+class StartTimeControls {
+public:
+    virtual ~StartTimeControls() = default;
+
+    virtual bool recallTicked() const = 0;
 };
 
 // What else the recorder reaches around it: the start-time panel, the clock, the chart's page
@@ -36,13 +47,13 @@ public:
 };
 
 // Turns readings into rows of the measurement table and points of the chart, under the record
-// limit, the sampling interval and the Repeat filter. Reads and writes the shared state; the
-// chart is the state's ChartPager.
+// limit, the sampling interval and the Repeat filter. Reads and writes the shared state; every
+// recorded value becomes a point of the pager's chart.
 class Recorder {
 public:
     // locale gives the time separator of the Time column.
-    Recorder(ProgramState& state, MeasurementTable& table, RecordingControls& controls, RecorderHost& host,
-             const QLocale& locale = QLocale::system());
+    Recorder(ProgramState& state, MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
+             RecorderHost& host, const QLocale& locale = QLocale::system());
 
     // Once per decoded frame.
     void recordReading(const Reading& reading);
@@ -67,6 +78,7 @@ private:
 
     ProgramState& m_state;
     MeasurementTable& m_table;
+    TChartControl& m_pager;
     RecordingControls& m_controls;
     RecorderHost& m_host;
     QLocale m_locale;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "record/Recorder.h"
 #include "widgets/BevelPanel.h"
 
 #include <array>
@@ -11,13 +12,13 @@ class QLineEdit;
 
 // The start time of a download (hours, minutes, seconds) with the RecallData box that stamps
 // recorded rows with it, and the download's interval. Placed under the right column.
-class StartTimePanel : public BevelPanel {
+class StartTimePanel : public BevelPanel, public StartTimeControls {
     Q_OBJECT
 public:
     // "Input error!" is shown through the dialogs given.
     StartTimePanel(MessageDialogs& dialogs, QWidget* parent);
 
-    bool recallTicked() const;
+    bool recallTicked() const override;
     // Ticked: the start time reads 00:00:00; unticked: 23:59:59.
     void showRecallDefaults();
     // Throws the integer rule's ProgramError for a field that is not a number.

@@ -33,7 +33,7 @@ SerialLink::SerialLink(ProgramState& state, TSerialPortDriver& port, const Seria
 {
 }
 
-void SerialLink::H81RData(TSerialPortDriver*, const uint8_t* DataPtr, int32_t DataSize)
+void SerialLink::receiveBytes(TSerialPortDriver*, const uint8_t* DataPtr, int32_t DataSize)
 {
     for (int32_t i = 0; i < DataSize; ++i) {
         const uint8_t byte = DataPtr[i];
@@ -57,36 +57,36 @@ void SerialLink::H81RData(TSerialPortDriver*, const uint8_t* DataPtr, int32_t Da
     }
 }
 
-void SerialLink::AttachReceiveHandler()
+void SerialLink::attachReceiveHandler()
 {
     m_port.SetOnReceiveData([this](TSerialPortDriver* Sender, const uint8_t* DataPtr, int32_t DataSize) {
-        H81RData(Sender, DataPtr, DataSize);
+        receiveBytes(Sender, DataPtr, DataSize);
     });
 }
 
-void SerialLink::StartClick()
+void SerialLink::openPort()
 {
     m_port.OpenPort();
 }
 
-void SerialLink::StopClick()
+void SerialLink::closePort()
 {
     m_port.ClosePort();
 }
 
-void SerialLink::Bcom1Click()
+void SerialLink::chooseFirstPort()
 {
     m_port.SetComPort(pnCOM1);
 }
 
-void SerialLink::BCOM2Click()
+void SerialLink::chooseSecondPort()
 {
     m_port.SetComPort(pnCOM2);
 }
 
-void SerialLink::Button3Click()
+void SerialLink::listenAndOpen()
 {
-    AttachReceiveHandler();
+    attachReceiveHandler();
     m_port.OpenPort();
 }
 
@@ -105,17 +105,17 @@ void SerialLink::disconnectSequence()
     m_ports.panel.showSerialConnected(false);
 }
 
-void SerialLink::BTCon1Click()
+void SerialLink::connectPort()
 {
     connectSequence();
 }
 
-void SerialLink::BtDiscon1Click()
+void SerialLink::disconnectPort()
 {
     disconnectSequence();
 }
 
-void SerialLink::COMConClick()
+void SerialLink::connectOrDisconnect()
 {
     if (m_ports.panel.serialToggleDown())
         connectSequence();
@@ -123,7 +123,7 @@ void SerialLink::COMConClick()
         disconnectSequence();
 }
 
-void SerialLink::Button2Click()
+void SerialLink::stepBaudRate()
 {
     for (const BaudStep& step : kBaudSteps) {
         if (m_port.ComPortSpeed() != step.from)

@@ -88,7 +88,7 @@ private slots:
         for (const char* digit : {"LcdD4", "LcdD3", "LcdD2", "LcdD1"})
             lcd += named<QLabel>(*rig.window, digit)->text();
         QCOMPARE(QString::fromLocal8Bit(rig.window->state().ReadingText), lcd);
-        QVERIFY(rig.window->state().ChartPager->PageCount() >= 1);
+        QVERIFY(rig.window->session().pager().PageCount() >= 1);
         QVERIFY(rig.window->state().FrameText.endsWith("0100DA"));
 
         named<QAction>(*rig.window, "STOP1")->trigger();

@@ -8,6 +8,7 @@
 #include "dialogs/PlatformMessageBox.h"
 #include "link/HidControllerClass.h"
 #include "NamedControl.h"
+#include "session/MeasurementSession.h"
 #include "sim/SimulatedHidBackend.h"
 #include "WindowTestSupport.h"
 
@@ -120,7 +121,7 @@ private slots:
         QCOMPARE(sent[2], kStartLive);
         QVERIFY(!rig.window->state().ReadingText.isEmpty());
         QCOMPARE(named<QLabel>(*rig.window, "LcdD1")->text(), QString(QChar(rig.window->state().ReadingText.back())));
-        QVERIFY(rig.window->state().ChartPager->PageCount() >= 1);
+        QVERIFY(rig.window->session().pager().PageCount() >= 1);
         rig.tickWatchdog();
         QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Disconnect"));
         QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());

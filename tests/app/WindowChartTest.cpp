@@ -20,7 +20,7 @@ private:
     std::unique_ptr<TFCOMM> m_window;
 
     const ChartAxis& horizontal() const { return named<ChartView>(*m_window)->engine().axis(AxisId::Horizontal); }
-    const TChartControl& pager() const { return *m_window->state().ChartPager; }
+    const TChartControl& pager() const { return m_window->session().pager(); }
     QString pageLabel() const { return named<QToolButton>(*m_window, "Bt10")->text(); }
 
     void recordReadings(int count)

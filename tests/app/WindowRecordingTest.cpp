@@ -99,7 +99,7 @@ private slots:
     void init()
     {
         m_window = std::make_unique<TFCOMM>(windowDialogs());
-        QCOMPARE(m_window->state().ChartPager->PageSize(), 100);
+        QCOMPARE(m_window->session().pager().PageSize(), 100);
     }
     void cleanup() { m_window.reset(); }
 

@@ -7,6 +7,7 @@
 #include "font/LcdFont.h"
 #include "NamedControl.h"
 #include "record/MeasurementTable.h"
+#include "session/MeasurementSession.h"
 
 #include <QString>
 #include <QStringList>

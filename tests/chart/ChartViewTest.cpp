@@ -39,7 +39,8 @@ private slots:
 
 void ChartViewTest::showsOnlyThePointsInView()
 {
-    ChartView view;
+    ChartEngine engine;
+    ChartView view(engine);
     view.resize(583, 516);
     view.show();
     TChartControl pager(view.engine(), 100);
@@ -83,7 +84,8 @@ void ChartViewTest::showsOnlyThePointsInView()
 
 void ChartViewTest::manyPointsInViewBecomeAnEnvelope()
 {
-    ChartView view;
+    ChartEngine engine;
+    ChartView view(engine);
     view.resize(583, 516);
     view.show();
     TChartControl pager(view.engine(), 200000);
@@ -102,7 +104,8 @@ void ChartViewTest::manyPointsInViewBecomeAnEnvelope()
 
 void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
 {
-    ChartView view;
+    ChartEngine engine;
+    ChartView view(engine);
     view.resize(583, 516);
     view.show();
     TChartControl pager(view.engine(), 100);
@@ -154,10 +157,11 @@ void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
 
 void ChartViewTest::followsItsContainer()
 {
+    ChartEngine engine;
     QFrame container;
     container.resize(583, 516);
     auto* label = new QLabel(QStringLiteral("date"), &container);
-    auto* view = new ChartView(&container);
+    auto* view = new ChartView(engine, &container);
     container.show();
     QCOMPARE(view->objectName(), QStringLiteral("ChtshowView"));
     QCOMPARE(view->geometry(), container.rect());
@@ -170,7 +174,8 @@ void ChartViewTest::followsItsContainer()
 
 void ChartViewTest::hasTheChartsSettings()
 {
-    ChartView view;
+    ChartEngine engine;
+    ChartView view(engine);
     view.resize(500, 400);
     view.show();
     QCoreApplication::processEvents();
@@ -202,9 +207,10 @@ void ChartViewTest::hasTheChartsSettings()
 
 void ChartViewTest::rendersOnWhiteAtItsSize()
 {
+    ChartEngine engine;
     QFrame container;
     container.resize(583, 516);
-    auto* view = new ChartView(&container);
+    auto* view = new ChartView(engine, &container);
     TChartControl pager(view->engine(), 100);
     pager.SetYMaximum(100.0);
     pager.SetYMinimum(-50.0);

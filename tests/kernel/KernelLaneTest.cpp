@@ -10,6 +10,7 @@
 #include "link/HidDevice.h"
 #include "link/LinuxHidBackend.h"
 #include "NamedControl.h"
+#include "session/MeasurementSession.h"
 #include "sim/SimulatedHidBackend.h"
 #include "UnrelatedUhidDevice.h"
 #include "WindowTestSupport.h"
@@ -125,7 +126,7 @@ private slots:
         QCOMPARE(m_cable->received().mid(0, 3), (QStringList{kFeature, kPoll, kStartLive}));
         QVERIFY(!m_window->state().ReadingText.isEmpty());
         QCOMPARE(named<QLabel>(*m_window, "LcdD1")->text(), QString(QChar(m_window->state().ReadingText.back())));
-        QVERIFY(m_window->state().ChartPager->PageCount() >= 1);
+        QVERIFY(m_window->session().pager().PageCount() >= 1);
 
         connectToggle()->click();
         // The program sends the feature report and Stop back to back; the gadget function keeps

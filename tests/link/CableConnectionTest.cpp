@@ -128,13 +128,13 @@ struct Rig {
     void clickConnect()
     {
         topBar.connected = !topBar.connected;
-        connection->USBConClick();
+        connection->connectOrDisconnect();
     }
     std::vector<Received> received() const { return bus->receivedReports(cable); }
     void tick(int times)
     {
         for (int i = 0; i < times; ++i)
-            connection->ConTimerTimer();
+            connection->tickWatchdog();
     }
 
     std::shared_ptr<SimulatedHidBackend> bus = std::make_shared<SimulatedHidBackend>(
@@ -263,10 +263,10 @@ TEST(CableConnection, WithoutACableEachCommandTellsTheUserAndReleasesTheToggle)
         FakeMessages::Notice notice;
     };
     const Case cases[] = {
-        {"connect", [](CableConnection& c) { c.USBConClick(); }, {kNotConnected, NoticeKind::Warning}},
-        {"feature", [](CableConnection& c) { c.SetFeatureClick(); }, {kNotConnected, NoticeKind::Warning}},
-        {"poll", [](CableConnection& c) { c.SendDataClick(); }, {kNotConnected, NoticeKind::Warning}},
-        {"command", [](CableConnection& c) { c.SendUSBData(90); }, {kNoProduct, NoticeKind::Information}},
+        {"connect", [](CableConnection& c) { c.connectOrDisconnect(); }, {kNotConnected, NoticeKind::Warning}},
+        {"feature", [](CableConnection& c) { c.sendFeatureReport(); }, {kNotConnected, NoticeKind::Warning}},
+        {"poll", [](CableConnection& c) { c.sendPoll(); }, {kNotConnected, NoticeKind::Warning}},
+        {"command", [](CableConnection& c) { c.sendCommand(90); }, {kNoProduct, NoticeKind::Information}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -7,13 +7,20 @@
 
 namespace {
 
-struct RecordingHost : ReportFramer::Host {
+// The framer's surroundings: the connect bar, the diagnostic panel, the reading road and the
+// cable, each recording what reached it.
+struct RecordingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, ReportFramer::Cable {
     bool download = false;
     bool failDecode = false;
     std::vector<QByteArray> decoded, history, usbtxt, usbtxt1;
     int samplingOff = 0, stops = 0, releases = 0;
 
-    bool downloadMode() const override { return download; }
+    bool connectTicked() const override { return true; }
+    void releaseConnectToggle() override {}
+    void setConnectCaption(const QString&) override {}
+    bool downloadTicked() const override { return download; }
+    void setDownloadEnabled(bool) override {}
+    void startNewRecording() override {}
     void switchOffSamplingInterval() override { ++samplingOff; }
     void decodeFrame(const QByteArray& frameText) override
     {
@@ -31,7 +38,7 @@ struct RecordingHost : ReportFramer::Host {
 struct Framer : ::testing::Test {
     ProgramState state;
     RecordingHost host;
-    ReportFramer framer{state, host};
+    ReportFramer framer{state, host, host, host, host};
 
     void SetUp() override
     {

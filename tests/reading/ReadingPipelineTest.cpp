@@ -36,19 +36,17 @@ struct QuietHost : RecorderHost {
 };
 
 // The cable's side of the framer: live mode, and nothing to release.
-struct LiveCable : ReportFramer::Host {
-    explicit LiveCable(ReadingTarget& readings) : m_readings(readings) {}
-    bool downloadMode() const override { return false; }
-    void switchOffSamplingInterval() override { m_readings.switchOffSamplingInterval(); }
-    void decodeFrame(const QByteArray& frameText) override { m_readings.decodeFrame(frameText); }
+struct LiveCable : ConnectionControls, FrameDiagnostics, ReportFramer::Cable {
+    bool connectTicked() const override { return true; }
+    void releaseConnectToggle() override {}
+    void setConnectCaption(const QString&) override {}
+    bool downloadTicked() const override { return false; }
+    void setDownloadEnabled(bool) override {}
     void sendStopCommand() override {}
     void showFrameText(const QByteArray&) override {}
     void showMarkedFrameText(const QByteArray&) override {}
     void addHistoryLine(const QByteArray&) override {}
     void releaseSyncHandle() override {}
-
-private:
-    ReadingTarget& m_readings;
 };
 
 // Everything a reading passes through, real but for the indicator, the clock and the prompts.
@@ -62,7 +60,6 @@ struct Road {
         state.RecordLimit = 10000;
         state.ReadingValue = 42.5f;
         state.IdleTicks = 7;
-        state.ChartPager = &pager;
         bar.switchOffSamplingInterval();  // every reading becomes a row
     }
 
@@ -90,7 +87,7 @@ struct Road {
     RecordBar bar{&parent};
     CountingIndicator indicator;
     QuietHost host;
-    Recorder recorder{state, table, bar, host, QLocale::c()};
+    Recorder recorder{state, table, pager, bar, host, QLocale::c()};
     ReadingPipeline pipeline{state, indicator, lcd, bar, recorder};
 };
 
@@ -122,8 +119,8 @@ private slots:
     void reportBytesBecomeLcdTextsARowAndAChartPoint()
     {
         Road road;
-        LiveCable cable(road.pipeline);
-        ReportFramer framer(road.state, cable);
+        LiveCable cable;
+        ReportFramer framer(road.state, cable, cable, road.pipeline, cable);
         // Status 1 (point before the last digit, Celsius), a dark digit and 253, type code AD01.
         for (const auto& report : cableReports("1A2530100"))
             framer.handleReport(0, report.data(), uint16_t(report.size()));

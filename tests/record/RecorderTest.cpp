@@ -47,6 +47,7 @@ public:
     bool repeatTicked() const override { return repeat; }
     bool samplingTicked() const override { return sampling; }
     QByteArray intervalText() const override { return interval; }
+    void switchOffSamplingInterval() override { sampling = false; }
     bool recallTicked() const override { return recall; }
     QTime currentTimeOfDay() const override { return clock; }
     void setPageLabel(int32_t page) override { pageLabel = page; }
@@ -94,7 +95,6 @@ protected:
         state.RecordNo = 1;
         state.RecordLimit = 10000;
         state.StartTime = LocaleTexts::toDayCount(QDateTime(QDate(2026, 12, 10), QTime(8, 30, 5, 700)));
-        state.ChartPager = &pager;
         pager.SetYMaximum(100);
         pager.SetYMinimum(-50);
     }
@@ -132,7 +132,7 @@ protected:
     ChartEngine chart;
     TChartControl pager;
     FakeControls controls;
-    Recorder recorder{state, table, controls, controls, QLocale::c()};
+    Recorder recorder{state, table, pager, controls, controls, QLocale::c()};
 };
 
 TEST_F(RecorderTest, FirstReadingAtOnceThenOnePerInterval)
@@ -346,7 +346,7 @@ TEST_F(RecorderTest, NothingIsRecordedWhileThePromptIsOpenOrAfterTheSaveFails)
 
 TEST_F(RecorderTest, RecallDataStampsEveryRowWithTheStartTime)
 {
-    Recorder finnish(state, table, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
+    Recorder finnish(state, table, pager, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
     controls.sampling = false;
     controls.recall = true;
     finnish.recordReading({"1"});

@@ -82,7 +82,7 @@ protected:
 
     void receive(const QByteArray& block)
     {
-        link.H81RData(&port, reinterpret_cast<const uint8_t*>(block.constData()), int32_t(block.size()));
+        link.receiveBytes(&port, reinterpret_cast<const uint8_t*>(block.constData()), int32_t(block.size()));
     }
 
     PseudoTerminal com1;
@@ -172,8 +172,8 @@ TEST_F(SerialLinkTest, ALineWithoutCarriageReturnsKeepsOnlyTheStartOfItsText)
 TEST_F(SerialLinkTest, EmptyAndNegativeBlocksDoNothing)
 {
     state.SerialHexText = "A12";
-    link.H81RData(&port, nullptr, 0);
-    link.H81RData(&port, nullptr, -5);
+    link.receiveBytes(&port, nullptr, 0);
+    link.receiveBytes(&port, nullptr, -5);
     EXPECT_EQ(state.SerialHexText, "A12");
     EXPECT_TRUE(panel.captions.isEmpty());
 }
@@ -193,23 +193,23 @@ TEST_F(SerialLinkTest, AConversionFailureDropsTheRestOfTheBlock)
 
 TEST_F(SerialLinkTest, ConnectAndDisconnectSwitchTheControlsWhetherOrNotThePortOpens)
 {
-    link.BTCon1Click();
+    link.connectPort();
     EXPECT_TRUE(port.IsPortOpen());
-    link.BtDiscon1Click();
+    link.disconnectPort();
     EXPECT_FALSE(port.IsPortOpen());
 
-    link.BCOM2Click();  // a port that is not there
-    link.BTCon1Click();
+    link.chooseSecondPort();  // a port that is not there
+    link.connectPort();
     EXPECT_FALSE(port.IsPortOpen());
     EXPECT_EQ(menu.marked, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(panel.connectedShown, (std::vector<bool>{true, false, true}));
 
-    link.Bcom1Click();
+    link.chooseFirstPort();
     panel.toggleDown = true;
-    link.COMConClick();
+    link.connectOrDisconnect();
     EXPECT_TRUE(port.IsPortOpen());
     panel.toggleDown = false;
-    link.COMConClick();
+    link.connectOrDisconnect();
     EXPECT_FALSE(port.IsPortOpen());
     EXPECT_EQ(panel.connectedShown, (std::vector<bool>{true, false, true, true, false}));
     EXPECT_EQ(menu.marked, panel.connectedShown);
@@ -217,9 +217,9 @@ TEST_F(SerialLinkTest, ConnectAndDisconnectSwitchTheControlsWhetherOrNotThePortO
 
 TEST_F(SerialLinkTest, StartAndStopOnlyOpenAndClose)
 {
-    link.StartClick();
+    link.openPort();
     EXPECT_TRUE(port.IsPortOpen());
-    link.StopClick();
+    link.closePort();
     EXPECT_FALSE(port.IsPortOpen());
     EXPECT_TRUE(menu.marked.empty());
     EXPECT_TRUE(panel.connectedShown.empty());
@@ -234,7 +234,7 @@ TEST_F(SerialLinkTest, TheBaudRateStepsFrom2400To1200AndStaysThere)
         {br1200, "Baud Rate:1200"}, {br1200, "Baud Rate:1200"},
     };
     for (const auto& [speed, message] : expected) {
-        link.Button2Click();
+        link.stepBaudRate();
         EXPECT_EQ(port.ComPortSpeed(), speed);
         EXPECT_EQ(com1.lineSettings().baud, uint32_t(baudRateNumber(speed)));  // applied at once
         EXPECT_EQ(messages.notices.last(), QString::fromLatin1(message));
@@ -246,7 +246,7 @@ TEST_F(SerialLinkTest, TheBaudRateStepLeavesOtherSpeedsAlone)
 {
     for (TComPortBaudRate speed : {br110, br14400, br38400, br56000, br57600, br115200}) {
         port.SetComPortSpeed(speed);
-        link.Button2Click();
+        link.stepBaudRate();
         EXPECT_EQ(port.ComPortSpeed(), speed);
     }
     EXPECT_TRUE(messages.notices.isEmpty());
@@ -272,13 +272,13 @@ TEST_F(SerialLinkTest, TheSimulatedThermometersFramesArriveOverAPseudoTerminal)
     SerialLineThermometer thermometer(options);
     TSerialPortDriver line(nullptr, [&](const QByteArray&) { return thermometer.portPath(); });
     SerialLink onLine(state, line, {panel, menu, readings, messages});
-    onLine.Button3Click();
+    onLine.listenAndOpen();
     ASSERT_TRUE(line.IsPortOpen());
     // Watch the blocks on their way to the handler Button3 bound.
     std::vector<int32_t> blockSizes;
     line.SetOnReceiveData([&](TSerialPortDriver* sender, const uint8_t* data, int32_t size) {
         blockSizes.push_back(size);
-        onLine.H81RData(sender, data, size);
+        onLine.receiveBytes(sender, data, size);
     });
 
     ASSERT_TRUE(processUntil([&] { return readings.frames.size() >= 4; }));

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "base/ProgramState.h"
+#include "chart/ChartEngine.h"
+#include "chart/TChartControl.h"
+#include "record/Recorder.h"
+#include "serial/ComPortPaths.h"
+#include "session/SessionPorts.h"
+
+#include <QObject>
+
+#include <memory>
+
+class CableConnection;
+class HidBackend;
+class MeasurementTable;
+class ReadingPipeline;
+class SerialLink;
+class TSerialPortDriver;
+
+// One measurement without any window: the program's state, the measurement table, the chart's
+// data and its pager, the recorder, the road a reading takes, and both links to the instrument,
+// the USB cable and the serial port. It reaches the screen only through the ports it is given
+// and tells it the rest by signals. Lives on the GUI thread.
+//
+// Every row enters the table through the recorder or a file load and leaves it through
+// startNewRecording, so the table's own signals are the one place to watch them pass.
+class MeasurementSession : public QObject, private RecorderHost {
+    Q_OBJECT
+public:
+    // The HID backend is the platform's unless another one (a simulated bus) is given; the
+    // serial ports are the on-board ones unless other paths are given. Lists the HID devices
+    // present at once, through the ports.
+    MeasurementSession(const SessionPorts& ports, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts,
+                       QObject* parent = nullptr);
+    // Gives the claimed devices back and stops their readers first, while the ports they reach
+    // still exist.
+    ~MeasurementSession() override;
+
+    ProgramState& state() { return m_state; }
+    const ProgramState& state() const { return m_state; }
+    MeasurementTable& table() const { return *m_table; }
+    const ChartEngine& chart() const { return m_chart; }
+    TChartControl& pager() { return m_pager; }
+    const TChartControl& pager() const { return m_pager; }
+    Recorder& recorder() const { return *m_recorder; }
+    ReadingPipeline& readings() const { return *m_readings; }
+    CableConnection& cable() const { return *m_cable; }
+    TSerialPortDriver& serialPort() const { return *m_serialPort; }
+    SerialLink& serialLink() const { return *m_serialLink; }
+
+    // Decodes the frame FrameText holds onto the LCD and records its reading.
+    void decodeFrameText();
+    // Empties the table and the chart and numbers from 1 again (a new download does this).
+    void startNewRecording();
+
+signals:
+    // The chart shows this page after a recorded point.
+    void pageShown(int32_t page);
+    // The record limit was reached and the user chose to save the table.
+    void saveAsked();
+
+private:
+    // RecorderHost
+    bool recallTicked() const override;
+    QTime currentTimeOfDay() const override;
+    void setPageLabel(int32_t page) override;
+    int askUser(const QString& text, const QString& caption, unsigned flags) override;
+    void runSave() override;
+
+    void startMeasurementState();
+
+    SessionPorts m_ports;
+    ProgramState m_state;
+    ChartEngine m_chart;
+    TChartControl m_pager{m_chart, 100};
+    MeasurementTable* m_table = nullptr;  // cds1, a child
+    std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<ReadingPipeline> m_readings;
+    CableConnection* m_cable = nullptr;  // a child
+    TSerialPortDriver* m_serialPort = nullptr;  // COMM2, a child
+    std::unique_ptr<SerialLink> m_serialLink;
+};
