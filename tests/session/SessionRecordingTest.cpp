@@ -1,0 +1,168 @@
+// A whole recording with a measurement session and no window: the simulated cable's readings
+// through the real HID layer into table rows and chart points, then saved and loaded back.
+#include "AnsweredMessages.h"
+#include "base/LinkPorts.h"
+#include "chart/ConnectionIndicator.h"
+#include "display/FrameDecoder.h"
+#include "display/FrameDisplay.h"
+#include "link/CableConnection.h"
+#include "record/MeasurementTable.h"
+#include "serial/SerialLinkPorts.h"
+#include "session/MeasurementSession.h"
+#include "sim/SimulatedHidBackend.h"
+#include "tablefile/TableExport.h"
+#include "tablefile/TableImport.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Every panel the session reaches, standing in for the window: the connect toggle down, the
+// sampling interval off, the cable's line at 2400 baud, and the device list that selects the row the connection picks.
+struct Panels : FrameDisplay,
+                ConnectionIndicator,
+                RecordingControls,
+                StartTimeControls,
+                ConnectionControls,
+                DeviceListControls,
+                DiagnosticControls,
+                SerialPanelControls,
+                SerialMenuItems,
+                UserMessages {
+    int framesShown = 0;
+    int blinks = 0;
+    bool connect = false;
+    QList<QByteArray> devices;
+    int selectedRow = -1;
+    QStringList notices;
+
+    void show(const DecodedFrame&) override { ++framesShown; }
+    void toggleConnectionIndicator() override { ++blinks; }
+
+    bool repeatTicked() const override { return true; }
+    bool samplingTicked() const override { return false; }
+    QByteArray intervalText() const override { return "1"; }
+    void switchOffSamplingInterval() override {}
+    bool recallTicked() const override { return false; }
+
+    bool connectTicked() const override { return connect; }
+    void releaseConnectToggle() override { connect = false; }
+    void setConnectCaption(const QString&) override {}
+    bool downloadTicked() const override { return false; }
+    void setDownloadEnabled(bool) override {}
+
+    void clearDeviceLines() override { devices.clear(); }
+    void addDeviceLine(const QByteArray& line) override { devices.append(line); }
+    void setCurrentDeviceRow(int row) override { selectedRow = row; }
+    int selectedDeviceRow() const override { return selectedRow; }
+
+    void addHistoryLine(const QByteArray&) override {}
+    void showFrameText(const QByteArray&) override {}
+    void showMarkedFrameText(const QByteArray&) override {}
+    void clearHistory() override {}
+    bool readTicked() const override { return false; }
+    void releaseReadButton() override {}
+    // The cable's line at the thermometer's 2400 baud, as the window's boxes start.
+    CableReports::BaudBoxes baudBoxes() const override { return {.b2400 = true}; }
+
+    bool serialToggleDown() const override { return false; }
+    void showSerialConnected(bool) override {}
+    void markSerialConnected(bool) override {}
+
+    void showNotice(const QString& text, NoticeKind) override { notices << text; }
+    bool askYesNo(const QString&) override { return true; }
+
+    SessionPorts ports(AnsweredMessages& dialogs)
+    {
+        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, dialogs};
+    }
+};
+
+}  // namespace
+
+class SessionRecordingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsSavesAndLoadsWithoutAWindow()
+    {
+        auto bus = std::make_shared<SimulatedHidBackend>(
+            SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+        bus->plugCable();
+        AnsweredMessages dialogs;
+        Panels panels;
+        MeasurementSession session(panels.ports(dialogs), bus, {});
+        QCOMPARE(panels.devices, QList<QByteArray>{"USB to Serial"});
+        panels.selectedRow = 0;
+        QList<int32_t> pages;
+        connect(&session, &MeasurementSession::pageShown, this, [&pages](int32_t page) { pages << page; });
+
+        // The window's ConTimer: the watchdog and the keep-alive poll.
+        QTimer watchdog;
+        connect(&watchdog, &QTimer::timeout, &session, [&session] { session.cable().tickWatchdog(); });
+        watchdog.start(10);
+
+        panels.connect = true;
+        session.cable().connectOrDisconnect();
+        const MeasurementTable& table = session.table();
+        QTRY_VERIFY_WITH_TIMEOUT(table.rowCount() >= 20, 10000);
+        panels.connect = false;
+        session.cable().connectOrDisconnect();
+        QVERIFY(panels.notices.isEmpty());
+
+        // Every row is a chart point after the one the chart starts with, and every frame
+        // reached the LCD and the indicator.
+        const int rows = table.rowCount();
+        const ChartSeries& points = session.chart().series(0);
+        QCOMPARE(points.count(), int64_t(rows) + 1);
+        for (int i = 0; i < rows; ++i) {
+            QCOMPARE(*table.row(i).no(), i + 1);
+            QCOMPARE(points.value(i + 1), double(table.row(i).value()->toByteArray().trimmed().toFloat()));
+        }
+        QVERIFY(panels.framesShown >= rows);
+        QCOMPARE(panels.blinks, panels.framesShown);
+        QCOMPARE(pages.size(), rows);
+        QCOMPARE(session.state().RecordNo, rows + 1);
+
+        QTemporaryDir folder;
+        // The text report drops a value's leading blank; the packet keeps every byte.
+        for (const auto& [name, keepsBlanks] : {std::pair{"recording.xml", true}, std::pair{"recording.txt", false}}) {
+            const QString file = folder.filePath(QString::fromLatin1(name));
+            SaveTableToFile(session.table(), file, dialogs);
+            MeasurementTable loaded;
+            bool failed = false;
+            LoadTableFromFile(file, loaded, false, {.progress = {}, .reportFailure = [&failed] { failed = true; }});
+            QVERIFY(!failed);
+            QCOMPARE(loaded.rowCount(), rows);
+            for (int i = 0; i < rows; ++i) {
+                QCOMPARE(*loaded.row(i).no(), *table.row(i).no());
+                QCOMPARE(loaded.row(i).time()->toByteArray(), table.row(i).time()->toByteArray());
+                const QByteArray value = table.row(i).value()->toByteArray();
+                QCOMPARE(loaded.row(i).value()->toByteArray(), keepsBlanks ? value : value.trimmed());
+                QCOMPARE(loaded.row(i).unit()->toByteArray(), table.row(i).unit()->toByteArray());
+            }
+        }
+    }
+
+    void startNewRecordingEmptiesTableAndChart()
+    {
+        auto bus = std::make_shared<SimulatedHidBackend>(
+            SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+        AnsweredMessages dialogs;
+        Panels panels;
+        MeasurementSession session(panels.ports(dialogs), bus, {});
+        for (const char* frame : {"A1A2530100D", "A1A2540100D"}) {
+            session.state().FrameText = frame;
+            session.decodeFrameText();
+        }
+        QCOMPARE(session.table().rowCount(), 2);
+        session.startNewRecording();
+        QCOMPARE(session.table().rowCount(), 0);
+        QCOMPARE(session.chart().series(0).count(), 1);
+        QCOMPARE(session.state().RecordNo, 1);
+    }
+};
+
+QTEST_MAIN(SessionRecordingTest)
+#include "SessionRecordingTest.moc"
