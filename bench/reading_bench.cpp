@@ -2,6 +2,7 @@
 // table and the chart. The cable delivers some twenty frames a second at 2400 baud; these
 // figures show how far below that budget a reading stays, and that recording does not slow
 // down as the table fills towards the largest record limit.
+#include "AnsweredMessages.h"
 #include "base/ProgramState.h"
 #include "chart/ChartEngine.h"
 #include "chart/ConnectionIndicator.h"
@@ -29,7 +30,6 @@ public:
     bool recallTicked() const override { return false; }
     QTime currentTimeOfDay() const override { return QTime(12, 34, 56); }
     void setPageLabel(int32_t) override {}
-    int askUser(const QString&, const QString&, unsigned) override { return 2; }
     void runSave() override {}
 };
 
@@ -59,7 +59,8 @@ struct RecordingRig {
     ChartEngine chart;
     TChartControl pager;
     BenchControls controls;
-    Recorder recorder{state, table, pager, controls, controls, QLocale::c()};
+    AnsweredMessages messages;
+    Recorder recorder{state, table, pager, controls, controls, messages, QLocale::c()};
 };
 
 void BM_DecodeFrame(benchmark::State& s)

@@ -49,8 +49,11 @@ struct QuietMenu : SerialMenuItems {
 };
 
 struct QuietMessages : UserMessages {
-    void showNotice(const QString&, NoticeKind) override {}
-    bool askYesNo(const QString&) override { return false; }
+    MessageAnswer askInBox(const QString&, const QString&, MessageChoices, MessageTone) override
+    {
+        return MessageAnswer::Cancel;
+    }
+    MessageAnswer askInDialog(const QString&, MessageTone, MessageChoices) override { return MessageAnswer::Ok; }
 };
 
 // Whether the real decoder refuses the frame, as the link's decoder would.

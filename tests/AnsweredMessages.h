@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dialogs/MessageDialogs.h"
+#include "base/UserMessages.h"
+#include "dialogs/MessageCodes.h"
 #include "dialogs/PlatformMessageBox.h"
 
 #include <QList>
@@ -9,10 +10,11 @@
 
 #include <functional>
 
-// Message dialogs for tests: every platform message box and every message dialog is answered
-// at once, without showing anything, and remembered. Boxes get answerBox's answer, message
-// dialogs answerMessage's; shown holds the texts of both kinds in the order shown.
-struct AnsweredMessages : MessageDialogs {
+// Messages for tests: every platform message box and every message dialog is answered at once,
+// without showing anything, and remembered in the codes the two dialogs would be shown with.
+// Boxes get answerBox's answer, message dialogs answerMessage's (both in the dialogs' result
+// codes); shown holds the texts of both kinds in the order shown.
+struct AnsweredMessages : UserMessages {
     struct Box {
         QString text;
         QString caption;
@@ -42,17 +44,18 @@ struct AnsweredMessages : MessageDialogs {
         answerMessage = [messageAnswer](const Message&) { return messageAnswer; };
     }
 
-    int showBox(QWidget*, const QString& text, const QString& caption, unsigned flags) override
+    MessageAnswer askInBox(const QString& text, const QString& caption, MessageChoices choices,
+                           MessageTone tone) override
     {
-        boxes.append({text, caption, flags});
+        boxes.append({text, caption, MessageCodes::boxFlags(choices, tone)});
         shown.append(text);
-        return answerBox(boxes.back());
+        return MessageCodes::answer(answerBox(boxes.back()));
     }
-    int32_t showMessage(const QString& text, MessageKind kind, MessageButtons buttons) override
+    MessageAnswer askInDialog(const QString& text, MessageTone tone, MessageChoices choices) override
     {
-        messages.append({text, kind, buttons});
+        messages.append({text, MessageCodes::dialogKind(tone), MessageCodes::dialogButtons(choices)});
         shown.append(text);
-        return answerMessage(messages.back());
+        return MessageCodes::answer(answerMessage(messages.back()));
     }
 
     // The texts of the standard error reports shown so far.

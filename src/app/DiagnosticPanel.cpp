@@ -37,7 +37,7 @@ BevelPanel* serialButton(QWidget* parent, const char* name, const QRect& geometr
 
 }  // namespace
 
-DiagnosticPanel::DiagnosticPanel(MessageDialogs& dialogs, QWidget* client) : QWidget(client)
+DiagnosticPanel::DiagnosticPanel(UserMessages& messages, QWidget* client) : QWidget(client)
 {
     setObjectName(QStringLiteral("DiagnosticPanel"));
     setGeometry(client->rect());
@@ -48,7 +48,7 @@ DiagnosticPanel::DiagnosticPanel(MessageDialogs& dialogs, QWidget* client) : QWi
     m_history = placed(new QListWidget(this), "HistoryListBox", QRect(872, 314, 211, 122));
     // The history gains a line per payload report; equal line heights keep each addition cheap.
     m_history->setUniformItemSizes(true);
-    m_startTime = new StartTimePanel(dialogs, this);
+    m_startTime = new StartTimePanel(messages, this);
     m_sendData = pushButton(this, "SendData", QRect(912, 376, 89, 25), QStringLiteral("USBSendData"));
 
     m_serialToggle = flatButton(this, "COMCon", QRect(913, 339, 94, 25), QStringLiteral("Serial Meter"));

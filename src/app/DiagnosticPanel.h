@@ -8,7 +8,7 @@
 
 class GaugePanel;
 class LimitPanel;
-class MessageDialogs;
+class UserMessages;
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -28,7 +28,7 @@ class DiagnosticPanel : public QWidget,
                         public SerialPanelControls {
     Q_OBJECT
 public:
-    DiagnosticPanel(MessageDialogs& dialogs, QWidget* client);
+    DiagnosticPanel(UserMessages& messages, QWidget* client);
 
     // The history keeps the newest kHistoryLines lines, so a long recording does not grow
     // memory without end; the newest line is scrolled into view.

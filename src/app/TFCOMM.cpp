@@ -3,13 +3,11 @@
 #include "app/AboutForm.h"
 #include "app/DiagnosticPanel.h"
 #include "app/MainMenu.h"
-#include "app/ScreenMessages.h"
 #include "app/TopBar.h"
 #include "base/LocaleTexts.h"
 #include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
-#include "dialogs/MessageDialogs.h"
-#include "dialogs/PlatformMessageBox.h"
+#include "base/UserMessages.h"
 #include "display/DialGauge.h"
 #include "display/LcdPanel.h"
 #include "display/LimitSettings.h"
@@ -36,11 +34,11 @@
 
 using namespace WidgetFactory;
 
-TFCOMM::TFCOMM(MessageDialogs& dialogs, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
+TFCOMM::TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                               | Qt::MSWindowsFixedSizeDialogHint),
-      m_dialogs(dialogs)
+      m_messages(messages)
 {
     setObjectName(QStringLiteral("FCOMM"));
     setWindowIcon(Icons::applicationIcon());
@@ -81,7 +79,7 @@ void TFCOMM::buildPanels()
     // The window is as big as the client area and the menu bar, and the user cannot resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_diagnostics = new DiagnosticPanel(m_dialogs, client);
+    m_diagnostics = new DiagnosticPanel(m_messages, client);
     m_topBar = new TopBar(client);
     buildLeftColumn(client);
     m_chart = new ChartPanel(client);
@@ -152,10 +150,9 @@ void TFCOMM::AboutClick()
 
 void TFCOMM::FormCloseQuery(bool& canClose)
 {
-    using namespace PlatformMessageBox;
-    canClose = m_dialogs.showBox(this, QStringLiteral("Are you ensure to exit the program?"),
-                                 QStringLiteral("Tarvion TQ-612"), MB_YESNO | MB_ICONEXCLAMATION)
-               == IDYES;
+    canClose = m_messages.askInBox(QStringLiteral("Are you ensure to exit the program?"),
+                                   QStringLiteral("Tarvion TQ-612"), MessageChoices::YesNo, MessageTone::Warning)
+               == MessageAnswer::Yes;
 }
 
 void TFCOMM::closeEvent(QCloseEvent* event)

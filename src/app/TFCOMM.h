@@ -17,12 +17,11 @@ class LcdPanel;
 class LimitSettings;
 class MainMenu;
 class MeasurementSession;
-class MessageDialogs;
+class UserMessages;
 class QFileDialog;
 class QKeyEvent;
 class QTableView;
 class RecordBar;
-class ScreenMessages;
 class TForm1;
 class TopBar;
 
@@ -32,10 +31,10 @@ class TopBar;
 class TFCOMM : public QMainWindow {
     Q_OBJECT
 public:
-    // Every message box and message dialog goes through the dialogs given. The HID backend is
+    // Every message box and message dialog goes through the messages given. The HID backend is
     // the platform's unless another one (the simulated cable) is given; the serial ports are
     // the on-board ones unless other paths are given.
-    explicit TFCOMM(MessageDialogs& dialogs, std::shared_ptr<HidBackend> hidBackend = {},
+    explicit TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend = {},
                     ComPortPaths comPorts = onBoardComPortPath);
     ~TFCOMM() override;
 
@@ -131,8 +130,7 @@ private:
     void setFocusOrder();
     void giveMenuShortcutsPriority();
 
-    MessageDialogs& m_dialogs;
-    std::unique_ptr<ScreenMessages> m_messages;
+    UserMessages& m_messages;
     bool m_centred = false;
 
     // Panels, each a child widget of the window.

@@ -25,7 +25,7 @@ void TFCOMM::saveasClick()
     clearFileName(m_saveDialog);
     if (m_saveDialog->exec() != QDialog::Accepted)
         return;
-    SaveTableShowingProgress(this, m_dialogs, m_session->table(), m_saveDialog->selectedFiles().value(0));
+    SaveTableShowingProgress(this, m_messages, m_session->table(), m_saveDialog->selectedFiles().value(0));
     // The dialog and the messages may have left parts of the window unpainted.
     update();
 }
@@ -35,6 +35,6 @@ void TFCOMM::SpeedButton2Click()
     // The dialog keeps the last chosen name, so loading the next file of a series is quick.
     if (m_openDialog->exec() != QDialog::Accepted)
         return;
-    LoadTableShowingProgress(this, m_dialogs, m_session->table(), m_openDialog->selectedFiles().value(0));
+    LoadTableShowingProgress(this, m_messages, m_session->table(), m_openDialog->selectedFiles().value(0));
     update();
 }

@@ -24,7 +24,7 @@ void TFCOMM::createGauge()
     m_limitSettings = std::make_unique<LimitSettings>(
         state(), LimitSettings::Ports{
                      .redrawScale = [this] { KDsetup(1); },
-                     .reportError = [this](const QString& message) { ErrorReport::show(m_dialogs, message); },
+                     .reportError = [this](const QString& message) { ErrorReport::show(m_messages, message); },
                  });
 
     connect(gauge->enlargeButton(), &QToolButton::clicked, this, &TFCOMM::KdFdClick);

@@ -1,7 +1,7 @@
 // The chart picture from the chart tool bar's save button.
 #include "app/TFCOMM.h"
 
-#include "app/ScreenMessages.h"
+#include "base/UserMessages.h"
 #include "chart/ChartPanel.h"
 #include "chart/ChartPicture.h"
 #include "chart/ChartView.h"
@@ -29,7 +29,7 @@ ChartPictureSaver::Ports picturePorts(QWidget* window, ChartView* chart, UserMes
         .putOnClipboard = [](const QImage& picture) { QApplication::clipboard()->setImage(picture); },
         .today = [] { return QDate::currentDate(); },
         .locale = QLocale::system(),
-        .showInformation = [&messages](const QString& text) { messages.showNotice(text, NoticeKind::Information); },
+        .showInformation = [&messages](const QString& text) { messages.tell(text, MessageTone::Information); },
     };
 }
 
@@ -37,5 +37,5 @@ ChartPictureSaver::Ports picturePorts(QWidget* window, ChartView* chart, UserMes
 
 void TFCOMM::BtSaveClick()
 {
-    ChartPictureSaver(picturePorts(this, m_chart->view(), *m_messages)).save();
+    ChartPictureSaver(picturePorts(this, m_chart->view(), m_messages)).save();
 }

@@ -7,7 +7,7 @@
 
 void TFCOMM::BtPrintClick()
 {
-    PrintTableFromWindow(this, m_dialogs, state().Printing, m_session->table());
+    PrintTableFromWindow(this, m_messages, state().Printing, m_session->table());
 }
 
 void TFCOMM::PrintClick()

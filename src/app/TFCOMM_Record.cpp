@@ -4,7 +4,6 @@
 
 #include "app/DiagnosticPanel.h"
 #include "app/MainMenu.h"
-#include "app/ScreenMessages.h"
 #include "app/TopBar.h"
 #include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
@@ -22,7 +21,6 @@
 
 void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
 {
-    m_messages = std::make_unique<ScreenMessages>(m_dialogs);
     const SessionPorts ports{
         .lcd = *m_lcd,
         .indicator = *m_chart,
@@ -33,8 +31,7 @@ void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths 
         .diagnostics = *m_diagnostics,
         .serialPanel = *m_diagnostics,
         .serialMenu = *m_menu,
-        .messages = *m_messages,
-        .dialogs = m_dialogs,
+        .messages = m_messages,
     };
     m_session = new MeasurementSession(ports, std::move(hidBackend), std::move(comPorts), this);
     m_chart->showChart(m_session->pager());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UserMessages.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,15 +16,4 @@ public:
     virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the LCD panel and into the record; may throw
     virtual void switchOffSamplingInterval() = 0;               // unticks RecordSI, so every stored reading is kept
     virtual void startNewRecording() = 0;                       // empties the table and the chart, numbering from 1
-};
-
-enum class NoticeKind { Warning, Information };
-
-// Modal messages to the user.
-class UserMessages {
-public:
-    virtual ~UserMessages() = default;
-
-    virtual void showNotice(const QString& text, NoticeKind kind) = 0;  // with an OK button only
-    virtual bool askYesNo(const QString& question) = 0;                  // true when the user chose Yes
 };

@@ -1,8 +1,7 @@
 #include "dialogs/ErrorReport.h"
 
 #include "base/ProgramError.h"
-#include "dialogs/MessageDialogs.h"
-#include "dialogs/PlatformMessageBox.h"
+#include "base/UserMessages.h"
 
 #include <csignal>
 
@@ -15,21 +14,20 @@ QString reportText(const QString& message)
     return message;
 }
 
-void show(MessageDialogs& dialogs, const QString& message)
+void show(UserMessages& messages, const QString& message)
 {
-    dialogs.showBox(QApplication::activeWindow(), reportText(message), QStringLiteral("TQ-612"),
-                    PlatformMessageBox::MB_OK | PlatformMessageBox::MB_ICONHAND);
+    messages.askInBox(reportText(message), QStringLiteral("TQ-612"), MessageChoices::Ok, MessageTone::Error);
 }
 
-void show(MessageDialogs& dialogs, const std::exception& error)
+void show(UserMessages& messages, const std::exception& error)
 {
-    show(dialogs, failureText(error));
+    show(messages, failureText(error));
 }
 
 }  // namespace ErrorReport
 
-TqApplication::TqApplication(int& argc, char** argv, MessageDialogs& dialogs)
-    : QApplication(argc, argv), m_dialogs(dialogs)
+TqApplication::TqApplication(int& argc, char** argv, UserMessages& messages)
+    : QApplication(argc, argv), m_messages(messages)
 {
     setApplicationName(QStringLiteral("TQ-612"));
 #ifdef Q_OS_UNIX
@@ -46,9 +44,9 @@ bool TqApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ErrorReport::show(m_dialogs, error);
+        ErrorReport::show(m_messages, error);
     } catch (...) {
-        ErrorReport::show(m_dialogs, QStringLiteral("Unknown error"));
+        ErrorReport::show(m_messages, QStringLiteral("Unknown error"));
     }
     return false;
 }

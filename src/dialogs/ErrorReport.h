@@ -4,7 +4,7 @@
 #include <QString>
 #include <exception>
 
-class MessageDialogs;
+class UserMessages;
 
 // The application's standard error report: a failure that escapes a handler is shown in a
 // message box captioned "TQ-612" with the error icon, and the event loop goes on.
@@ -14,20 +14,20 @@ namespace ErrorReport {
 QString reportText(const QString& message);
 
 // Shows the report for a caught failure.
-void show(MessageDialogs& dialogs, const std::exception& error);
-void show(MessageDialogs& dialogs, const QString& message);
+void show(UserMessages& messages, const std::exception& error);
+void show(UserMessages& messages, const QString& message);
 
 }  // namespace ErrorReport
 
 // Every event, timer tick, signal delivered by a queued call and dialog answer passes through
 // notify(), so catching here gives every handler the same error report, shown through the
-// dialogs given (on screen, unless a test answers them).
+// messages given (on screen, unless a test answers them).
 class TqApplication : public QApplication {
     Q_OBJECT
 public:
-    TqApplication(int& argc, char** argv, MessageDialogs& dialogs);
+    TqApplication(int& argc, char** argv, UserMessages& messages);
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    MessageDialogs& m_dialogs;
+    UserMessages& m_messages;
 };

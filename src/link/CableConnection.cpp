@@ -128,11 +128,11 @@ void CableConnection::frameReport(THidDevice* HidDev, uint8_t ReportID, const ui
     m_framer.handleReport(ReportID, Data, Size);
 }
 
-THidDevice* CableConnection::cableOrNotice(const QString& notice, NoticeKind kind)
+THidDevice* CableConnection::cableOrNotice(const QString& notice, MessageTone tone)
 {
     THidDevice* cable = selectCable();
     if (!cable) {
-        m_ports.messages.showNotice(notice, kind);
+        m_ports.messages.tell(notice, tone);
         m_ports.connection.releaseConnectToggle();
     }
     return cable;
@@ -140,7 +140,7 @@ THidDevice* CableConnection::cableOrNotice(const QString& notice, NoticeKind kin
 
 void CableConnection::sendFeatureReport()
 {
-    THidDevice* cable = cableOrNotice(kNotConnected, NoticeKind::Warning);
+    THidDevice* cable = cableOrNotice(kNotConnected, MessageTone::Warning);
     if (!cable)
         return;
     const auto report = CableReports::featureReport(m_ports.diagnostics.baudBoxes());
@@ -157,7 +157,7 @@ void CableConnection::sendOutputReport(const std::vector<uint8_t>& report)
 
 void CableConnection::sendCommand(uint8_t value)
 {
-    THidDevice* cable = cableOrNotice(QString::fromUtf8("USB端未连接产品，请检查!"), NoticeKind::Information);
+    THidDevice* cable = cableOrNotice(QString::fromUtf8("USB端未连接产品，请检查!"), MessageTone::Information);
     if (!cable)
         return;
     sendOutputReport(CableReports::commandReport(value, cable->ReadCaps().OutputReportByteLength));
@@ -165,7 +165,7 @@ void CableConnection::sendCommand(uint8_t value)
 
 void CableConnection::sendPoll()
 {
-    THidDevice* cable = cableOrNotice(kNotConnected, NoticeKind::Warning);
+    THidDevice* cable = cableOrNotice(kNotConnected, MessageTone::Warning);
     if (!cable)
         return;
     sendOutputReport(CableReports::pollReport(cable->ReadCaps().OutputReportByteLength));
@@ -197,7 +197,7 @@ void CableConnection::connectOrDisconnect()
         current->SetReportHandler({this, &CableConnection::frameReport});
     m_ports.connection.setDownloadEnabled(false);
     if (m_ports.connection.downloadTicked()) {
-        if (m_ports.messages.askYesNo(QStringLiteral("Are you sure that you want to delete this record?")))
+        if (m_ports.messages.confirm(QStringLiteral("Are you sure that you want to delete this record?")))
             m_ports.readings.startNewRecording();
         sendCommand(CableReports::kStartDownload);
     } else {
@@ -221,9 +221,9 @@ void CableConnection::tickWatchdog()
             m_ports.connection.releaseConnectToggle();
             if (m_state.CurrentDevice)
                 m_state.CurrentDevice->SetReportHandler({});
-            m_ports.messages.showNotice(
+            m_ports.messages.tell(
                 QStringLiteral("USB interface cable is securely connected, please check if the meter is ready."),
-                NoticeKind::Warning);
+                MessageTone::Warning);
         }
         m_state.IdleTicks = 0;
     } else {

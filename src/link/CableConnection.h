@@ -61,7 +61,7 @@ private:
     void releaseListedDevices();
     THidDevice* selectCable();
     // Selects the cable; without one, shows the notice and releases the connect toggle.
-    THidDevice* cableOrNotice(const QString& notice, NoticeKind kind);
+    THidDevice* cableOrNotice(const QString& notice, MessageTone tone);
     void sendOutputReport(const std::vector<uint8_t>& report);
 
     // ReportFramer::Cable

@@ -3,7 +3,7 @@
 #include "app/ProgramCommandLine.h"
 #include "app/TFCOMM.h"
 #include "dialogs/ErrorReport.h"
-#include "dialogs/MessageDialogs.h"
+#include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
 #include "sim/SimulatedCableOutage.h"
 #include "sim/SimulatedHidBackend.h"
@@ -20,13 +20,13 @@ int main(int argc, char** argv)
         return commandLine.answer(stdout, stderr);
     const ProgramCommandLine::DemoSettings& demo = commandLine.demo();
 
-    TqApplication app(argc, argv, screenDialogs());
+    TqApplication app(argc, argv, screenMessages());
     registerLcdFont();
     auto bus = std::make_shared<SimulatedHidBackend>();
     SimulatedCable::Options cable;
     cable.thermometer.changePerSecond = demo.changePerSecond;
     const SimulatedHidBackend::DeviceId cableId = bus->plugCable(cable);
-    TFCOMM window(screenDialogs(), bus);
+    TFCOMM window(screenMessages(), bus);
     if (demo.unplugAfter) {
         scheduleCableOutage(*bus, cableId, {*demo.unplugAfter, demo.replugAfter},
                             [&window](std::chrono::milliseconds delay, std::function<void()> action) {

@@ -1,7 +1,7 @@
 #include "app/ProgramCommandLine.h"
 #include "app/TFCOMM.h"
 #include "dialogs/ErrorReport.h"
-#include "dialogs/MessageDialogs.h"
+#include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
 
 #include <cstdio>
@@ -12,9 +12,9 @@ int main(int argc, char** argv)
                                          ProgramCommandLine::argumentsOf(argc, argv));
     if (commandLine.action() != ProgramCommandLine::Action::Run)
         return commandLine.answer(stdout, stderr);
-    TqApplication app(argc, argv, screenDialogs());
+    TqApplication app(argc, argv, screenMessages());
     registerLcdFont();
-    TFCOMM window(screenDialogs());
+    TFCOMM window(screenMessages());
     window.show();
     return app.exec();
 }

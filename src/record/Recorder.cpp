@@ -2,9 +2,9 @@
 
 #include "base/LocaleTexts.h"
 #include "base/ProgramState.h"
+#include "base/UserMessages.h"
 #include "base/Reading.h"
 #include "chart/TChartControl.h"
-#include "dialogs/PlatformMessageBox.h"
 #include "record/MeasurementTable.h"
 #include "record/RecorderSettings.h"
 
@@ -28,8 +28,14 @@ int64_t roundHalfToEven(double value)
 }  // namespace
 
 Recorder::Recorder(ProgramState& state, MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
-                   RecorderHost& host, const QLocale& locale)
-    : m_state(state), m_table(table), m_pager(pager), m_controls(controls), m_host(host), m_locale(locale)
+                   RecorderHost& host, UserMessages& messages, const QLocale& locale)
+    : m_state(state),
+      m_table(table),
+      m_pager(pager),
+      m_controls(controls),
+      m_host(host),
+      m_messages(messages),
+      m_locale(locale)
 {
 }
 
@@ -80,8 +86,7 @@ void Recorder::promptAtLimit()
     const QString text = QStringLiteral("Measurement data exceeds %1 sets!Save and remove on-screen data before "
                                         "proceeding next measurement.")
                              .arg(m_state.RecordLimit);
-    using namespace PlatformMessageBox;
-    if (m_host.askUser(text, kCaption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+    if (m_messages.askInBox(text, kCaption, MessageChoices::OkCancel, MessageTone::Question) == MessageAnswer::Ok)
         m_host.runSave();
 }
 
@@ -98,9 +103,9 @@ void Recorder::restartSamplingCountdown()
 
 void Recorder::closeData()
 {
-    using namespace PlatformMessageBox;
-    if (m_host.askUser(QStringLiteral("Do you want to remove on-screen data and create new data?"), kCaption,
-                           MB_YESNO | MB_ICONQUESTION) == IDYES)
+    if (m_messages.askInBox(QStringLiteral("Do you want to remove on-screen data and create new data?"), kCaption,
+                            MessageChoices::YesNo, MessageTone::Question)
+        == MessageAnswer::Yes)
         startNewRecording();
 }
 

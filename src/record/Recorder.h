@@ -10,6 +10,7 @@
 
 class MeasurementTable;
 class TChartControl;
+class UserMessages;
 struct ProgramState;
 
 // The record bar's controls the recorder reads, and the one a download switches off.
@@ -33,7 +34,7 @@ public:
 };
 
 // What else the recorder reaches around it: the start-time panel, the clock, the chart's page
-// label, the message box and the save command.
+// label and the save command.
 class RecorderHost {
 public:
     virtual ~RecorderHost() = default;
@@ -41,8 +42,6 @@ public:
     virtual bool recallTicked() const = 0;      // RecallCheck of the start-time panel
     virtual QTime currentTimeOfDay() const = 0;  // local time
     virtual void setPageLabel(int32_t page) = 0;  // caption of Bt10
-    // The platform message box (PlatformMessageBox flags in, its ID* result out).
-    virtual int askUser(const QString& text, const QString& caption, unsigned flags) = 0;
     virtual void runSave() = 0;  // the save command of the Record menu
 };
 
@@ -53,7 +52,7 @@ class Recorder {
 public:
     // locale gives the time separator of the Time column.
     Recorder(ProgramState& state, MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
-             RecorderHost& host, const QLocale& locale = QLocale::system());
+             RecorderHost& host, UserMessages& messages, const QLocale& locale = QLocale::system());
 
     // Once per decoded frame.
     void recordReading(const Reading& reading);
@@ -81,5 +80,6 @@ private:
     TChartControl& m_pager;
     RecordingControls& m_controls;
     RecorderHost& m_host;
+    UserMessages& m_messages;
     QLocale m_locale;
 };

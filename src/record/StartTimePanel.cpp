@@ -1,7 +1,7 @@
 #include "record/StartTimePanel.h"
 
 #include "base/IntegerText.h"
-#include "dialogs/MessageDialogs.h"
+#include "base/UserMessages.h"
 #include "widgets/NumberBoxFilter.h"
 #include "widgets/WidgetFactory.h"
 
@@ -13,8 +13,8 @@
 
 using namespace WidgetFactory;
 
-StartTimePanel::StartTimePanel(MessageDialogs& dialogs, QWidget* parent)
-    : BevelPanel(Bevel::None, Bevel::Lowered, parent), m_dialogs(dialogs)
+StartTimePanel::StartTimePanel(UserMessages& messages, QWidget* parent)
+    : BevelPanel(Bevel::None, Bevel::Lowered, parent), m_messages(messages)
 {
     const QColor silver(192, 192, 192);
     placed(this, "Panel2", QRect(852, 62, 334, 26));
@@ -74,7 +74,7 @@ void StartTimePanel::correctStartTimeFields()
     const std::array<std::pair<QLineEdit*, int32_t>, 3> fields{{{m_hours, 23}, {m_minutes, 59}, {m_seconds, 59}}};
     for (size_t i = 0; i < fields.size(); ++i) {
         if (values[i] > fields[i].second) {
-            m_dialogs.showMessage(QStringLiteral("Input error!"), MessageKind::Information, MessageButton::OK);
+            m_messages.tell(QStringLiteral("Input error!"), MessageTone::Information);
             fields[i].first->setText(QStringLiteral("00"));
         }
     }

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-class MessageDialogs;
+class UserMessages;
 class QCheckBox;
 class QLineEdit;
 
@@ -15,8 +15,8 @@ class QLineEdit;
 class StartTimePanel : public BevelPanel, public StartTimeControls {
     Q_OBJECT
 public:
-    // "Input error!" is shown through the dialogs given.
-    StartTimePanel(MessageDialogs& dialogs, QWidget* parent);
+    // "Input error!" is shown through the messages given.
+    StartTimePanel(UserMessages& messages, QWidget* parent);
 
     bool recallTicked() const override;
     // Ticked: the start time reads 00:00:00; unticked: 23:59:59.
@@ -43,7 +43,7 @@ protected:
 private:
     std::array<int32_t, 3> startTimeFields() const;
 
-    MessageDialogs& m_dialogs;
+    UserMessages& m_messages;
     QCheckBox* m_recall = nullptr;
     QLineEdit* m_hours = nullptr;
     QLineEdit* m_minutes = nullptr;

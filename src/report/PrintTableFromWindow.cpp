@@ -1,6 +1,6 @@
 #include "report/PrintTableFromWindow.h"
 
-#include "dialogs/MessageDialogs.h"
+#include "base/UserMessages.h"
 #include "report/ReportPreview.h"
 #include "report/TablePrintCommand.h"
 
@@ -8,16 +8,15 @@
 #include <QLocale>
 #include <QWidget>
 
-void PrintTableFromWindow(QWidget* window, MessageDialogs& dialogs, bool& printingFlag, const MeasurementTable& table)
+void PrintTableFromWindow(QWidget* window, UserMessages& messages, bool& printingFlag, const MeasurementTable& table)
 {
     TablePrintCommand::Steps steps;
     steps.showPreview = [window](const TableReport& report) {
         ReportPreview preview(report, window);
         preview.exec();
     };
-    steps.tellTableEmpty = [&dialogs] {
-        dialogs.showMessage(QStringLiteral("The table holds no readings, so there is nothing to print."),
-                            MessageKind::Information, MessageButton::OK);
+    steps.tellTableEmpty = [&messages] {
+        messages.tell(QStringLiteral("The table holds no readings, so there is nothing to print."), MessageTone::Information);
     };
     steps.repaintWindow = [window] { window->update(); };
     TablePrintCommand(printingFlag, std::move(steps)).run(table, QDate::currentDate(), QLocale::system());

@@ -129,7 +129,7 @@ void SerialLink::stepBaudRate()
         if (m_port.ComPortSpeed() != step.from)
             continue;
         m_port.SetComPortSpeed(step.to);
-        m_ports.messages.showNotice(QStringLiteral("Baud Rate:%1").arg(baudRateNumber(step.to)),
-                                    NoticeKind::Information);
+        m_ports.messages.tell(QStringLiteral("Baud Rate:%1").arg(baudRateNumber(step.to)),
+                                    MessageTone::Information);
     }
 }

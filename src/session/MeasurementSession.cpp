@@ -2,7 +2,7 @@
 
 #include "base/LocaleTexts.h"
 #include "dialogs/ErrorReport.h"
-#include "dialogs/MessageDialogs.h"
+#include "base/UserMessages.h"
 #include "link/CableConnection.h"
 #include "link/HidBackend.h"
 #include "link/HidDeviceController.h"
@@ -22,7 +22,7 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
     m_table = new MeasurementTable(this);
     m_table->setObjectName(QStringLiteral("cds1"));
     RecorderHost& host = *this;
-    m_recorder = std::make_unique<Recorder>(m_state, *m_table, m_pager, m_ports.recording, host);
+    m_recorder = std::make_unique<Recorder>(m_state, *m_table, m_pager, m_ports.recording, host, m_ports.messages);
     m_readings = std::make_unique<ReadingPipeline>(m_state, m_ports.indicator, m_ports.lcd, m_ports.recording,
                                                    *m_recorder);
 
@@ -33,14 +33,14 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
                                    m_ports.messages},
                                   this);
     m_cable->setObjectName(QStringLiteral("CableConnection"));
-    MessageDialogs& dialogs = m_ports.dialogs;
-    m_cable->HidCtl()->SetOnHandlerFailure([&dialogs](const QString& message) { ErrorReport::show(dialogs, message); });
+    UserMessages& messages = m_ports.messages;
+    m_cable->HidCtl()->SetOnHandlerFailure([&messages](const QString& failure) { ErrorReport::show(messages, failure); });
 
     m_serialPort = new TSerialPortDriver(this, std::move(comPorts));
     m_serialPort->setObjectName(QStringLiteral("COMM2"));
     m_serialPort->SetComPort(pnCOM1);
     m_serialPort->SetComPortSpeed(br2400);
-    m_serialPort->SetOnHandlerFailure([&dialogs](const QString& message) { ErrorReport::show(dialogs, message); });
+    m_serialPort->SetOnHandlerFailure([&messages](const QString& failure) { ErrorReport::show(messages, failure); });
     m_serialLink = std::make_unique<SerialLink>(
         m_state, *m_serialPort, SerialLinkPorts{m_ports.serialPanel, m_ports.serialMenu, *m_readings, m_ports.messages});
 
@@ -89,10 +89,6 @@ void MeasurementSession::setPageLabel(int32_t page)
     emit pageShown(page);
 }
 
-int MeasurementSession::askUser(const QString& text, const QString& caption, unsigned flags)
-{
-    return m_ports.dialogs.showBox(nullptr, text, caption, flags);
-}
 
 void MeasurementSession::runSave()
 {

@@ -65,7 +65,6 @@ private:
     bool recallTicked() const override;
     QTime currentTimeOfDay() const override;
     void setPageLabel(int32_t page) override;
-    int askUser(const QString& text, const QString& caption, unsigned flags) override;
     void runSave() override;
 
     void startMeasurementState();

@@ -5,7 +5,6 @@ class ConnectionIndicator;
 class DeviceListControls;
 class DiagnosticControls;
 class FrameDisplay;
-class MessageDialogs;
 class RecordingControls;
 class SerialMenuItems;
 class SerialPanelControls;
@@ -24,6 +23,5 @@ struct SessionPorts {
     DiagnosticControls& diagnostics;    // the rest of the diagnostic panel
     SerialPanelControls& serialPanel;   // the serial controls
     SerialMenuItems& serialMenu;        // the hidden Connect menu
-    UserMessages& messages;             // the links' notices and questions
-    MessageDialogs& dialogs;            // the recorder's questions and the error report
+    UserMessages& messages;             // every notice, question and error report
 };

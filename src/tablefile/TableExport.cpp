@@ -2,7 +2,7 @@
 
 #include "base/IntegerText.h"
 #include "base/LocaleTexts.h"
-#include "dialogs/MessageDialogs.h"
+#include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketWriter.h"
 #include "tablefile/ExportBuffer.h"
@@ -38,10 +38,9 @@ std::string quotedFailure(const char* what, const QString& fileName, const QStri
         .toStdString();
 }
 
-void showSaved(MessageDialogs& dialogs, const QString& fileName)
+void showSaved(UserMessages& messages, const QString& fileName)
 {
-    dialogs.showMessage(QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!"),
-                        MessageKind::Information, MessageButton::OK);
+    messages.tell(QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!"), MessageTone::Information);
 }
 
 void reportWritingOver(const TableExportSettings& settings, int rows)
@@ -50,7 +49,7 @@ void reportWritingOver(const TableExportSettings& settings, int rows)
         settings.progress(rows, rows);
 }
 
-void saveDataPacket(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+void saveDataPacket(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                     const TableExportSettings& settings)
 {
     table.finishEditing();
@@ -68,10 +67,10 @@ void saveDataPacket(MeasurementTable& table, const QString& fileName, MessageDia
         }
     }
     reportWritingOver(settings, rows);
-    showSaved(dialogs, fileName);
+    showSaved(messages, fileName);
 }
 
-void saveTextReport(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+void saveTextReport(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                     const TableExportSettings& settings)
 {
     table.finishEditing();
@@ -89,19 +88,18 @@ void saveTextReport(MeasurementTable& table, const QString& fileName, MessageDia
     // The report is read from the first row to the end, which leaves the last row current.
     table.last();
     if (saved)
-        showSaved(dialogs, fileName);
+        showSaved(messages, fileName);
     else
-        dialogs.showMessage(QStringLiteral("Could not save table to specified file: ") + fileName,
-                            MessageKind::Warning, MessageButton::OK);
+        messages.tell(QStringLiteral("Could not save table to specified file: ") + fileName, MessageTone::Warning);
 }
 
 }  // namespace
 
-void SaveTableToFile(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+void SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                      const TableExportSettings& settings)
 {
     if (tableFileFormat(fileName) == TableFileFormat::DataPacket)
-        saveDataPacket(table, fileName, dialogs, settings);
+        saveDataPacket(table, fileName, messages, settings);
     else
-        saveTextReport(table, fileName, dialogs, settings);
+        saveTextReport(table, fileName, messages, settings);
 }

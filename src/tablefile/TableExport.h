@@ -7,7 +7,7 @@
 #include <QString>
 
 class MeasurementTable;
-class MessageDialogs;
+class UserMessages;
 
 struct TableExportSettings {
     // The text report's first line gives this date in this locale's short date format.
@@ -21,8 +21,8 @@ struct TableExportSettings {
 // old file only once everything has been written, so a failed save leaves the old file as it
 // was. A row still being appended is completed first.
 //
-// Text report: success or failure is shown in the message dialog of the dialogs given. Data
+// Text report: success or failure is shown in the program's message dialog. Data
 // packet: success is shown there; a failure throws ProgramError ("Cannot create file ..." or "Cannot write file
 // ...") for the application's standard error report.
-void SaveTableToFile(MeasurementTable& table, const QString& fileName, MessageDialogs& dialogs,
+void SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                      const TableExportSettings& settings = TableExportSettings());

@@ -1,6 +1,6 @@
 #include "tablefile/TableImport.h"
 
-#include "dialogs/MessageDialogs.h"
+#include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketReader.h"
 #include "tablefile/TextReportReader.h"
@@ -14,9 +14,9 @@ ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTabl
                                                  : readTextReport(in, table, progress);
 }
 
-void showLoadFailure(MessageDialogs& dialogs)
+void showLoadFailure(UserMessages& messages)
 {
-    dialogs.showMessage(QStringLiteral("Failed to Load File!"), MessageKind::Warning, MessageButton::OK);
+    messages.tell(QStringLiteral("Failed to Load File!"), MessageTone::Warning);
 }
 
 void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,

@@ -7,7 +7,7 @@
 #include <functional>
 
 class MeasurementTable;
-class MessageDialogs;
+class UserMessages;
 class QIODevice;
 
 enum class ImportOutcome { Loaded, Failed, Cancelled };
@@ -29,7 +29,7 @@ ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTabl
                           const ImportProgress& progress = {});
 
 // Shows "Failed to Load File!" as a warning.
-void showLoadFailure(MessageDialogs& dialogs);
+void showLoadFailure(UserMessages& messages);
 
 struct TableImportSettings {
     ImportProgress progress;

@@ -15,7 +15,7 @@ constexpr int kProgressSteps = 1000;
 
 }  // namespace
 
-void LoadTableShowingProgress(QWidget* window, MessageDialogs& dialogs, MeasurementTable& table,
+void LoadTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName, std::chrono::milliseconds showAfter)
 {
     QElapsedTimer clock;
@@ -38,9 +38,9 @@ void LoadTableShowingProgress(QWidget* window, MessageDialogs& dialogs, Measurem
         QCoreApplication::processEvents();
         return !dialog->wasCanceled();
     };
-    settings.reportFailure = [&dialog, &dialogs] {
+    settings.reportFailure = [&dialog, &messages] {
         dialog.reset();
-        showLoadFailure(dialogs);
+        showLoadFailure(messages);
     };
     LoadTableFromFile(fileName, table, false, settings);
 }

@@ -5,7 +5,7 @@
 #include <chrono>
 
 class MeasurementTable;
-class MessageDialogs;
+class UserMessages;
 class QWidget;
 
 // LoadTableFromFile for the window. A load still running after showAfter puts up a
@@ -13,6 +13,6 @@ class QWidget;
 // between blocks of the file, so the window stays painted and readings keep being recorded.
 // Cancelling keeps the rows loaded so far and shows no message; the dialog is gone before a
 // failure message appears.
-void LoadTableShowingProgress(QWidget* window, MessageDialogs& dialogs, MeasurementTable& table,
+void LoadTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName,
                               std::chrono::milliseconds showAfter = std::chrono::milliseconds(300));

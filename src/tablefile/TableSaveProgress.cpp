@@ -8,7 +8,7 @@
 
 #include <memory>
 
-void SaveTableShowingProgress(QWidget* window, MessageDialogs& dialogs, MeasurementTable& table,
+void SaveTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName, std::chrono::milliseconds showAfter)
 {
     QElapsedTimer clock;
@@ -32,5 +32,5 @@ void SaveTableShowingProgress(QWidget* window, MessageDialogs& dialogs, Measurem
         dialog->setValue(rowsWritten);
         QCoreApplication::processEvents();
     };
-    SaveTableToFile(table, fileName, dialogs, settings);
+    SaveTableToFile(table, fileName, messages, settings);
 }

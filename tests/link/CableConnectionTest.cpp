@@ -98,7 +98,7 @@ struct FakeReadings : ReadingTarget {
 struct FakeMessages : UserMessages {
     struct Notice {
         QString text;
-        NoticeKind kind;
+        MessageTone tone;
         bool operator==(const Notice&) const = default;
     };
     std::vector<Notice> notices;
@@ -106,13 +106,21 @@ struct FakeMessages : UserMessages {
     bool answerYes = false;
     std::function<void()> whileAsking;
 
-    void showNotice(const QString& text, NoticeKind kind) override { notices.push_back({text, kind}); }
-    bool askYesNo(const QString& question) override
+    MessageAnswer askInBox(const QString&, const QString&, MessageChoices, MessageTone) override
     {
-        questions << question;
+        return MessageAnswer::Cancel;
+    }
+    // Notices with an OK button; questions with Yes and No.
+    MessageAnswer askInDialog(const QString& text, MessageTone tone, MessageChoices choices) override
+    {
+        if (choices == MessageChoices::Ok) {
+            notices.push_back({text, tone});
+            return MessageAnswer::Ok;
+        }
+        questions << text;
         if (whileAsking)
             whileAsking();
-        return answerYes;
+        return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     }
 };
 
@@ -191,7 +199,7 @@ TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
         EXPECT_EQ(sent.size(), sentBefore + size_t(c.polls));
         EXPECT_EQ(std::count(sent.begin() + sentBefore, sent.end(), kPoll), c.polls);
         if (c.givenUp)
-            EXPECT_EQ(rig.messages.notices, (std::vector<FakeMessages::Notice>{{kMeterSilent, NoticeKind::Warning}}));
+            EXPECT_EQ(rig.messages.notices, (std::vector<FakeMessages::Notice>{{kMeterSilent, MessageTone::Warning}}));
         else
             EXPECT_TRUE(rig.messages.notices.empty());
         const bool connected = c.connected && !c.givenUp;
@@ -263,10 +271,10 @@ TEST(CableConnection, WithoutACableEachCommandTellsTheUserAndReleasesTheToggle)
         FakeMessages::Notice notice;
     };
     const Case cases[] = {
-        {"connect", [](CableConnection& c) { c.connectOrDisconnect(); }, {kNotConnected, NoticeKind::Warning}},
-        {"feature", [](CableConnection& c) { c.sendFeatureReport(); }, {kNotConnected, NoticeKind::Warning}},
-        {"poll", [](CableConnection& c) { c.sendPoll(); }, {kNotConnected, NoticeKind::Warning}},
-        {"command", [](CableConnection& c) { c.sendCommand(90); }, {kNoProduct, NoticeKind::Information}},
+        {"connect", [](CableConnection& c) { c.connectOrDisconnect(); }, {kNotConnected, MessageTone::Warning}},
+        {"feature", [](CableConnection& c) { c.sendFeatureReport(); }, {kNotConnected, MessageTone::Warning}},
+        {"poll", [](CableConnection& c) { c.sendPoll(); }, {kNotConnected, MessageTone::Warning}},
+        {"command", [](CableConnection& c) { c.sendCommand(90); }, {kNoProduct, MessageTone::Information}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

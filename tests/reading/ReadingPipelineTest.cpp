@@ -1,5 +1,6 @@
 // The road of a reading without the main window: report bytes through the framer, the decoder,
 // the LCD copy, the recorder, the table and the chart pager.
+#include "AnsweredMessages.h"
 #include "base/LocaleTexts.h"
 #include "base/ProgramError.h"
 #include "base/ProgramState.h"
@@ -31,7 +32,6 @@ struct QuietHost : RecorderHost {
     bool recallTicked() const override { return false; }
     QTime currentTimeOfDay() const override { return QTime(9, 8, 7); }
     void setPageLabel(int32_t p) override { page = p; }
-    int askUser(const QString&, const QString&, unsigned) override { return 2; }
     void runSave() override {}
 };
 
@@ -87,7 +87,8 @@ struct Road {
     RecordBar bar{&parent};
     CountingIndicator indicator;
     QuietHost host;
-    Recorder recorder{state, table, pager, bar, host, QLocale::c()};
+    AnsweredMessages messages;
+    Recorder recorder{state, table, pager, bar, host, messages, QLocale::c()};
     ReadingPipeline pipeline{state, indicator, lcd, bar, recorder};
 };
 

@@ -3,6 +3,7 @@
 #include "base/ProgramState.h"
 #include "chart/ChartEngine.h"
 #include "chart/TChartControl.h"
+#include "dialogs/MessageCodes.h"
 #include "dialogs/PlatformMessageBox.h"
 #include "record/MeasurementTable.h"
 #include "record/Recorder.h"
@@ -29,7 +30,7 @@ struct Question {
 
 // The window's controls as they start: Repeat and Sampling Interval ticked, interval "1",
 // RecallData unticked; a clock that stands still unless a test moves it.
-class FakeControls : public RecordingControls, public RecorderHost {
+class FakeControls : public RecordingControls, public RecorderHost, public UserMessages {
 public:
     bool repeat = true;
     bool sampling = true;
@@ -51,13 +52,15 @@ public:
     bool recallTicked() const override { return recall; }
     QTime currentTimeOfDay() const override { return clock; }
     void setPageLabel(int32_t page) override { pageLabel = page; }
-    int askUser(const QString& text, const QString& caption, unsigned flags) override
+    MessageAnswer askInBox(const QString& text, const QString& caption, MessageChoices choices,
+                           MessageTone tone) override
     {
-        questions.push_back({text, caption, flags});
+        questions.push_back({text, caption, MessageCodes::boxFlags(choices, tone)});
         if (whileAsking)
             whileAsking();
-        return answer;
+        return MessageCodes::answer(answer);
     }
+    MessageAnswer askInDialog(const QString&, MessageTone, MessageChoices) override { return MessageAnswer::Cancel; }
     void runSave() override
     {
         ++saves;
@@ -132,7 +135,7 @@ protected:
     ChartEngine chart;
     TChartControl pager;
     FakeControls controls;
-    Recorder recorder{state, table, pager, controls, controls, QLocale::c()};
+    Recorder recorder{state, table, pager, controls, controls, controls, QLocale::c()};
 };
 
 TEST_F(RecorderTest, FirstReadingAtOnceThenOnePerInterval)
@@ -346,7 +349,7 @@ TEST_F(RecorderTest, NothingIsRecordedWhileThePromptIsOpenOrAfterTheSaveFails)
 
 TEST_F(RecorderTest, RecallDataStampsEveryRowWithTheStartTime)
 {
-    Recorder finnish(state, table, pager, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
+    Recorder finnish(state, table, pager, controls, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
     controls.sampling = false;
     controls.recall = true;
     finnish.recordReading({"1"});

@@ -68,12 +68,18 @@ struct RecordedReadings : ReadingTarget {
 
 struct RecordedMessages : UserMessages {
     QStringList notices;
-    void showNotice(const QString& text, NoticeKind kind) override
+    MessageAnswer askInBox(const QString&, const QString&, MessageChoices, MessageTone) override
     {
-        EXPECT_EQ(kind, NoticeKind::Information);
-        notices << text;
+        ADD_FAILURE() << "the serial link shows no message box";
+        return MessageAnswer::Cancel;
     }
-    bool askYesNo(const QString&) override { return false; }
+    MessageAnswer askInDialog(const QString& text, MessageTone tone, MessageChoices choices) override
+    {
+        EXPECT_EQ(tone, MessageTone::Information);
+        EXPECT_EQ(choices, MessageChoices::Ok);
+        notices << text;
+        return MessageAnswer::Ok;
+    }
 };
 
 class SerialLinkTest : public ::testing::Test {

@@ -28,14 +28,12 @@ struct Panels : FrameDisplay,
                 DeviceListControls,
                 DiagnosticControls,
                 SerialPanelControls,
-                SerialMenuItems,
-                UserMessages {
+                SerialMenuItems {
     int framesShown = 0;
     int blinks = 0;
     bool connect = false;
     QList<QByteArray> devices;
     int selectedRow = -1;
-    QStringList notices;
 
     void show(const DecodedFrame&) override { ++framesShown; }
     void toggleConnectionIndicator() override { ++blinks; }
@@ -70,12 +68,10 @@ struct Panels : FrameDisplay,
     void showSerialConnected(bool) override {}
     void markSerialConnected(bool) override {}
 
-    void showNotice(const QString& text, NoticeKind) override { notices << text; }
-    bool askYesNo(const QString&) override { return true; }
 
     SessionPorts ports(AnsweredMessages& dialogs)
     {
-        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, dialogs};
+        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, dialogs};
     }
 };
 
@@ -109,7 +105,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(table.rowCount() >= 20, 10000);
         panels.connect = false;
         session.cable().connectOrDisconnect();
-        QVERIFY(panels.notices.isEmpty());
+        QVERIFY(dialogs.shown.isEmpty());
 
         // Every row is a chart point after the one the chart starts with, and every frame
         // reached the LCD and the indicator.
