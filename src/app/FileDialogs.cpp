@@ -1,6 +1,7 @@
 #include "app/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QRegularExpression>
 
 namespace FileDialogs {
@@ -66,6 +67,26 @@ QFileDialog* createSaveDialog(QWidget* parent, const QString& objectName, const 
         dialog->setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
     });
     return dialog;
+}
+
+QString askOpenName(QFileDialog* dialog)
+{
+    if (dialog->exec() != QDialog::Accepted)
+        return {};
+    return dialog->selectedFiles().value(0);
+}
+
+QString askSaveName(QFileDialog* dialog, const QString& proposedName)
+{
+    // Qt's own dialog keeps the name of the last save and ignores an empty name passed to
+    // selectFile, so an empty proposal clears the name box directly.
+    if (!proposedName.isEmpty())
+        dialog->selectFile(proposedName);
+    else if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->clear();
+    if (dialog->exec() != QDialog::Accepted)
+        return {};
+    return dialog->selectedFiles().value(0);
 }
 
 }  // namespace FileDialogs

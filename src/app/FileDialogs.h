@@ -35,4 +35,12 @@ QFileDialog* createOpenDialog(QWidget* parent, const QString& objectName, const 
 QFileDialog* createSaveDialog(QWidget* parent, const QString& objectName, const QString& filterPairs,
                               const QString& defaultSuffix);
 
+// Shows an open dialog; the chosen file, or "" when the user cancelled. The name box keeps the
+// last chosen name, so loading the next file of a series is quick.
+QString askOpenName(QFileDialog* dialog);
+
+// Shows a save dialog with proposedName in its name box; the chosen file, or "" when the user
+// cancelled.
+QString askSaveName(QFileDialog* dialog, const QString& proposedName = {});
+
 }  // namespace FileDialogs

@@ -1,5 +1,7 @@
 #include "app/HelpGuide.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -24,6 +26,13 @@ QString folderHoldingTheGuide(const QStringList& folders)
 HelpGuide::HelpGuide(const QStringList& folders, Opener open)
     : m_folder(folderHoldingTheGuide(folders)), m_open(std::move(open))
 {
+}
+
+HelpGuide HelpGuide::ofThisProgram(Opener open)
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString shareFolder = QDir::cleanPath(programFolder + QStringLiteral("/" TQ612_INSTALLED_HELP_FROM_PROGRAM));
+    return HelpGuide({programFolder, shareFolder}, std::move(open));
 }
 
 void HelpGuide::open() const

@@ -20,6 +20,8 @@ public:
     // The guide is taken from the first of `folders` that holds it, or the first folder when
     // none does.
     HelpGuide(const QStringList& folders, Opener open);
+    // The guide of the running program: beside it in a build, in the share folder once installed.
+    static HelpGuide ofThisProgram(Opener open);
 
     // Opens the compiled help file, or the HTML guide's first page when that cannot be opened.
     // Neither a missing file nor a missing viewer is reported: help is offered, not promised.

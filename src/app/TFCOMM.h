@@ -124,8 +124,16 @@ private:
     void createComponents();
     void createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts);
     void createGauge();
+    // Each area's controls are wired in the file of its handlers.
     void connectHandlers();
+    void connectLinkHandlers();
     void connectSerialHandlers();
+    void connectRecordHandlers();
+    void connectFileHandlers();
+    void connectPrintHandlers();
+    void connectChartHandlers();
+    void connectPictureHandlers();
+    void connectHelpHandlers();
     void chooseRecordLimit(int32_t limit);
     void setFocusOrder();
     void giveMenuShortcutsPriority();

@@ -3,6 +3,21 @@
 
 #include "chart/ChartPanel.h"
 
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+void TFCOMM::connectChartHandlers()
+{
+    connect(m_chart->firstButton(), &QToolButton::clicked, this, &TFCOMM::BtFirstClick);
+    connect(m_chart->previousButton(), &QToolButton::clicked, this, &TFCOMM::BTPreviousClick);
+    connect(m_chart->nextButton(), &QToolButton::clicked, this, &TFCOMM::BtNextClick);
+    connect(m_chart->lastButton(), &QToolButton::clicked, this, &TFCOMM::BTlastClick);
+    connect(m_chart->pageSizeBox(), &QLineEdit::textChanged, this, &TFCOMM::MaxrecordExit);
+    connect(m_chart->pageSizeTimer(), &QTimer::timeout, this, &TFCOMM::Timer1Timer);
+    connect(m_chart->dateTimer(), &QTimer::timeout, this, &TFCOMM::Timer2Timer);
+}
+
 void TFCOMM::BtFirstClick()
 {
     m_chart->showFirstPage();

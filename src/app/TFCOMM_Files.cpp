@@ -1,40 +1,40 @@
 // Saving the measurement table from the record bar, the Record menu and the limit prompt, and
 // loading saved tables back from the record bar.
 #include "app/TFCOMM.h"
+
+#include "app/FileDialogs.h"
+#include "app/MainMenu.h"
+#include "record/RecordBar.h"
 #include "session/MeasurementSession.h"
 #include "tablefile/TableLoadProgress.h"
 #include "tablefile/TableSaveProgress.h"
 
-#include <QFileDialog>
-#include <QLineEdit>
+#include <QAction>
+#include <QToolButton>
 
-namespace {
-
-// Qt's own dialog keeps the name of the last save and ignores an empty one passed to
-// selectFile, so its name box is cleared directly.
-void clearFileName(QFileDialog* dialog)
+void TFCOMM::connectFileHandlers()
 {
-    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        name->clear();
+    connect(m_recordBar->saveButton(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
+    connect(m_menu->save(), &QAction::triggered, this, &TFCOMM::saveasClick);
+    connect(m_session, &MeasurementSession::saveAsked, this, &TFCOMM::saveasClick);
+    connect(m_recordBar->openButton(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
 }
-
-}  // namespace
 
 void TFCOMM::saveasClick()
 {
-    clearFileName(m_saveDialog);
-    if (m_saveDialog->exec() != QDialog::Accepted)
+    const QString fileName = FileDialogs::askSaveName(m_saveDialog);
+    if (fileName.isEmpty())
         return;
-    SaveTableShowingProgress(this, m_messages, m_session->table(), m_saveDialog->selectedFiles().value(0));
+    SaveTableShowingProgress(this, m_messages, m_session->table(), fileName);
     // The dialog and the messages may have left parts of the window unpainted.
     update();
 }
 
 void TFCOMM::SpeedButton2Click()
 {
-    // The dialog keeps the last chosen name, so loading the next file of a series is quick.
-    if (m_openDialog->exec() != QDialog::Accepted)
+    const QString fileName = FileDialogs::askOpenName(m_openDialog);
+    if (fileName.isEmpty())
         return;
-    LoadTableShowingProgress(this, m_messages, m_session->table(), m_openDialog->selectedFiles().value(0));
+    LoadTableShowingProgress(this, m_messages, m_session->table(), fileName);
     update();
 }

@@ -3,14 +3,16 @@
 
 #include "app/DesktopOpener.h"
 #include "app/HelpGuide.h"
+#include "app/MainMenu.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include <QAction>
+
+void TFCOMM::connectHelpHandlers()
+{
+    connect(m_menu->help(), &QAction::triggered, this, &TFCOMM::Help1Click);
+}
 
 void TFCOMM::Help1Click()
 {
-    // Beside the program in a build; in the share folder once installed.
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString shareFolder = QDir::cleanPath(programFolder + QStringLiteral("/" TQ612_INSTALLED_HELP_FROM_PROGRAM));
-    HelpGuide({programFolder, shareFolder}, openWithDesktop).open();
+    HelpGuide::ofThisProgram(openWithDesktop).open();
 }

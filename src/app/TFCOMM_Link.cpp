@@ -1,8 +1,25 @@
 // The handlers of the USB link's controls.
 #include "app/TFCOMM.h"
 
+#include "app/DiagnosticPanel.h"
+#include "app/MainMenu.h"
+#include "app/TopBar.h"
 #include "link/CableConnection.h"
 #include "session/MeasurementSession.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QToolButton>
+
+void TFCOMM::connectLinkHandlers()
+{
+    connect(m_topBar->connectButton(), &QToolButton::clicked, this, &TFCOMM::USBConClick);
+    connect(m_menu->start(), &QAction::triggered, this, &TFCOMM::USBConClick);
+    connect(m_diagnostics->readButton(), &QToolButton::clicked, this, &TFCOMM::ReadBtnClick);
+    connect(m_diagnostics->clearButton(), &QToolButton::clicked, this, &TFCOMM::ClearBtnClick);
+    connect(m_diagnostics->setFeatureButton(), &QPushButton::clicked, this, &TFCOMM::SetFeatureClick);
+    connect(m_diagnostics->sendDataButton(), &QPushButton::clicked, this, &TFCOMM::SendDataClick);
+}
 
 void TFCOMM::USBConClick()
 {

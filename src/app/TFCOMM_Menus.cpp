@@ -1,4 +1,4 @@
-// The window's timers and file dialogs, the wiring of the panels' controls to the handlers, and
+// The window's timers and file dialogs, the wiring of each area's controls to its handlers, and
 // the keyboard focus order.
 #include "app/TFCOMM.h"
 
@@ -6,21 +6,14 @@
 #include "app/FileDialogs.h"
 #include "app/MainMenu.h"
 #include "app/TopBar.h"
-#include "chart/ChartPanel.h"
 #include "display/LimitPanel.h"
-#include "record/RecordBar.h"
-#include "record/RecorderSettings.h"
-#include "record/StartTimePanel.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QTimer>
-#include <QToolButton>
 
 namespace {
 
@@ -52,46 +45,14 @@ void TFCOMM::connectHandlers()
 {
     connect(m_topBar->exitButton(), &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
     connect(m_menu->about(), &QAction::triggered, this, &TFCOMM::AboutClick);
-    connect(m_menu->help(), &QAction::triggered, this, &TFCOMM::Help1Click);
-
-    connect(m_topBar->connectButton(), &QToolButton::clicked, this, &TFCOMM::USBConClick);
-    connect(m_menu->start(), &QAction::triggered, this, &TFCOMM::USBConClick);
-    connect(m_diagnostics->readButton(), &QToolButton::clicked, this, &TFCOMM::ReadBtnClick);
-    connect(m_diagnostics->clearButton(), &QToolButton::clicked, this, &TFCOMM::ClearBtnClick);
-    connect(m_diagnostics->setFeatureButton(), &QPushButton::clicked, this, &TFCOMM::SetFeatureClick);
-    connect(m_diagnostics->sendDataButton(), &QPushButton::clicked, this, &TFCOMM::SendDataClick);
-    connect(m_diagnostics->decodeTestButton(), &QPushButton::clicked, this, &TFCOMM::Button4Click);
-
-    connect(m_recordBar->intervalBox(), &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
-    connect(m_recordBar->closeDataButton(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
-    connect(m_recordBar->saveButton(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
-    connect(m_menu->save(), &QAction::triggered, this, &TFCOMM::saveasClick);
-    connect(m_recordBar->openButton(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
-    connect(m_recordBar->printButton(), &QToolButton::clicked, this, &TFCOMM::BtPrintClick);
-    const std::pair<const char*, void (TFCOMM::*)()> limitItems[] = {
-        {"N10001", &TFCOMM::N10001Click},     {"N50001", &TFCOMM::N50001Click},
-        {"N100001", &TFCOMM::N100001Click},   {"N500001", &TFCOMM::N500001Click},
-        {"N1000001", &TFCOMM::N1000001Click}, {"limitess", &TFCOMM::limitessClick},
-    };
-    for (const auto& [item, handler] : limitItems)
-        connect(m_menu->recordLimit(item), &QAction::triggered, this, handler);
-
-    StartTimePanel* startTime = m_diagnostics->startTimePanel();
-    for (QLineEdit* box : startTime->timeBoxes())
-        connect(box, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
-    connect(startTime->recallBox(), &QCheckBox::toggled, this, &TFCOMM::RecallCheckClick);
-    connect(startTime, &StartTimePanel::startTimeKeyReleased, this, &TFCOMM::TimeHKeyUp);
-    connect(startTime, &StartTimePanel::recallBoxLeft, this, &TFCOMM::RecallCheckExit);
-
-    connect(m_chart->saveButton(), &QToolButton::clicked, this, &TFCOMM::BtSaveClick);
-    connect(m_chart->firstButton(), &QToolButton::clicked, this, &TFCOMM::BtFirstClick);
-    connect(m_chart->previousButton(), &QToolButton::clicked, this, &TFCOMM::BTPreviousClick);
-    connect(m_chart->nextButton(), &QToolButton::clicked, this, &TFCOMM::BtNextClick);
-    connect(m_chart->lastButton(), &QToolButton::clicked, this, &TFCOMM::BTlastClick);
-    connect(m_chart->pageSizeBox(), &QLineEdit::textChanged, this, &TFCOMM::MaxrecordExit);
-    connect(m_chart->pageSizeTimer(), &QTimer::timeout, this, &TFCOMM::Timer1Timer);
-    connect(m_chart->dateTimer(), &QTimer::timeout, this, &TFCOMM::Timer2Timer);
+    connectHelpHandlers();
+    connectLinkHandlers();
     connectSerialHandlers();
+    connectRecordHandlers();
+    connectFileHandlers();
+    connectPrintHandlers();
+    connectChartHandlers();
+    connectPictureHandlers();
 }
 
 void TFCOMM::setFocusOrder()

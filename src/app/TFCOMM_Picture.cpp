@@ -1,41 +1,18 @@
 // The chart picture from the chart tool bar's save button.
 #include "app/TFCOMM.h"
 
-#include "base/UserMessages.h"
+#include "app/ChartPictureCommand.h"
 #include "chart/ChartPanel.h"
-#include "chart/ChartPicture.h"
-#include "chart/ChartView.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QFileDialog>
+#include <QToolButton>
 
-namespace {
-
-QString askPictureName(QFileDialog* dialog, const QString& proposedName)
+void TFCOMM::connectPictureHandlers()
 {
-    dialog->selectFile(proposedName);
-    if (dialog->exec() != QDialog::Accepted)
-        return {};
-    return dialog->selectedFiles().value(0);
+    connect(m_chart->saveButton(), &QToolButton::clicked, this, &TFCOMM::BtSaveClick);
 }
-
-ChartPictureSaver::Ports picturePorts(QWidget* window, ChartView* chart, UserMessages& messages)
-{
-    auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("SavePictureDialog1"));
-    return {
-        .askFileName = [dialog](const QString& proposedName) { return askPictureName(dialog, proposedName); },
-        .renderChart = [chart] { return chart->renderImage(); },
-        .putOnClipboard = [](const QImage& picture) { QApplication::clipboard()->setImage(picture); },
-        .today = [] { return QDate::currentDate(); },
-        .locale = QLocale::system(),
-        .showInformation = [&messages](const QString& text) { messages.tell(text, MessageTone::Information); },
-    };
-}
-
-}  // namespace
 
 void TFCOMM::BtSaveClick()
 {
-    ChartPictureSaver(picturePorts(this, m_chart->view(), m_messages)).save();
+    saveChartPicture(findChild<QFileDialog*>(QStringLiteral("SavePictureDialog1")), *m_chart->view(), m_messages);
 }

@@ -18,6 +18,10 @@
 #include "widgets/NumberBoxFilter.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
 
 void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
 {
@@ -37,7 +41,27 @@ void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths 
     m_chart->showChart(m_session->pager());
     MeasurementGrid::show(m_grid, &m_session->table());
     connect(m_session, &MeasurementSession::pageShown, m_chart, &ChartPanel::showPage);
-    connect(m_session, &MeasurementSession::saveAsked, this, &TFCOMM::saveasClick);
+}
+
+void TFCOMM::connectRecordHandlers()
+{
+    connect(m_diagnostics->decodeTestButton(), &QPushButton::clicked, this, &TFCOMM::Button4Click);
+    connect(m_recordBar->intervalBox(), &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
+    connect(m_recordBar->closeDataButton(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
+    const std::pair<const char*, void (TFCOMM::*)()> limitItems[] = {
+        {"N10001", &TFCOMM::N10001Click},     {"N50001", &TFCOMM::N50001Click},
+        {"N100001", &TFCOMM::N100001Click},   {"N500001", &TFCOMM::N500001Click},
+        {"N1000001", &TFCOMM::N1000001Click}, {"limitess", &TFCOMM::limitessClick},
+    };
+    for (const auto& [item, handler] : limitItems)
+        connect(m_menu->recordLimit(item), &QAction::triggered, this, handler);
+
+    StartTimePanel* startTime = m_diagnostics->startTimePanel();
+    for (QLineEdit* box : startTime->timeBoxes())
+        connect(box, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
+    connect(startTime->recallBox(), &QCheckBox::toggled, this, &TFCOMM::RecallCheckClick);
+    connect(startTime, &StartTimePanel::startTimeKeyReleased, this, &TFCOMM::TimeHKeyUp);
+    connect(startTime, &StartTimePanel::recallBoxLeft, this, &TFCOMM::RecallCheckExit);
 }
 
 void TFCOMM::LcdDisplay81(int32_t)

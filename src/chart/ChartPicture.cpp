@@ -1,6 +1,7 @@
 #include "chart/ChartPicture.h"
 
 #include "base/LocaleTexts.h"
+#include "base/UserMessages.h"
 #include "chart/BitmapFile.h"
 
 #include <QFont>
@@ -23,7 +24,10 @@ QImage stampedWithDate(const QImage& chart, const QString& dateText)
     return stamped;
 }
 
-ChartPictureSaver::ChartPictureSaver(Ports ports) : m_ports(std::move(ports)) {}
+ChartPictureSaver::ChartPictureSaver(Ports ports, UserMessages& messages)
+    : m_ports(std::move(ports)), m_messages(messages)
+{
+}
 
 void ChartPictureSaver::save() const
 {
@@ -35,5 +39,5 @@ void ChartPictureSaver::save() const
     m_ports.putOnClipboard(chart);
     const QString dateText = QString::fromLocal8Bit(LocaleTexts::shortDateText(today, m_ports.locale));
     writeBitmapFile(stampedWithDate(chart, dateText), fileName);
-    m_ports.showInformation(QStringLiteral("Graphic has saved on %1").arg(fileName));
+    m_messages.tell(QStringLiteral("Graphic has saved on %1").arg(fileName), MessageTone::Information);
 }

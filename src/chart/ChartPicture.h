@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class UserMessages;
+
 // The date stamp's place: this far left of the chart's right edge and down from its top.
 constexpr int kDateStampFromRight = 130;
 constexpr int kDateStampFromTop = 6;
@@ -28,11 +30,10 @@ public:
         std::function<void(const QImage&)> putOnClipboard;
         std::function<QDate()> today;
         QLocale locale;  // whose short date format the stamp uses
-        // An information message with an OK button.
-        std::function<void(const QString&)> showInformation;
     };
 
-    explicit ChartPictureSaver(Ports ports);
+    // The messages say where the picture went.
+    ChartPictureSaver(Ports ports, UserMessages& messages);
 
     // Asks for the name, then renders, copies, stamps and writes the picture and says where it
     // went. A failed write throws ProgramError and says nothing of success.
@@ -40,4 +41,5 @@ public:
 
 private:
     Ports m_ports;
+    UserMessages& m_messages;
 };

@@ -2,6 +2,7 @@
 #include "chart/ChartPicture.h"
 
 #include "base/LocaleTexts.h"
+#include "base/UserMessages.h"
 #include "base/ProgramError.h"
 
 #include <QFile>
@@ -46,12 +47,23 @@ QRect blueArea(const QImage& image)
     return area;
 }
 
-// What the saver did with its ports.
-struct SaverRecord {
+// What the saver did with its ports, and the texts of the messages it showed.
+struct SaverRecord : UserMessages {
     QStringList proposedNames;
     int renders = 0;
     QList<QImage> clipboard;
     QStringList messages;
+
+    MessageAnswer askInBox(const QString& text, const QString&, MessageChoices, MessageTone) override
+    {
+        messages << QStringLiteral("box: ") + text;
+        return MessageAnswer::Cancel;
+    }
+    MessageAnswer askInDialog(const QString& text, MessageTone, MessageChoices) override
+    {
+        messages << text;
+        return MessageAnswer::Ok;
+    }
 };
 
 ChartPictureSaver::Ports fakePorts(SaverRecord& record, const QString& chosenName, const QImage& chart,
@@ -69,7 +81,6 @@ ChartPictureSaver::Ports fakePorts(SaverRecord& record, const QString& chosenNam
         .putOnClipboard = [&record](const QImage& picture) { record.clipboard << picture; },
         .today = [] { return kToday; },
         .locale = locale,
-        .showInformation = [&record](const QString& text) { record.messages << text; },
     };
 }
 
@@ -111,7 +122,7 @@ void ChartPictureTest::savesARealBitmapUnderWhateverNameWasChosen()
     const QImage chart = fakeChart(QSize(583, 514));
     SaverRecord record;
 
-    ChartPictureSaver(fakePorts(record, fileName, chart)).save();
+    ChartPictureSaver(fakePorts(record, fileName, chart), record).save();
 
     QCOMPARE(record.proposedNames, QStringList{"2024-03-05"});
     QCOMPARE(record.messages, QStringList{"Graphic has saved on " + fileName});
@@ -181,7 +192,7 @@ void ChartPictureTest::stampIsTodayInTheLocalesShortDateFormat()
     const QLocale german(QLocale::German, QLocale::Germany);
     SaverRecord record;
 
-    ChartPictureSaver(fakePorts(record, fileName, chart, german)).save();
+    ChartPictureSaver(fakePorts(record, fileName, chart, german), record).save();
 
     const QImage saved = QImage(fileName).convertToFormat(QImage::Format_RGB32);
     const QString germanDate = QString::fromLocal8Bit(LocaleTexts::shortDateText(kToday, german));
@@ -194,7 +205,7 @@ void ChartPictureTest::cancellingTheDialogDoesNothing()
 {
     SaverRecord record;
 
-    ChartPictureSaver(fakePorts(record, QString(), fakeChart(QSize(100, 50)))).save();
+    ChartPictureSaver(fakePorts(record, QString(), fakeChart(QSize(100, 50))), record).save();
 
     QCOMPARE(record.proposedNames.size(), 1);
     QCOMPARE(record.renders, 0);
@@ -224,7 +235,7 @@ void ChartPictureTest::failedWriteThrowsNamingTheFileAndShowsNoSuccess()
     SaverRecord record;
 
     try {
-        ChartPictureSaver(fakePorts(record, path, fakeChart(QSize(200, 100)))).save();
+        ChartPictureSaver(fakePorts(record, path, fakeChart(QSize(200, 100))), record).save();
         QFAIL("no failure reported");
     } catch (const ProgramError& error) {
         const QString text = QString::fromUtf8(error.what());
@@ -250,7 +261,7 @@ void ChartPictureTest::failedWriteKeepsAnEarlierPicture()
     SaverRecord record;
     auto ports = fakePorts(record, fileName, QImage());
 
-    QVERIFY_THROWS_EXCEPTION(ProgramError, ChartPictureSaver(ports).save());
+    QVERIFY_THROWS_EXCEPTION(ProgramError, ChartPictureSaver(ports, record).save());
 
     QVERIFY(record.messages.isEmpty());
     QVERIFY(earlier.open(QIODevice::ReadOnly));
