@@ -7,7 +7,7 @@ PACKAGES=(
   cmake g++ pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-serialport-dev libqt6opengl6-dev libqt6svg6
   libgl-dev libvulkan-dev
-  libudev-dev libexpat1-dev
+  libudev-dev libexpat1-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   python3 python3-fonttools

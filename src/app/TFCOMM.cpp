@@ -34,7 +34,8 @@
 
 using namespace WidgetFactory;
 
-TFCOMM::TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
+TFCOMM::TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts,
+               const QString& journalFolder)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                               | Qt::MSWindowsFixedSizeDialogHint),
@@ -48,7 +49,7 @@ TFCOMM::TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend, C
     buildPanels();
     m_menu = new MainMenu(this);
     createComponents();
-    createSession(std::move(hidBackend), std::move(comPorts));
+    createSession(std::move(hidBackend), std::move(comPorts), journalFolder);
     createGauge();
     connectHandlers();
     setFocusOrder();

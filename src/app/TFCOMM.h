@@ -33,9 +33,10 @@ class TFCOMM : public QMainWindow {
 public:
     // Every message box and message dialog goes through the messages given. The HID backend is
     // the platform's unless another one (the simulated cable) is given; the serial ports are
-    // the on-board ones unless other paths are given.
+    // the on-board ones unless other paths are given. Recorded rows are kept in the recording
+    // journal in journalFolder; without one, only in the table.
     explicit TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend = {},
-                    ComPortPaths comPorts = onBoardComPortPath);
+                    ComPortPaths comPorts = onBoardComPortPath, const QString& journalFolder = {});
     ~TFCOMM() override;
 
     MeasurementSession& session() const { return *m_session; }
@@ -122,7 +123,7 @@ private:
     void buildPanels();
     void buildLeftColumn(QWidget* client);
     void createComponents();
-    void createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts);
+    void createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts, const QString& journalFolder);
     void createGauge();
     // Each area's controls are wired in the file of its handlers.
     void connectHandlers();

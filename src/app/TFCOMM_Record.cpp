@@ -23,7 +23,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts)
+void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts, const QString& journalFolder)
 {
     const SessionPorts ports{
         .lcd = *m_lcd,
@@ -37,7 +37,7 @@ void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths 
         .serialMenu = *m_menu,
         .messages = m_messages,
     };
-    m_session = new MeasurementSession(ports, std::move(hidBackend), std::move(comPorts), this);
+    m_session = new MeasurementSession(ports, std::move(hidBackend), std::move(comPorts), journalFolder, this);
     m_chart->showChart(m_session->pager());
     MeasurementGrid::show(m_grid, &m_session->table());
     connect(m_session, &MeasurementSession::pageShown, m_chart, &ChartPanel::showPage);

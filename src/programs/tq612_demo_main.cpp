@@ -5,6 +5,8 @@
 #include "dialogs/ErrorReport.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
+#include "session/MeasurementSession.h"
+#include "session/RecordingJournal.h"
 #include "sim/SimulatedCableOutage.h"
 #include "sim/SimulatedHidBackend.h"
 
@@ -26,7 +28,8 @@ int main(int argc, char** argv)
     SimulatedCable::Options cable;
     cable.thermometer.changePerSecond = demo.changePerSecond;
     const SimulatedHidBackend::DeviceId cableId = bus->plugCable(cable);
-    TFCOMM window(screenMessages(), bus);
+    // The demo's readings are kept apart from the instrument's.
+    TFCOMM window(screenMessages(), bus, onBoardComPortPath, RecordingJournal::defaultFolder() + QStringLiteral("/demo"));
     if (demo.unplugAfter) {
         scheduleCableOutage(*bus, cableId, {*demo.unplugAfter, demo.replugAfter},
                             [&window](std::chrono::milliseconds delay, std::function<void()> action) {
@@ -34,5 +37,6 @@ int main(int argc, char** argv)
                             });
     }
     window.show();
+    window.session().offerRestore();
     return app.exec();
 }

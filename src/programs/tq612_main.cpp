@@ -3,6 +3,8 @@
 #include "dialogs/ErrorReport.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
+#include "session/MeasurementSession.h"
+#include "session/RecordingJournal.h"
 
 #include <cstdio>
 
@@ -14,7 +16,8 @@ int main(int argc, char** argv)
         return commandLine.answer(stdout, stderr);
     TqApplication app(argc, argv, screenMessages());
     registerLcdFont();
-    TFCOMM window(screenMessages());
+    TFCOMM window(screenMessages(), {}, onBoardComPortPath, RecordingJournal::defaultFolder());
     window.show();
+    window.session().offerRestore();
     return app.exec();
 }

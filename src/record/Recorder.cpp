@@ -49,7 +49,9 @@ void Recorder::recordReading(const Reading& reading)
                 m_state.TimeText = signature;
                 m_state.SampleTick = intervalSeconds(m_controls.intervalText());
                 ++m_state.RowCount;
-                m_table.appendRow(m_state.RecordNo, timeText(), reading.text, reading.unitSymbol);
+                const QByteArray time = timeText();
+                m_table.appendRow(m_state.RecordNo, time, reading.text, reading.unitSymbol);
+                m_host.rowRecorded({m_state.RecordNo, time, reading.text, reading.unitSymbol, reading.value});
                 m_host.setPageLabel(m_pager.AddPoint(double(reading.value)));
                 raisePeak(double(reading.value));
             }
@@ -116,4 +118,5 @@ void Recorder::startNewRecording()
     m_state.RecordNo = 1;
     m_state.RowCount = 0;
     m_pager.Reset();
+    m_host.recordingEmptied();
 }

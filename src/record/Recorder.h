@@ -33,8 +33,17 @@ public:
     virtual bool recallTicked() const = 0;
 };
 
+// A row the recorder appended: the table's texts and the reading's value as a number.
+struct RecordedRow {
+    int32_t no;
+    QByteArray time;
+    QByteArray value;
+    QByteArray unit;
+    float reading;
+};
+
 // What else the recorder reaches around it: the start-time panel, the clock, the chart's page
-// label and the save command.
+// label and the save command, and whoever keeps the rows it records.
 class RecorderHost {
 public:
     virtual ~RecorderHost() = default;
@@ -43,6 +52,9 @@ public:
     virtual QTime currentTimeOfDay() const = 0;  // local time
     virtual void setPageLabel(int32_t page) = 0;  // caption of Bt10
     virtual void runSave() = 0;  // the save command of the Record menu
+    // Every row the recorder appends, and every emptying of the table.
+    virtual void rowRecorded(const RecordedRow&) {}
+    virtual void recordingEmptied() {}
 };
 
 // Turns readings into rows of the measurement table and points of the chart, under the record

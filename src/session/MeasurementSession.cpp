@@ -8,14 +8,31 @@
 #include "link/HidDeviceController.h"
 #include "reading/ReadingPipeline.h"
 #include "record/MeasurementTable.h"
+#include "session/RecordingJournal.h"
 #include "serial/SerialDriver.h"
 #include "serial/SerialLink.h"
 
 #include <QDateTime>
 #include <QLocale>
 
+#include <charconv>
+
+namespace {
+
+// The unit by name, from the glyph the Unit column draws it with.
+QByteArray unitName(const QByteArray& unitGlyph)
+{
+    if (unitGlyph == "#")
+        return "C";
+    if (unitGlyph == "?")
+        return "F";
+    return {};
+}
+
+}  // namespace
+
 MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_ptr<HidBackend> hidBackend,
-                                       ComPortPaths comPorts, QObject* parent)
+                                       ComPortPaths comPorts, const QString& journalFolder, QObject* parent)
     : QObject(parent), m_ports(ports)
 {
     setObjectName(QStringLiteral("MeasurementSession"));
@@ -45,11 +62,19 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
         m_state, *m_serialPort, SerialLinkPorts{m_ports.serialPanel, m_ports.serialMenu, *m_readings, m_ports.messages});
 
     startMeasurementState();
+
+    if (!journalFolder.isEmpty()) {
+        m_journal = new RecordingJournal(journalFolder, this);
+        connect(m_journal, &RecordingJournal::failed, this,
+                [&messages](const QString& reason) { messages.tell(reason, MessageTone::Warning); });
+    }
 }
 
 MeasurementSession::~MeasurementSession()
 {
     delete m_cable;
+    // Everything recorded reaches the disk before the program goes.
+    delete m_journal;
 }
 
 void MeasurementSession::startMeasurementState()
@@ -93,4 +118,68 @@ void MeasurementSession::setPageLabel(int32_t page)
 void MeasurementSession::runSave()
 {
     emit saveAsked();
+}
+
+void MeasurementSession::rowRecorded(const RecordedRow& row)
+{
+    if (!m_journal)
+        return;
+    // The reading's value as the shortest decimal that gives the same float back, so 25.3 is
+    // kept as 25.3 and not as the float's 25.299999237060547.
+    char digits[32];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), row.reading);
+    const double value = QByteArray(digits, written.ptr - digits).toDouble();
+    m_journal->append({
+        .no = row.no,
+        .time = row.time,
+        .valueText = row.value,
+        .unitText = row.unit,
+        .takenAt = QDateTime::currentDateTime(),
+        .value = value,
+        .unit = unitName(row.unit),
+    });
+}
+
+void MeasurementSession::recordingEmptied()
+{
+    if (m_journal)
+        m_journal->startNewRecording();
+}
+
+int64_t MeasurementSession::savePoint() const
+{
+    return m_journal ? m_journal->savePoint() : 0;
+}
+
+void MeasurementSession::tableSaved(int64_t savePoint)
+{
+    if (m_journal)
+        m_journal->markSaved(savePoint);
+}
+
+void MeasurementSession::offerRestore()
+{
+    if (!m_journal)
+        return;
+    const std::optional<JournalRecording> unsaved = m_journal->unsavedRecording();
+    if (!unsaved)
+        return;
+    const QLocale locale = QLocale::system();
+    const QString question =
+        QStringLiteral("The last recording (%1 readings, from %2 to %3) was not saved. Restore it?")
+            .arg(unsaved->rows)
+            .arg(locale.toString(unsaved->first, QLocale::ShortFormat), locale.toString(unsaved->last, QLocale::ShortFormat));
+    if (m_ports.messages.askInBox(question, QStringLiteral("Tarvion TQ-612"), MessageChoices::YesNo,
+                                  MessageTone::Question)
+        != MessageAnswer::Yes) {
+        m_journal->decline(unsaved->id);
+        return;
+    }
+    const std::vector<JournalRow> rows = m_journal->rowsOf(unsaved->id);
+    for (const JournalRow& row : rows)
+        m_table->appendRow(row.no, row.time, row.valueText, row.unitText);
+    if (!rows.empty() && rows.back().no)
+        m_state.RecordNo = *rows.back().no + 1;
+    m_state.RowCount = int32_t(rows.size());
+    m_journal->adopt(*unsaved);
 }

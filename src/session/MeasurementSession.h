@@ -16,6 +16,7 @@ class HidBackend;
 class MeasurementTable;
 class ReadingPipeline;
 class SerialLink;
+class RecordingJournal;
 class TSerialPortDriver;
 
 // One measurement without any window: the program's state, the measurement table, the chart's
@@ -29,10 +30,11 @@ class MeasurementSession : public QObject, private RecorderHost {
     Q_OBJECT
 public:
     // The HID backend is the platform's unless another one (a simulated bus) is given; the
-    // serial ports are the on-board ones unless other paths are given. Lists the HID devices
-    // present at once, through the ports.
+    // serial ports are the on-board ones unless other paths are given. Every recorded row is
+    // kept in the recording journal in journalFolder; without a folder nothing is kept. Lists
+    // the HID devices present at once, through the ports.
     MeasurementSession(const SessionPorts& ports, std::shared_ptr<HidBackend> hidBackend, ComPortPaths comPorts,
-                       QObject* parent = nullptr);
+                       const QString& journalFolder = {}, QObject* parent = nullptr);
     // Gives the claimed devices back and stops their readers first, while the ports they reach
     // still exist.
     ~MeasurementSession() override;
@@ -48,11 +50,21 @@ public:
     CableConnection& cable() const { return *m_cable; }
     TSerialPortDriver& serialPort() const { return *m_serialPort; }
     SerialLink& serialLink() const { return *m_serialLink; }
+    // Null without a journal folder.
+    RecordingJournal* journal() const { return m_journal; }
 
     // Decodes the frame FrameText holds onto the LCD and records its reading.
     void decodeFrameText();
     // Empties the table and the chart and numbers from 1 again (a new download does this).
     void startNewRecording();
+
+    // At start-up: when an earlier run left a recording with rows neither saved nor emptied,
+    // asks whether to restore it; Yes puts its rows back into the table with their numbers and
+    // goes on recording into it, No keeps it in the journal and never asks for it again.
+    void offerRestore();
+    // What a save started now holds, and the mark that it succeeded.
+    int64_t savePoint() const;
+    void tableSaved(int64_t savePoint);
 
 signals:
     // The chart shows this page after a recorded point.
@@ -66,6 +78,8 @@ private:
     QTime currentTimeOfDay() const override;
     void setPageLabel(int32_t page) override;
     void runSave() override;
+    void rowRecorded(const RecordedRow& row) override;
+    void recordingEmptied() override;
 
     void startMeasurementState();
 
@@ -79,4 +93,5 @@ private:
     CableConnection* m_cable = nullptr;  // a child
     TSerialPortDriver* m_serialPort = nullptr;  // COMM2, a child
     std::unique_ptr<SerialLink> m_serialLink;
+    RecordingJournal* m_journal = nullptr;  // a child, or none
 };

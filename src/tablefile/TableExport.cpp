@@ -70,7 +70,7 @@ void saveDataPacket(MeasurementTable& table, const QString& fileName, UserMessag
     showSaved(messages, fileName);
 }
 
-void saveTextReport(MeasurementTable& table, const QString& fileName, UserMessages& messages,
+bool saveTextReport(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                     const TableExportSettings& settings)
 {
     table.finishEditing();
@@ -91,15 +91,16 @@ void saveTextReport(MeasurementTable& table, const QString& fileName, UserMessag
         showSaved(messages, fileName);
     else
         messages.tell(QStringLiteral("Could not save table to specified file: ") + fileName, MessageTone::Warning);
+    return saved;
 }
 
 }  // namespace
 
-void SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
+bool SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                      const TableExportSettings& settings)
 {
-    if (tableFileFormat(fileName) == TableFileFormat::DataPacket)
-        saveDataPacket(table, fileName, messages, settings);
-    else
-        saveTextReport(table, fileName, messages, settings);
+    if (tableFileFormat(fileName) != TableFileFormat::DataPacket)
+        return saveTextReport(table, fileName, messages, settings);
+    saveDataPacket(table, fileName, messages, settings);
+    return true;
 }

@@ -24,5 +24,6 @@ struct TableExportSettings {
 // Text report: success or failure is shown in the program's message dialog. Data
 // packet: success is shown there; a failure throws ProgramError ("Cannot create file ..." or "Cannot write file
 // ...") for the application's standard error report.
-void SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
+// Returns whether the file was saved.
+bool SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                      const TableExportSettings& settings = TableExportSettings());

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One journalled row: what the table shows, byte for byte, and what it cannot: the full date
+// and time of the reading, the value as a number and the unit by name.
+struct JournalRow {
+    std::optional<int32_t> no;
+    QByteArray time;
+    QByteArray valueText;
+    QByteArray unitText;
+    QDateTime takenAt;  // with its offset from UTC
+    std::optional<double> value;
+    QByteArray unit;  // "C" or "F", empty when the frame named neither
+    bool operator==(const JournalRow&) const = default;
+};
+
+// One recording as the journal lists it.
+struct JournalRecording {
+    int64_t id = 0;
+    QDateTime first;  // of its first and last rows; invalid while it holds none
+    QDateTime last;
+    int64_t rows = 0;
+    int64_t savedRows = 0;  // rows 0 .. savedRows - 1 went into a saved file
+    QString status;         // "recording", "emptied", "declined"
+    bool saved() const { return rows > 0 && savedRows >= rows; }
+};
+
+// Why the journal cannot keep readings safe, in words for the user.
+class JournalError : public std::runtime_error {
+public:
+    enum class Kind { Unwritable, Full, Locked, Corrupt, Newer, Other };
+    JournalError(Kind kind, const std::string& what) : std::runtime_error(what), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// The recording journal's SQLite database: its schema, and the statements that write and read
+// it. One connection per thread; every failure throws JournalError.
+//
+// Schema (user_version 1):
+//   recordings(id INTEGER PRIMARY KEY, started INTEGER, updated INTEGER, status TEXT,
+//              saved_rows INTEGER)                         -- times in ms since 1970 UTC
+//   readings(recording, seq, no, time, value_text, unit_text, taken_at, utc_offset, value, unit)
+//            PRIMARY KEY (recording, seq), WITHOUT ROWID   -- seq: the row's place, from 0
+//   readings_iso: a view of readings with taken_at as ISO 8601 text with its UTC offset
+class JournalDatabase {
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    // Opens or creates the database, in WAL mode with full syncs, and checks its schema: a
+    // database from a newer version throws Newer, one that is no database Corrupt.
+    explicit JournalDatabase(const QString& path);
+    ~JournalDatabase();
+    JournalDatabase(const JournalDatabase&) = delete;
+    JournalDatabase& operator=(const JournalDatabase&) = delete;
+
+    void begin();
+    void commit();
+    void rollback() noexcept;
+
+    int64_t createRecording(const QDateTime& now);
+    void appendRow(int64_t recording, int64_t seq, const JournalRow& row);
+    void setStatus(int64_t recording, const QString& status, const QDateTime& now);
+    void setSavedRows(int64_t recording, int64_t savedRows, const QDateTime& now);
+
+    std::vector<JournalRecording> recordings();
+    std::optional<JournalRecording> recording(int64_t id);
+    std::vector<JournalRow> rows(int64_t recording);
+    // Removes recordings that were saved whole or emptied and not touched since `before`.
+    void removeFinishedBefore(const QDateTime& before);
+
+    // Whether the file holds an intact database ("PRAGMA quick_check" says ok).
+    bool intact();
+
+private:
+    void exec(const char* sql);
+    sqlite3_stmt* prepare(const char* sql);
+    [[noreturn]] void fail(int code, const char* doing);
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_append = nullptr;
+};
