@@ -111,6 +111,7 @@ QString RecordingJournal::lockPath(int64_t recording) const
 
 std::optional<JournalRecording> RecordingJournal::unsavedRecording()
 {
+    flush();
     if (!keeping())
         return std::nullopt;
     try {
@@ -137,6 +138,7 @@ std::optional<JournalRecording> RecordingJournal::unsavedRecording()
 
 std::vector<JournalRow> RecordingJournal::rowsOf(int64_t recording)
 {
+    flush();
     try {
         JournalDatabase reader(m_path);
         return reader.rows(recording);

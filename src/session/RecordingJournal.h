@@ -48,7 +48,7 @@ public:
     bool keeping() const { return !m_broken.load(); }
 
     // The last recording an earlier run left with rows neither saved nor emptied; read on the
-    // calling thread, for the question at start-up.
+    // calling thread, after what was handed over is written, for the question at start-up.
     std::optional<JournalRecording> unsavedRecording();
     std::vector<JournalRow> rowsOf(int64_t recording);
     // Goes on with the recording: rows handed over later follow its last one.

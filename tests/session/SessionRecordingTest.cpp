@@ -3,12 +3,14 @@
 #include "AnsweredMessages.h"
 #include "base/LinkPorts.h"
 #include "chart/ConnectionIndicator.h"
+#include "dialogs/PlatformMessageBox.h"
 #include "display/FrameDecoder.h"
 #include "display/FrameDisplay.h"
 #include "link/CableConnection.h"
 #include "record/MeasurementTable.h"
 #include "serial/SerialLinkPorts.h"
 #include "session/MeasurementSession.h"
+#include "session/RecordingJournal.h"
 #include "sim/SimulatedHidBackend.h"
 #include "tablefile/TableExport.h"
 #include "tablefile/TableImport.h"
@@ -75,6 +77,13 @@ struct Panels : FrameDisplay,
     }
 };
 
+QByteArray rowText(const MeasurementTable& table, int index)
+{
+    const MeasurementRow row = table.row(index);
+    return QByteArray::number(*row.no()) + "|" + row.time()->toByteArray() + "|" + row.value()->toByteArray() + "|"
+           + row.unit()->toByteArray();
+}
+
 }  // namespace
 
 class SessionRecordingTest : public QObject {
@@ -139,6 +148,60 @@ private slots:
                 QCOMPARE(loaded.row(i).unit()->toByteArray(), table.row(i).unit()->toByteArray());
             }
         }
+    }
+
+    // A session with a journal, ended without a save, is offered back to the next one.
+    void restoresWhatAnEarlierSessionLeftUnsaved_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("yes") << int(PlatformMessageBox::IDYES);
+        QTest::newRow("no") << int(PlatformMessageBox::IDNO);
+    }
+    void restoresWhatAnEarlierSessionLeftUnsaved()
+    {
+        QFETCH(int, answer);
+        QTemporaryDir folder;
+        auto bus = std::make_shared<SimulatedHidBackend>(
+            SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+        AnsweredMessages dialogs;
+        Panels panels;
+        QList<QByteArray> recorded;
+        {
+            MeasurementSession earlier(panels.ports(dialogs), bus, {}, folder.path());
+            earlier.offerRestore();
+            for (const char* frame : {"A1A2530100D", "A1A2540100D", "A1A2550100D"}) {
+                earlier.state().FrameText = frame;
+                earlier.decodeFrameText();
+            }
+            for (int i = 0; i < earlier.table().rowCount(); ++i)
+                recorded << rowText(earlier.table(), i);
+        }
+        QVERIFY(dialogs.shown.isEmpty());
+
+        dialogs.answerBox = [answer](const AnsweredMessages::Box&) { return answer; };
+        MeasurementSession later(panels.ports(dialogs), bus, {}, folder.path());
+        later.offerRestore();
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QVERIFY(dialogs.boxes[0].text.startsWith(QStringLiteral("The last recording (3 readings, from ")));
+        QVERIFY(dialogs.boxes[0].text.endsWith(QStringLiteral(") was not saved. Restore it?")));
+        QCOMPARE(dialogs.boxes[0].flags, unsigned(PlatformMessageBox::MB_YESNO | PlatformMessageBox::MB_ICONQUESTION));
+        if (answer == PlatformMessageBox::IDNO) {
+            QCOMPARE(later.table().rowCount(), 0);
+            later.offerRestore();
+            QCOMPARE(dialogs.boxes.size(), 1);
+            return;
+        }
+        QCOMPARE(later.table().rowCount(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(rowText(later.table(), i), recorded[i]);
+        // Numbering goes on after the last restored row, into the same recording.
+        later.state().FrameText = "A1A2560100D";
+        later.decodeFrameText();
+        QCOMPARE(*later.table().row(3).no(), 4);
+        later.journal()->flush();
+        const std::vector<JournalRecording> recordings = JournalDatabase(later.journal()->path()).recordings();
+        QCOMPARE(recordings.size(), size_t(1));
+        QCOMPARE(recordings[0].rows, int64_t(4));
     }
 
     void startNewRecordingEmptiesTableAndChart()
