@@ -1,14 +1,10 @@
 // A whole recording with a measurement session and no window: the simulated cable's readings
 // through the real HID layer into table rows and chart points, then saved and loaded back.
 #include "AnsweredMessages.h"
-#include "base/LinkPorts.h"
-#include "chart/ConnectionIndicator.h"
+#include "ScreenlessPanels.h"
 #include "dialogs/PlatformMessageBox.h"
-#include "display/FrameDecoder.h"
-#include "display/FrameDisplay.h"
 #include "link/CableConnection.h"
 #include "record/MeasurementTable.h"
-#include "serial/SerialLinkPorts.h"
 #include "session/MeasurementSession.h"
 #include "session/RecordingJournal.h"
 #include "sim/SimulatedHidBackend.h"
@@ -17,74 +13,6 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// Every panel the session reaches, standing in for the window: the connect toggle down, the
-// sampling interval off, the cable's line at 2400 baud, and the device list that selects the row the connection picks.
-struct Panels : FrameDisplay,
-                ConnectionIndicator,
-                RecordingControls,
-                StartTimeControls,
-                ConnectionControls,
-                DeviceListControls,
-                DiagnosticControls,
-                SerialPanelControls,
-                SerialMenuItems {
-    int framesShown = 0;
-    int blinks = 0;
-    bool connect = false;
-    QList<QByteArray> devices;
-    int selectedRow = -1;
-
-    void show(const DecodedFrame&) override { ++framesShown; }
-    void toggleConnectionIndicator() override { ++blinks; }
-
-    bool repeatTicked() const override { return true; }
-    bool samplingTicked() const override { return false; }
-    QByteArray intervalText() const override { return "1"; }
-    void switchOffSamplingInterval() override {}
-    bool recallTicked() const override { return false; }
-
-    bool connectTicked() const override { return connect; }
-    void releaseConnectToggle() override { connect = false; }
-    void setConnectCaption(const QString&) override {}
-    bool downloadTicked() const override { return false; }
-    void setDownloadEnabled(bool) override {}
-
-    void clearDeviceLines() override { devices.clear(); }
-    void addDeviceLine(const QByteArray& line) override { devices.append(line); }
-    void setCurrentDeviceRow(int row) override { selectedRow = row; }
-    int selectedDeviceRow() const override { return selectedRow; }
-
-    void addHistoryLine(const QByteArray&) override {}
-    void showFrameText(const QByteArray&) override {}
-    void showMarkedFrameText(const QByteArray&) override {}
-    void clearHistory() override {}
-    bool readTicked() const override { return false; }
-    void releaseReadButton() override {}
-    // The cable's line at the thermometer's 2400 baud, as the window's boxes start.
-    CableReports::BaudBoxes baudBoxes() const override { return {.b2400 = true}; }
-
-    bool serialToggleDown() const override { return false; }
-    void showSerialConnected(bool) override {}
-    void markSerialConnected(bool) override {}
-
-
-    SessionPorts ports(AnsweredMessages& dialogs)
-    {
-        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, dialogs};
-    }
-};
-
-QByteArray rowText(const MeasurementTable& table, int index)
-{
-    const MeasurementRow row = table.row(index);
-    return QByteArray::number(*row.no()) + "|" + row.time()->toByteArray() + "|" + row.value()->toByteArray() + "|"
-           + row.unit()->toByteArray();
-}
-
-}  // namespace
 
 class SessionRecordingTest : public QObject {
     Q_OBJECT
@@ -96,7 +24,7 @@ private slots:
             SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
         bus->plugCable();
         AnsweredMessages dialogs;
-        Panels panels;
+        ScreenlessPanels panels;
         MeasurementSession session(panels.ports(dialogs), bus, {});
         QCOMPARE(panels.devices, QList<QByteArray>{"USB to Serial"});
         panels.selectedRow = 0;
@@ -164,7 +92,7 @@ private slots:
         auto bus = std::make_shared<SimulatedHidBackend>(
             SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
         AnsweredMessages dialogs;
-        Panels panels;
+        ScreenlessPanels panels;
         QList<QByteArray> recorded;
         {
             MeasurementSession earlier(panels.ports(dialogs), bus, {}, folder.path());
@@ -209,7 +137,7 @@ private slots:
         auto bus = std::make_shared<SimulatedHidBackend>(
             SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
         AnsweredMessages dialogs;
-        Panels panels;
+        ScreenlessPanels panels;
         MeasurementSession session(panels.ports(dialogs), bus, {});
         for (const char* frame : {"A1A2530100D", "A1A2540100D"}) {
             session.state().FrameText = frame;
