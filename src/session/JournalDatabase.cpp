@@ -64,16 +64,22 @@ QDateTime dateTimeOf(int64_t msSinceEpoch, int utcOffsetSeconds)
     return QDateTime::fromMSecsSinceEpoch(msSinceEpoch, Qt::OffsetFromUTC, utcOffsetSeconds);
 }
 
-QByteArray textColumn(sqlite3_stmt* statement, int column)
+// Texts are kept byte for byte, as the table holds them; the instrument's are plain ASCII, so
+// other tools read them as the UTF-8 text SQLite expects.
+QByteArrayView textView(sqlite3_stmt* statement, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column)).toLocal8Bit();
+    return QByteArrayView(text, sqlite3_column_bytes(statement, column));
+}
+
+QByteArray textColumn(sqlite3_stmt* statement, int column)
+{
+    return textView(statement, column).toByteArray();
 }
 
 void bindText(sqlite3_stmt* statement, int index, const QByteArray& bytes)
 {
-    const QByteArray text = QString::fromLocal8Bit(bytes).toUtf8();
-    sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
 }
 
 // Finalizes a prepared statement when it goes out of scope.
@@ -88,7 +94,9 @@ struct Statement {
 JournalDatabase::JournalDatabase(const QString& path)
 {
     const QByteArray file = path.toLocal8Bit();
-    const int opened = sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // Each connection stays on the thread that opened it, so SQLite need not lock around every call.
+    const int opened = sqlite3_open_v2(file.constData(), &m_db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (opened != SQLITE_OK) {
         const JournalError error(kindOf(opened), std::string("cannot open the journal: ")
                                                      + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(opened)));
@@ -99,6 +107,8 @@ JournalDatabase::JournalDatabase(const QString& path)
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         exec("PRAGMA journal_mode=WAL");
         exec("PRAGMA synchronous=FULL");
+        // Reading a long recording back straight from the mapped file saves copying every page.
+        exec("PRAGMA mmap_size=1073741824");
         Statement version{prepare("PRAGMA user_version")};
         if (sqlite3_step(version) != SQLITE_ROW)
             fail(sqlite3_errcode(m_db), "reading the journal's version");
@@ -280,6 +290,21 @@ std::vector<JournalRow> JournalDatabase::rows(int64_t recording)
     if (result != SQLITE_DONE)
         fail(result, "reading the journal");
     return found;
+}
+
+void JournalDatabase::forEachTableRow(int64_t recording, const TableRowVisitor& visit)
+{
+    Statement select{prepare("SELECT no, time, value_text, unit_text FROM readings WHERE recording = ? ORDER BY seq")};
+    sqlite3_bind_int64(select, 1, recording);
+    int result;
+    while ((result = sqlite3_step(select)) == SQLITE_ROW) {
+        std::optional<int32_t> no;
+        if (sqlite3_column_type(select, 0) != SQLITE_NULL)
+            no = sqlite3_column_int(select, 0);
+        visit(no, textView(select, 1), textView(select, 2), textView(select, 3));
+    }
+    if (result != SQLITE_DONE)
+        fail(result, "reading the journal");
 }
 
 void JournalDatabase::removeFinishedBefore(const QDateTime& before)

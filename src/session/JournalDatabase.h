@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -79,6 +80,11 @@ public:
     std::vector<JournalRecording> recordings();
     std::optional<JournalRecording> recording(int64_t id);
     std::vector<JournalRow> rows(int64_t recording);
+    // The table's texts of every row of the recording, in order, straight from the database:
+    // a restore of a million rows builds nothing else.
+    using TableRowVisitor = std::function<void(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
+                                               QByteArrayView unit)>;
+    void forEachTableRow(int64_t recording, const TableRowVisitor& visit);
     // Removes recordings that were saved whole or emptied and not touched since `before`.
     void removeFinishedBefore(const QDateTime& before);
 

@@ -175,11 +175,16 @@ void MeasurementSession::offerRestore()
         m_journal->decline(unsaved->id);
         return;
     }
-    const std::vector<JournalRow> rows = m_journal->rowsOf(unsaved->id);
-    for (const JournalRow& row : rows)
-        m_table->appendRow(row.no, row.time, row.valueText, row.unitText);
-    if (!rows.empty() && rows.back().no)
-        m_state.RecordNo = *rows.back().no + 1;
-    m_state.RowCount = int32_t(rows.size());
+    std::optional<int32_t> lastNo;
+    int32_t restored = 0;
+    m_journal->readTableRows(unsaved->id, [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
+                                              QByteArrayView unit) {
+        m_table->appendRow(no, time, value, unit);
+        lastNo = no;
+        ++restored;
+    });
+    if (lastNo)
+        m_state.RecordNo = *lastNo + 1;
+    m_state.RowCount = restored;
     m_journal->adopt(*unsaved);
 }

@@ -148,6 +148,19 @@ std::vector<JournalRow> RecordingJournal::rowsOf(int64_t recording)
     }
 }
 
+bool RecordingJournal::readTableRows(int64_t recording, const JournalDatabase::TableRowVisitor& visit)
+{
+    flush();
+    try {
+        JournalDatabase reader(m_path);
+        reader.forEachTableRow(recording, visit);
+        return true;
+    } catch (const JournalError& error) {
+        giveUp(error);
+        return false;
+    }
+}
+
 void RecordingJournal::adopt(const JournalRecording& recording)
 {
     m_rowsHandedOver = recording.rows;
@@ -180,12 +193,16 @@ void RecordingJournal::hand(Command command)
 {
     if (!keeping())
         return;
+    bool wasIdle;
     {
         std::lock_guard lock(m_mutex);
+        wasIdle = m_pending.empty();
         m_pending.push_back(std::move(command));
         ++m_handed;
     }
-    m_wake.notify_one();
+    // The writer takes everything pending at once, so only the first of a burst needs to wake it.
+    if (wasIdle)
+        m_wake.notify_one();
 }
 
 void RecordingJournal::flush()

@@ -51,6 +51,8 @@ public:
     // calling thread, after what was handed over is written, for the question at start-up.
     std::optional<JournalRecording> unsavedRecording();
     std::vector<JournalRow> rowsOf(int64_t recording);
+    // The table's texts of the recording's rows, in order; false when they cannot be read.
+    bool readTableRows(int64_t recording, const JournalDatabase::TableRowVisitor& visit);
     // Goes on with the recording: rows handed over later follow its last one.
     void adopt(const JournalRecording& recording);
     // The user chose not to restore it: it stays, and is not offered again.
