@@ -29,9 +29,11 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QTableView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -52,9 +54,9 @@ QByteArray frameFor(int64_t i)
     return "A1" + kDigits[i % std::size(kDigits)] + "0000";
 }
 
-std::unique_ptr<TFCOMM> recordingWindow(int64_t rows, bool shown)
+std::unique_ptr<TFCOMM> recordingWindow(int64_t rows, bool shown, const QString& journalFolder = {})
 {
-    auto window = std::make_unique<TFCOMM>(benchDialogs());
+    auto window = std::make_unique<TFCOMM>(benchDialogs(), nullptr, onBoardComPortPath, journalFolder);
     named<QCheckBox>(*window, "RecordSI")->setChecked(false);
     named<QCheckBox>(*window, "RepeatSet")->setChecked(true);
     named<QAction>(*window, "limitess")->trigger();
@@ -108,6 +110,48 @@ constexpr int64_t kLargest = 10000000 - kReadings;
 BENCHMARK(BM_WindowReading)->Arg(1000)->Arg(100000)->Arg(kLargest)->Iterations(kReadings)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WindowReadingPainted)->Arg(1000)->Arg(100000)->Arg(kLargest)->Iterations(kReadings)->Unit(benchmark::kMicrosecond);
 
+qint64 threadCpuNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The GUI thread's cost of keeping every reading in the journal: the same readings through a
+// window with and without one, alternating rounds so both meet the same machine. The CPU time of
+// the GUI thread is its cost; the wall time also holds what the journal's writer thread, busy on
+// the other core at this rate, takes from it on a small machine.
+void compareJournalCost()
+{
+    constexpr int kRounds = 5;
+    constexpr int kPerRound = 4000;
+    qint64 wall[2] = {0, 0};
+    qint64 cpu[2] = {0, 0};
+    for (int round = 0; round < kRounds; ++round) {
+        for (int which = 0; which < 2; ++which) {
+            // One window at a time: a program has one HID controller.
+            QTemporaryDir folder;
+            std::unique_ptr<TFCOMM> window = recordingWindow(1000, false, which == 0 ? QString() : folder.path());
+            QElapsedTimer clock;
+            clock.start();
+            const qint64 cpuAtStart = threadCpuNanoseconds();
+            for (int i = 0; i < kPerRound; ++i) {
+                window->state().FrameText = frameFor(1000 + i);
+                window->LcdDisplay81(1);
+            }
+            cpu[which] += threadCpuNanoseconds() - cpuAtStart;
+            wall[which] += clock.nsecsElapsed();
+        }
+    }
+    constexpr double kReadings = kRounds * kPerRound;
+    std::printf("GUI thread per reading without the journal: %.2f us CPU, %.2f us wall; with it: %.2f us CPU, "
+                "%.2f us wall\n",
+                cpu[0] / kReadings / 1000, wall[0] / kReadings / 1000, cpu[1] / kReadings / 1000,
+                wall[1] / kReadings / 1000);
+    std::printf("journal cost on the GUI thread (wall): %.2fx\n", double(wall[1]) / double(wall[0]));
+    std::printf("journal cost on the GUI thread: %.2fx\n", double(cpu[1]) / double(cpu[0]));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -119,5 +163,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    compareJournalCost();
     return 0;
 }

@@ -134,10 +134,22 @@ void MeasurementSession::rowRecorded(const RecordedRow& row)
         .time = row.time,
         .valueText = row.value,
         .unitText = row.unit,
-        .takenAt = QDateTime::currentDateTime(),
+        .takenAt = now(),
         .value = value,
         .unit = unitName(row.unit),
     });
+}
+
+QDateTime MeasurementSession::now()
+{
+    // Working out the local offset from UTC costs microseconds; it can only change on a whole
+    // minute, so it is worked out once a minute.
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    if (ms / 60000 != m_offsetMinute) {
+        m_offsetMinute = ms / 60000;
+        m_utcOffset = QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc();
+    }
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, m_utcOffset);
 }
 
 void MeasurementSession::recordingEmptied()

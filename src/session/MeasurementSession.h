@@ -82,6 +82,8 @@ private:
     void recordingEmptied() override;
 
     void startMeasurementState();
+    // The local date and time with its offset from UTC, as a reading is stamped with it.
+    QDateTime now();
 
     SessionPorts m_ports;
     ProgramState m_state;
@@ -94,4 +96,6 @@ private:
     TSerialPortDriver* m_serialPort = nullptr;  // COMM2, a child
     std::unique_ptr<SerialLink> m_serialLink;
     RecordingJournal* m_journal = nullptr;  // a child, or none
+    qint64 m_offsetMinute = -1;
+    int m_utcOffset = 0;
 };

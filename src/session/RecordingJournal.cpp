@@ -6,7 +6,14 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <chrono>
+
 namespace {
+
+// The writer looks for rows this often, so each is on disk well within a quarter of a second
+// without the GUI thread waking it for every row; a burst this long wakes it at once.
+constexpr std::chrono::milliseconds kWritePeriod{50};
+constexpr size_t kWakeAtPending = 4096;
 
 QString reasonInWords(const JournalError& error, const QString& folder, const QString& path)
 {
@@ -193,22 +200,24 @@ void RecordingJournal::hand(Command command)
 {
     if (!keeping())
         return;
-    bool wasIdle;
+    bool burst;
     {
         std::lock_guard lock(m_mutex);
-        wasIdle = m_pending.empty();
         m_pending.push_back(std::move(command));
         ++m_handed;
+        burst = m_pending.size() == kWakeAtPending;
     }
-    // The writer takes everything pending at once, so only the first of a burst needs to wake it.
-    if (wasIdle)
+    if (burst)
         m_wake.notify_one();
 }
 
 void RecordingJournal::flush()
 {
     std::unique_lock lock(m_mutex);
+    m_flushing = true;
+    m_wake.notify_one();
     m_written.wait(lock, [this] { return m_done == m_handed || m_broken; });
+    m_flushing = false;
 }
 
 void RecordingJournal::writeLoop()
@@ -216,16 +225,21 @@ void RecordingJournal::writeLoop()
     std::vector<Command> batch;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return !m_pending.empty() || m_stopping; });
-        if (m_pending.empty())
-            break;
+        m_wake.wait_for(lock, kWritePeriod,
+                        [this] { return m_pending.size() >= kWakeAtPending || m_flushing || m_stopping; });
+        if (m_pending.empty()) {
+            if (m_stopping)
+                break;
+            continue;
+        }
         batch.swap(m_pending);
         lock.unlock();
-        // Whatever arrived while the last batch was written goes in one transaction.
+        // Everything that arrived since the last look goes in one transaction.
         write(batch);
-        lock.lock();
-        m_done += batch.size();
+        const size_t written = batch.size();
         batch.clear();
+        lock.lock();
+        m_done += written;
         m_written.notify_all();
     }
     m_database.reset();

@@ -17,9 +17,9 @@
 class QLockFile;
 
 // Keeps every recorded row safe on disk as it arrives: the crash-safe journal. The GUI thread only
-// hands rows and marks over; a writer thread of its own commits them to the SQLite database in
-// small transactions, each synced to disk, so a row is on disk well within a quarter of a second
-// of being handed over and a burst (a download) goes in batches.
+// hands rows and marks over; a writer thread of its own looks for them every 50 ms and commits
+// what it finds in one transaction, synced to disk, so a row is on disk well within a quarter of
+// a second of being handed over and a burst (a download) goes in batches.
 //
 // A recording runs from one emptying of the table to the next. Each recording this program
 // writes holds a lock file beside the database while the program runs, so a second instance can
@@ -110,6 +110,7 @@ private:
     uint64_t m_handed = 0;
     uint64_t m_done = 0;
     bool m_stopping = false;
+    bool m_flushing = false;
 
     // The writer's own.
     std::unique_ptr<JournalDatabase> m_database;
