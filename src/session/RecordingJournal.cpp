@@ -225,8 +225,9 @@ void RecordingJournal::writeLoop()
     std::vector<Command> batch;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait_for(lock, kWritePeriod,
-                        [this] { return m_pending.size() >= kWakeAtPending || m_flushing || m_stopping; });
+        m_wake.wait_for(lock, kWritePeriod, [this] {
+            return m_pending.size() >= kWakeAtPending || (m_flushing && !m_pending.empty()) || m_stopping;
+        });
         if (m_pending.empty()) {
             if (m_stopping)
                 break;
