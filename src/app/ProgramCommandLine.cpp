@@ -1,5 +1,7 @@
 #include "app/ProgramCommandLine.h"
 
+#include "app/RecordingCommands.h"
+
 #include <QCommandLineParser>
 
 #include <cmath>
@@ -55,7 +57,19 @@ void ProgramCommandLine::parse(const QStringList& arguments)
         QStringLiteral("With --unplug-after: plugs the cable in again this many seconds after pulling it out "
                        "(default 5)."),
         QStringLiteral("seconds"));
-    parser.addOptions({help, version});
+    const QCommandLineOption recordings(
+        QStringLiteral("recordings"),
+        QStringLiteral("Lists the recordings in the journal, where every recorded reading is kept as it arrives, "
+                       "and exits."));
+    const QCommandLineOption exportRecording(
+        QStringLiteral("export-recording"),
+        QStringLiteral("Writes recording <id> of the journal (see --recordings) to <file> and exits: a name ending "
+                       "in .csv gets comma-separated values, .xml an XML data packet, any other name a "
+                       "tab-separated text report."),
+        QStringLiteral("id"));
+    parser.addOptions({help, version, recordings, exportRecording});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("With --export-recording: the file to write."),
+                                 QStringLiteral("[file]"));
     if (program == Program::Demo)
         parser.addOptions({changeRate, unplugAfter, replugAfter});
 
@@ -65,7 +79,12 @@ void ProgramCommandLine::parse(const QStringList& arguments)
         // Without an application object the parser's usage line names no program.
         const QString options = parser.helpText().section(QLatin1Char('\n'), 1);
         m_action = Action::ShowHelp;
-        m_message = QStringLiteral("Usage: %1 [options]\n").arg(programName(program)) + options;
+        // "or:" lines are how help2man, which makes the manual pages, knows more usage lines.
+        m_message = QStringLiteral("Usage: %1 [options]\n"
+                                   "  or:  %1 --recordings\n"
+                                   "  or:  %1 --export-recording <id> <file>\n")
+                        .arg(programName(program))
+                    + options;
         return;
     }
     if (parser.isSet(version)) {
@@ -73,6 +92,8 @@ void ProgramCommandLine::parse(const QStringList& arguments)
         m_message = QStringLiteral("%1 %2\n").arg(programName(program), QStringLiteral(TQ612_VERSION));
         return;
     }
+    if (parser.isSet(recordings) || parser.isSet(exportRecording))
+        return parseJournalCommand(parser);
     if (!parser.positionalArguments().isEmpty())
         return refuse(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()));
     if (program == Program::Instrument)
@@ -103,6 +124,43 @@ void ProgramCommandLine::parse(const QStringList& arguments)
     }
 }
 
+void ProgramCommandLine::parseJournalCommand(const QCommandLineParser& parser)
+{
+    const bool list = parser.isSet(QStringLiteral("recordings"));
+    const QString id = parser.value(QStringLiteral("export-recording"));
+    const QStringList files = parser.positionalArguments();
+    if (list && parser.isSet(QStringLiteral("export-recording")))
+        return refuse(QStringLiteral("--recordings and --export-recording do not go together."));
+    // Only the window uses the demo's settings; quietly dropping them would hide a mistake.
+    if (m_program == Program::Demo) {
+        for (const QString& option : {QStringLiteral("change-rate"), QStringLiteral("unplug-after"),
+                                      QStringLiteral("replug-after")}) {
+            if (parser.isSet(option))
+                return refuse(QStringLiteral("--%1 is for the window, which --%2 does not open.")
+                                  .arg(option, list ? QStringLiteral("recordings") : QStringLiteral("export-recording")));
+        }
+    }
+    if (list) {
+        if (!files.isEmpty())
+            return refuse(QStringLiteral("Unexpected argument '%1'.").arg(files.constFirst()));
+        m_action = Action::ListRecordings;
+        return;
+    }
+    bool ok = false;
+    const qint64 recording = id.toLongLong(&ok);
+    if (!ok || recording <= 0)
+        return refuse(QStringLiteral("--export-recording takes the id of a recording that --recordings lists, "
+                                     "not '%1'.")
+                          .arg(id));
+    if (files.isEmpty() || files.constFirst().isEmpty())
+        return refuse(QStringLiteral("--export-recording needs the file to write: --export-recording <id> <file>."));
+    if (files.size() > 1)
+        return refuse(QStringLiteral("Unexpected argument '%1'.").arg(files.at(1)));
+    m_action = Action::ExportRecording;
+    m_recordingId = recording;
+    m_exportFile = files.constFirst();
+}
+
 QStringList ProgramCommandLine::argumentsOf(int argc, char** argv)
 {
     QStringList arguments;
@@ -121,10 +179,18 @@ int ProgramCommandLine::exitCode() const
     return m_action == Action::Refuse ? 2 : 0;
 }
 
-int ProgramCommandLine::answer(std::FILE* out, std::FILE* errors) const
+int ProgramCommandLine::answer(const QString& journalFolder, std::FILE* out, std::FILE* errors) const
 {
-    std::fputs(m_message.toLocal8Bit().constData(), m_action == Action::Refuse ? errors : out);
-    return exitCode();
+    RecordingCommands journal(programName(m_program), journalFolder, out, errors);
+    switch (m_action) {
+    case Action::ListRecordings:
+        return journal.list();
+    case Action::ExportRecording:
+        return journal.exportRecording(m_recordingId, m_exportFile);
+    default:
+        std::fputs(m_message.toLocal8Bit().constData(), m_action == Action::Refuse ? errors : out);
+        return exitCode();
+    }
 }
 
 void ProgramCommandLine::refuse(const QString& problem)

@@ -18,8 +18,10 @@ int main(int argc, char** argv)
 {
     const ProgramCommandLine commandLine(ProgramCommandLine::Program::Demo,
                                          ProgramCommandLine::argumentsOf(argc, argv));
+    // The demo's readings are kept apart from the instrument's.
+    const QString journalFolder = RecordingJournal::defaultFolder() + QStringLiteral("/demo");
     if (commandLine.action() != ProgramCommandLine::Action::Run)
-        return commandLine.answer(stdout, stderr);
+        return commandLine.answer(journalFolder, stdout, stderr);
     const ProgramCommandLine::DemoSettings& demo = commandLine.demo();
 
     TqApplication app(argc, argv, screenMessages());
@@ -28,8 +30,7 @@ int main(int argc, char** argv)
     SimulatedCable::Options cable;
     cable.thermometer.changePerSecond = demo.changePerSecond;
     const SimulatedHidBackend::DeviceId cableId = bus->plugCable(cable);
-    // The demo's readings are kept apart from the instrument's.
-    TFCOMM window(screenMessages(), bus, onBoardComPortPath, RecordingJournal::defaultFolder() + QStringLiteral("/demo"));
+    TFCOMM window(screenMessages(), bus, onBoardComPortPath, journalFolder);
     if (demo.unplugAfter) {
         scheduleCableOutage(*bus, cableId, {*demo.unplugAfter, demo.replugAfter},
                             [&window](std::chrono::milliseconds delay, std::function<void()> action) {

@@ -12,11 +12,12 @@ int main(int argc, char** argv)
 {
     const ProgramCommandLine commandLine(ProgramCommandLine::Program::Instrument,
                                          ProgramCommandLine::argumentsOf(argc, argv));
+    const QString journalFolder = RecordingJournal::defaultFolder();
     if (commandLine.action() != ProgramCommandLine::Action::Run)
-        return commandLine.answer(stdout, stderr);
+        return commandLine.answer(journalFolder, stdout, stderr);
     TqApplication app(argc, argv, screenMessages());
     registerLcdFont();
-    TFCOMM window(screenMessages(), {}, onBoardComPortPath, RecordingJournal::defaultFolder());
+    TFCOMM window(screenMessages(), {}, onBoardComPortPath, journalFolder);
     window.show();
     window.session().offerRestore();
     return app.exec();

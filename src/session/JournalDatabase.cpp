@@ -269,10 +269,16 @@ std::optional<JournalRecording> JournalDatabase::recording(int64_t id)
 
 std::vector<JournalRow> JournalDatabase::rows(int64_t recording)
 {
+    std::vector<JournalRow> found;
+    forEachRow(recording, [&found](const JournalRow& row) { found.push_back(row); });
+    return found;
+}
+
+void JournalDatabase::forEachRow(int64_t recording, const RowVisitor& visit)
+{
     Statement select{prepare("SELECT no, time, value_text, unit_text, taken_at, utc_offset, value, unit "
                              "FROM readings WHERE recording = ? ORDER BY seq")};
     sqlite3_bind_int64(select, 1, recording);
-    std::vector<JournalRow> found;
     int result;
     while ((result = sqlite3_step(select)) == SQLITE_ROW) {
         JournalRow row;
@@ -285,11 +291,10 @@ std::vector<JournalRow> JournalDatabase::rows(int64_t recording)
         if (sqlite3_column_type(select, 6) != SQLITE_NULL)
             row.value = sqlite3_column_double(select, 6);
         row.unit = textColumn(select, 7);
-        found.push_back(std::move(row));
+        visit(row);
     }
     if (result != SQLITE_DONE)
         fail(result, "reading the journal");
-    return found;
 }
 
 void JournalDatabase::forEachTableRow(int64_t recording, const TableRowVisitor& visit)

@@ -80,6 +80,9 @@ public:
     std::vector<JournalRecording> recordings();
     std::optional<JournalRecording> recording(int64_t id);
     std::vector<JournalRow> rows(int64_t recording);
+    // The same rows one at a time, so an export of ten million holds one row, not all of them.
+    using RowVisitor = std::function<void(const JournalRow& row)>;
+    void forEachRow(int64_t recording, const RowVisitor& visit);
     // The table's texts of every row of the recording, in order, straight from the database:
     // a restore of a million rows builds nothing else.
     using TableRowVisitor = std::function<void(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,

@@ -1,6 +1,11 @@
 #include "app/ProgramCommandLine.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 using namespace std::chrono_literals;
 using Action = ProgramCommandLine::Action;
@@ -45,6 +50,21 @@ TEST(ProgramCommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotKnow)
         {"unplug after years", Program::Demo, {"--unplug-after", "1e9"}, Action::Refuse, "at most a day"},
         {"replug alone does nothing", Program::Demo, {"--replug-after", "3"}, Action::Refuse, "--replug-after needs --unplug-after"},
         {"replug never", Program::Demo, {"--unplug-after", "3", "--replug-after", "-2"}, Action::Refuse, "not '-2'"},
+        {"list recordings", Program::Instrument, {"--recordings"}, Action::ListRecordings, {}},
+        {"the demo lists its own", Program::Demo, {"--recordings"}, Action::ListRecordings, {}},
+        {"export", Program::Demo, {"--export-recording", "3", "out.csv"}, Action::ExportRecording, {}},
+        {"help wins over an export", Program::Instrument, {"--export-recording", "x", "--help"}, Action::ShowHelp, "--recordings"},
+        {"export without an id", Program::Instrument, {"--export-recording"}, Action::Refuse, "Missing value after '--export-recording'"},
+        {"export without a file", Program::Instrument, {"--export-recording", "3"}, Action::Refuse, "needs the file to write"},
+        {"export to an empty name", Program::Instrument, {"--export-recording", "3", ""}, Action::Refuse, "needs the file to write"},
+        {"export id not a number", Program::Instrument, {"--export-recording", "three", "a.csv"}, Action::Refuse, "not 'three'"},
+        {"export id zero", Program::Instrument, {"--export-recording", "0", "a.csv"}, Action::Refuse, "not '0'"},
+        {"export id negative", Program::Instrument, {"--export-recording=-2", "a.csv"}, Action::Refuse, "not '-2'"},
+        {"export to two files", Program::Instrument, {"--export-recording", "3", "a.csv", "b.csv"}, Action::Refuse, "Unexpected argument 'b.csv'"},
+        {"a file to list into", Program::Instrument, {"--recordings", "a.csv"}, Action::Refuse, "Unexpected argument 'a.csv'"},
+        {"list and export at once", Program::Demo, {"--recordings", "--export-recording", "3", "a.csv"}, Action::Refuse, "do not go together"},
+        {"a window setting with a listing", Program::Demo, {"--recordings", "--change-rate", "2"}, Action::Refuse, "--change-rate is for the window"},
+        {"a window setting with an export", Program::Demo, {"--unplug-after", "1", "--export-recording", "3", "a.csv"}, Action::Refuse, "--unplug-after is for the window"},
     };
     for (const CommandLineCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -72,6 +92,10 @@ TEST(ProgramCommandLine, HelpListsEachProgramsOwnOptions)
     for (const char* option : {"--help", "--version", "--change-rate <degrees>", "--unplug-after <seconds>",
                                "--replug-after <seconds>"})
         EXPECT_TRUE(demo.contains(option)) << option;
+    for (const QString& help : {instrument, demo}) {
+        for (const char* option : {"--recordings", "--export-recording <id>", "--export-recording <id> <file>"})
+            EXPECT_TRUE(help.contains(option)) << option;
+    }
 }
 
 TEST(ProgramCommandLine, DemoSettingsTakeDecimalSecondsAndKeepTheirDefaults)
@@ -90,4 +114,36 @@ TEST(ProgramCommandLine, DemoSettingsTakeDecimalSecondsAndKeepTheirDefaults)
     EXPECT_EQ(all.demo().changePerSecond, 0.0);
     EXPECT_EQ(all.demo().unplugAfter, 10000ms);
     EXPECT_EQ(all.demo().replugAfter, 250ms);
+}
+
+TEST(ProgramCommandLine, ExportTakesTheRecordingsIdAndTheFileAfterIt)
+{
+    const ProgramCommandLine plain = parsed(Program::Instrument, {"--export-recording", "12", "out.csv"});
+    EXPECT_EQ(plain.recordingId(), 12);
+    EXPECT_EQ(plain.exportFile(), "out.csv");
+
+    // A name that looks like an option comes after "--".
+    const ProgramCommandLine odd = parsed(Program::Demo, {"--export-recording=9000000000", "--", "-odd.xml"});
+    EXPECT_EQ(odd.action(), Action::ExportRecording);
+    EXPECT_EQ(odd.recordingId(), 9000000000);
+    EXPECT_EQ(odd.exportFile(), "-odd.xml");
+}
+
+// The journal's commands run against the folder the program hands over, with no journal there yet.
+TEST(ProgramCommandLine, AnswersTheJournalsCommandsFromTheFolderGiven)
+{
+    QTemporaryDir top;
+    const QString folder = top.filePath("demo");
+    for (const QStringList& arguments : {QStringList{"--recordings"}, QStringList{"--export-recording", "1", "a.csv"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        char* text = nullptr;
+        size_t size = 0;
+        std::FILE* both = open_memstream(&text, &size);
+        const int exitCode = parsed(Program::Demo, arguments).answer(folder, both, both);
+        std::fclose(both);
+        const QString printed = QString::fromUtf8(text, qsizetype(size));
+        std::free(text);
+        EXPECT_TRUE(printed.contains(folder + "/journal.sqlite")) << printed.toStdString();
+        EXPECT_EQ(exitCode, arguments.size() == 1 ? 0 : 1);
+    }
 }

@@ -1,0 +1,175 @@
+#include "app/RecordingCommands.h"
+
+#include "app/ConsoleMessages.h"
+#include "base/IsoDateTime.h"
+#include "base/ProgramError.h"
+#include "record/MeasurementTable.h"
+#include "session/JournalDatabase.h"
+#include "session/RecordingCsv.h"
+#include "session/RecordingJournal.h"
+#include "tablefile/TableExport.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Rows are turned into text this much at a time, so a long recording is never held whole.
+constexpr qsizetype kWriteChunk = 64 * 1024;
+
+QString dateTimeText(const QDateTime& at)
+{
+    return at.isValid() ? QString::fromLatin1(isoDateTimeWithOffset(at)) : QStringLiteral("-");
+}
+
+QString savedText(const JournalRecording& recording)
+{
+    QString text = recording.saved() ? QStringLiteral("saved") : QStringLiteral("not saved");
+    // "recording" is every recording's status until it is emptied or declined; it says nothing.
+    if (recording.status != QLatin1String("recording"))
+        text += QStringLiteral(", ") + recording.status;
+    return text;
+}
+
+// Columns wide enough for their longest text; the numbers right-aligned, the last column unpadded.
+QString aligned(const std::vector<QStringList>& lines, const std::vector<bool>& rightAligned)
+{
+    std::vector<qsizetype> widths(rightAligned.size(), 0);
+    for (const QStringList& line : lines) {
+        for (size_t column = 0; column < widths.size(); ++column)
+            widths[column] = std::max(widths[column], line[qsizetype(column)].size());
+    }
+    QString text;
+    for (const QStringList& line : lines) {
+        for (size_t column = 0; column < widths.size(); ++column) {
+            const QString& cell = line[qsizetype(column)];
+            if (column + 1 == widths.size())
+                text += cell;
+            else if (rightAligned[column])
+                text += cell.rightJustified(widths[column]) + QStringLiteral("  ");
+            else
+                text += cell.leftJustified(widths[column]) + QStringLiteral("  ");
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+}  // namespace
+
+RecordingCommands::RecordingCommands(const QString& programName, const QString& journalFolder, std::FILE* out,
+                                     std::FILE* errors)
+    : m_programName(programName),
+      m_journalPath(journalFolder + QLatin1Char('/') + QLatin1String(RecordingJournal::kFileName)),
+      m_out(out),
+      m_errors(errors)
+{
+}
+
+int RecordingCommands::list()
+{
+    if (!journalExists()) {
+        print(QStringLiteral("No recordings yet: there is no journal at %1.\n").arg(m_journalPath));
+        return 0;
+    }
+    try {
+        JournalDatabase journal(m_journalPath);
+        const std::vector<JournalRecording> recordings = journal.recordings();
+        if (recordings.empty()) {
+            print(QStringLiteral("No recordings yet in the journal %1.\n").arg(m_journalPath));
+            return 0;
+        }
+        std::vector<QStringList> lines{{QStringLiteral("ID"), QStringLiteral("First"), QStringLiteral("Last"),
+                                        QStringLiteral("Rows"), QStringLiteral("Saved")}};
+        for (const JournalRecording& recording : recordings)
+            lines.push_back({QString::number(recording.id), dateTimeText(recording.first),
+                             dateTimeText(recording.last), QString::number(recording.rows), savedText(recording)});
+        print(aligned(lines, {true, false, false, true, false}));
+        return 0;
+    } catch (const JournalError& error) {
+        return fail(QStringLiteral("cannot read the journal %1: %2").arg(m_journalPath, QString::fromUtf8(error.what())));
+    }
+}
+
+int RecordingCommands::exportRecording(int64_t id, const QString& fileName)
+{
+    if (!journalExists())
+        return fail(QStringLiteral("no recordings yet: there is no journal at %1.").arg(m_journalPath));
+    try {
+        JournalDatabase journal(m_journalPath);
+        const std::optional<JournalRecording> recording = journal.recording(id);
+        if (!recording)
+            return fail(QStringLiteral("the journal holds no recording %1; --recordings lists the ones it holds.")
+                            .arg(id));
+        if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+            return writeCsv(journal, *recording, fileName);
+        return writeTable(journal, *recording, fileName);
+    } catch (const JournalError& error) {
+        return fail(QStringLiteral("cannot read the journal %1: %2").arg(m_journalPath, QString::fromUtf8(error.what())));
+    }
+}
+
+int RecordingCommands::writeCsv(JournalDatabase& journal, const JournalRecording& recording, const QString& fileName)
+{
+    // Until commit() the rows go to a temporary file beside the target; a failure, or a journal
+    // error thrown half-way, drops it and leaves whatever the name held before.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
+    QByteArray chunk(RecordingCsv::kHeader);
+    // Counted as written: a running program may still be adding to the recording.
+    int64_t rows = 0;
+    journal.forEachRow(recording.id, [&](const JournalRow& row) {
+        RecordingCsv::appendLine(chunk, row);
+        ++rows;
+        if (chunk.size() >= kWriteChunk) {
+            file.write(chunk);
+            chunk.resize(0);
+        }
+    });
+    file.write(chunk);
+    if (!file.commit())
+        return fail(QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+    print(QStringLiteral("Saved recording %1 (%2 %3) to %4.\n")
+              .arg(recording.id)
+              .arg(rows)
+              .arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"), fileName));
+    return 0;
+}
+
+int RecordingCommands::writeTable(JournalDatabase& journal, const JournalRecording& recording, const QString& fileName)
+{
+    // Filled as a restore fills the window's table, so the file is the one the window would save.
+    MeasurementTable table;
+    journal.forEachTableRow(recording.id, [&table](std::optional<int32_t> no, QByteArrayView time,
+                                                   QByteArrayView value, QByteArrayView unit) {
+        table.appendRow(no, time, value, unit);
+    });
+    ConsoleMessages messages(m_programName, m_out, m_errors);
+    try {
+        // The text report tells its own failure; the data packet throws it.
+        return SaveTableToFile(table, fileName, messages) ? 0 : kFailed;
+    } catch (const ProgramError& error) {
+        return fail(failureText(error));
+    }
+}
+
+bool RecordingCommands::journalExists() const
+{
+    return QFileInfo(m_journalPath).isFile();
+}
+
+void RecordingCommands::print(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), m_out);
+}
+
+int RecordingCommands::fail(const QString& problem)
+{
+    std::fputs(QStringLiteral("%1: %2\n").arg(m_programName, problem).toLocal8Bit().constData(), m_errors);
+    return kFailed;
+}
