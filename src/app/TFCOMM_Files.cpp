@@ -25,7 +25,10 @@ void TFCOMM::saveasClick()
     const QString fileName = FileDialogs::askSaveName(m_saveDialog);
     if (fileName.isEmpty())
         return;
-    SaveTableShowingProgress(this, m_messages, m_session->table(), fileName);
+    // Rows recorded while the save runs are not in the file, so only those before it count as saved.
+    const int64_t savePoint = m_session->savePoint();
+    if (SaveTableShowingProgress(this, m_messages, m_session->table(), fileName))
+        m_session->tableSaved(savePoint);
     // The dialog and the messages may have left parts of the window unpainted.
     update();
 }

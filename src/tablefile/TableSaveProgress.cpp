@@ -8,7 +8,7 @@
 
 #include <memory>
 
-void SaveTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
+bool SaveTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName, std::chrono::milliseconds showAfter)
 {
     QElapsedTimer clock;
@@ -32,5 +32,5 @@ void SaveTableShowingProgress(QWidget* window, UserMessages& messages, Measureme
         dialog->setValue(rowsWritten);
         QCoreApplication::processEvents();
     };
-    SaveTableToFile(table, fileName, messages, settings);
+    return SaveTableToFile(table, fileName, messages, settings);
 }

@@ -132,6 +132,29 @@ private slots:
         QCOMPARE(recordings[0].rows, int64_t(4));
     }
 
+    // A journal that cannot keep readings is told once, in words, and recording goes on.
+    void recordingGoesOnWhenTheJournalCannotKeepReadings()
+    {
+        QTemporaryDir top;
+        QFile blocker(top.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        AnsweredMessages dialogs;
+        ScreenlessPanels panels;
+        MeasurementSession session(panels.ports(dialogs), std::make_shared<SimulatedHidBackend>(), {},
+                                   blocker.fileName() + QStringLiteral("/journal"));
+        session.offerRestore();
+        for (const char* frame : {"A1A2530100D", "A1A2540100D", "A1A2550100D"}) {
+            session.state().FrameText = frame;
+            session.decodeFrameText();
+        }
+        QTRY_COMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages[0].text.startsWith(QStringLiteral("Readings are not being kept safe on disk: the folder ")));
+        QCOMPARE(dialogs.messages[0].kind, MessageKind::Warning);
+        QCOMPARE(session.table().rowCount(), 3);
+        QTest::qWait(100);
+        QCOMPARE(dialogs.shown.size(), 1);
+    }
+
     void startNewRecordingEmptiesTableAndChart()
     {
         auto bus = std::make_shared<SimulatedHidBackend>(
