@@ -11,11 +11,14 @@ cd "$(dirname "$0")/.."
 mkdir -p "$(dirname "$SHOT")"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tq612-runtime.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR"
+# A journal of its own, so the screenshot shows a first start, not the offer to restore what an
+# earlier screenshot's run recorded.
+export XDG_STATE_HOME=$(mktemp -d /tmp/tq612-state.XXXXXX)
 DISPLAY_NUM=:$(( 90 + RANDOM % 100 ))
 Xvfb "$DISPLAY_NUM" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 DEMO_PID=
-trap 'if [ -n "$DEMO_PID" ]; then kill "$DEMO_PID" 2>/dev/null || true; fi; kill "$XVFB_PID" 2>/dev/null || true' EXIT
+trap 'if [ -n "$DEMO_PID" ]; then kill "$DEMO_PID" 2>/dev/null || true; fi; kill "$XVFB_PID" 2>/dev/null || true; rm -rf "$XDG_STATE_HOME"' EXIT
 export DISPLAY=$DISPLAY_NUM
 # The test command runs the other tests on Qt's offscreen platform; this one needs the display.
 unset QT_QPA_PLATFORM
