@@ -61,8 +61,9 @@ TFCOMM::TFCOMM(UserMessages& messages, std::shared_ptr<HidBackend> hidBackend, C
 
 TFCOMM::~TFCOMM()
 {
-    // Give the claimed devices back and stop their readers while the panels their handlers
-    // reach still exist.
+    // The chart view goes before the chart data it shows; then the session gives the claimed
+    // devices back and stops their readers while the panels their handlers reach still exist.
+    m_chart->dropChart();
     delete m_session;
 }
 

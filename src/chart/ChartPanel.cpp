@@ -123,6 +123,13 @@ void ChartPanel::showChart(TChartControl& pager)
     m_view->lower();
 }
 
+void ChartPanel::dropChart()
+{
+    delete m_view;
+    m_view = nullptr;
+    m_pager = nullptr;
+}
+
 void ChartPanel::showChartArea(bool shown)
 {
     m_area->setVisible(shown);

@@ -24,6 +24,8 @@ public:
     // Shows the pager's chart in the chart area; the page buttons and the page-size box act on
     // the pager, which must outlive the panel.
     void showChart(TChartControl& pager);
+    // Stops showing the chart, before the pager and its chart go.
+    void dropChart();
     ChartView* view() const { return m_view; }
 
     // Swaps CONok and CONokN.
