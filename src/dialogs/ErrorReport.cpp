@@ -4,7 +4,7 @@
 #include "dialogs/MessageDialogs.h"
 #include "dialogs/PlatformMessageBox.h"
 
-#include <csignal>
+#include <QApplication>
 
 namespace ErrorReport {
 
@@ -27,28 +27,3 @@ void show(MessageDialogs& dialogs, const std::exception& error)
 }
 
 }  // namespace ErrorReport
-
-TqApplication::TqApplication(int& argc, char** argv, MessageDialogs& dialogs)
-    : QApplication(argc, argv), m_dialogs(dialogs)
-{
-    setApplicationName(QStringLiteral("TQ-612"));
-#ifdef Q_OS_UNIX
-    // By default a write beyond the user's file-size limit, or into a pipe nobody reads, ends
-    // the process and takes the unsaved table with it. Ignored, the write fails with EFBIG or
-    // EPIPE instead, and the save reports that like any other failed write.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
-}
-
-bool TqApplication::notify(QObject* receiver, QEvent* event)
-{
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        ErrorReport::show(m_dialogs, error);
-    } catch (...) {
-        ErrorReport::show(m_dialogs, QStringLiteral("Unknown error"));
-    }
-    return false;
-}

@@ -2,7 +2,7 @@
 // for trying it without the instrument.
 #include "app/ProgramCommandLine.h"
 #include "app/TFCOMM.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "dialogs/MessageDialogs.h"
 #include "font/LcdFont.h"
 #include "sim/SimulatedCableOutage.h"

@@ -1,6 +1,6 @@
 #include "app/ProgramCommandLine.h"
 #include "app/TFCOMM.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "dialogs/MessageDialogs.h"
 #include "font/LcdFont.h"
 
