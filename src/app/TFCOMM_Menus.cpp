@@ -9,7 +9,6 @@
 #include "chart/ChartPanel.h"
 #include "display/LimitPanel.h"
 #include "record/RecordBar.h"
-#include "record/RecorderSettings.h"
 #include "record/StartTimePanel.h"
 
 #include <QAction>

@@ -11,7 +11,7 @@
 #include "record/MeasurementTable.h"
 #include "record/RecordBar.h"
 #include "record/Recorder.h"
-#include "record/RecorderSettings.h"
+#include "record/RecordLimitMenu.h"
 #include "record/StartTimePanel.h"
 #include "widgets/NumberBoxFilter.h"
 

@@ -6,7 +6,7 @@
 #include "chart/TChartControl.h"
 #include "dialogs/PlatformMessageBox.h"
 #include "record/MeasurementTable.h"
-#include "record/RecorderSettings.h"
+#include "record/SamplingInterval.h"
 
 #include <cmath>
 
