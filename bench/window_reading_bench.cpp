@@ -18,7 +18,7 @@
 // shown, so the LCD, the grid and the chart are repainted for each one, as at the cable's pace.
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "dialogs/PlatformMessageBox.h"
 #include "font/LcdFont.h"
 #include "NamedControl.h"

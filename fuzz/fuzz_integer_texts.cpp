@@ -4,7 +4,7 @@
 
 #include "base/IntegerText.h"
 #include "chart/PageSizeText.h"
-#include "record/RecorderSettings.h"
+#include "record/SamplingInterval.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #include "app/MainMenu.h"
 
-#include "record/RecorderSettings.h"
+#include "record/RecordLimitMenu.h"
 
 #include <QAction>
 #include <QApplication>

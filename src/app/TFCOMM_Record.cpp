@@ -12,7 +12,7 @@
 #include "record/MeasurementGrid.h"
 #include "record/RecordBar.h"
 #include "record/Recorder.h"
-#include "record/RecorderSettings.h"
+#include "record/RecordLimitMenu.h"
 #include "record/StartTimePanel.h"
 #include "session/MeasurementSession.h"
 #include "widgets/NumberBoxFilter.h"

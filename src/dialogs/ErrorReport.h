@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QApplication>
 #include <QString>
 #include <exception>
 
@@ -18,16 +17,3 @@ void show(UserMessages& messages, const std::exception& error);
 void show(UserMessages& messages, const QString& message);
 
 }  // namespace ErrorReport
-
-// Every event, timer tick, signal delivered by a queued call and dialog answer passes through
-// notify(), so catching here gives every handler the same error report, shown through the
-// messages given (on screen, unless a test answers them).
-class TqApplication : public QApplication {
-    Q_OBJECT
-public:
-    TqApplication(int& argc, char** argv, UserMessages& messages);
-    bool notify(QObject* receiver, QEvent* event) override;
-
-private:
-    UserMessages& m_messages;
-};

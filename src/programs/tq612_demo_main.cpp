@@ -2,7 +2,7 @@
 // for trying it without the instrument.
 #include "app/ProgramCommandLine.h"
 #include "app/TFCOMM.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
 #include "session/MeasurementSession.h"

@@ -1,6 +1,6 @@
 #include "app/ProgramCommandLine.h"
 #include "app/TFCOMM.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
 #include "session/MeasurementSession.h"

@@ -6,7 +6,7 @@
 #include "base/Reading.h"
 #include "chart/TChartControl.h"
 #include "record/MeasurementTable.h"
-#include "record/RecorderSettings.h"
+#include "record/SamplingInterval.h"
 
 #include <cmath>
 

@@ -3,6 +3,7 @@
 #include "report/ReportPageView.h"
 #include "report/ReportPrinting.h"
 #include "report/TableReport.h"
+#include "widgets/DelayedProgress.h"
 #include "widgets/Icons.h"
 
 #include <QComboBox>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -177,13 +177,7 @@ void ReportPreview::printWithDialog()
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    QProgressDialog progress(QStringLiteral("Printing the table..."), QStringLiteral("Cancel"), 0, pages, this);
-    progress.setObjectName(QStringLiteral("PrintProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    printReport(m_report, printer, [&progress](int printed, int total) {
-        progress.setMaximum(total);
-        progress.setValue(printed);
-        return !progress.wasCanceled();
-    });
+    DelayedProgress progress(this, {QStringLiteral("Printing the table..."), QStringLiteral("Cancel"),
+                                    QStringLiteral("PrintProgress")});
+    printReport(m_report, printer, progress.callback());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/DelayedProgress.h"
+
 #include <QString>
 
 #include <chrono>
@@ -15,4 +17,4 @@ class QWidget;
 // failure message appears.
 void LoadTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName,
-                              std::chrono::milliseconds showAfter = std::chrono::milliseconds(300));
+                              std::chrono::milliseconds showAfter = DelayedProgress::kShowAfter);

@@ -2,35 +2,18 @@
 
 #include "tablefile/TableExport.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProgressDialog>
-
-#include <memory>
-
 bool SaveTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName, std::chrono::milliseconds showAfter)
 {
-    QElapsedTimer clock;
-    clock.start();
-    std::unique_ptr<QProgressDialog> dialog;
+    DelayedProgress progress(window, {QStringLiteral("Saving table to ") + fileName, QString(), QString()}, showAfter);
+    const DelayedProgress::Callback step = progress.callback();
     TableExportSettings settings;
-    settings.progress = [&](int rowsWritten, int rowsTotal) {
-        if (rowsWritten >= rowsTotal) {
-            dialog.reset();
-            return;
-        }
-        if (!dialog) {
-            if (clock.elapsed() < showAfter.count())
-                return;
-            dialog = std::make_unique<QProgressDialog>(QStringLiteral("Saving table to ") + fileName, QString(), 0,
-                                                       rowsTotal, window);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setCancelButton(nullptr);
-            dialog->show();
-        }
-        dialog->setValue(rowsWritten);
-        QCoreApplication::processEvents();
+    settings.progress = [&progress, &step](int rowsWritten, int rowsTotal) {
+        // The outcome message follows at once.
+        if (rowsWritten >= rowsTotal)
+            progress.close();
+        else
+            step(rowsWritten, rowsTotal);
     };
     return SaveTableToFile(table, fileName, messages, settings);
 }

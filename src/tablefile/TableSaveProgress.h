@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/DelayedProgress.h"
+
 #include <QString>
 
 #include <chrono>
@@ -14,4 +16,4 @@ class QWidget;
 // message appears. Returns whether the file was saved.
 bool SaveTableShowingProgress(QWidget* window, UserMessages& messages, MeasurementTable& table,
                               const QString& fileName,
-                              std::chrono::milliseconds showAfter = std::chrono::milliseconds(300));
+                              std::chrono::milliseconds showAfter = DelayedProgress::kShowAfter);

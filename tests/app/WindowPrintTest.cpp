@@ -1,7 +1,7 @@
 // The record bar's print button on the real window, fed by the simulated cable: the preview
 // holds the printing flag, and readings that arrive meanwhile are neither shown nor recorded.
 #include "app/TFCOMM.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "font/LcdFont.h"
 #include "NamedControl.h"
 #include "report/ReportPreview.h"

@@ -3,7 +3,6 @@
 #include "base/LocaleTexts.h"
 #include "chart/ChartView.h"
 #include "display/LcdDot.h"
-#include "record/RecorderSettings.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
+#include "app/TqApplication.h"
 #include "chart/TChartControl.h"
-#include "dialogs/ErrorReport.h"
 #include "font/LcdFont.h"
 #include "NamedControl.h"
 #include "record/MeasurementTable.h"

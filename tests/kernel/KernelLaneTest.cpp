@@ -2,9 +2,9 @@
 // (scripts/run-kernel-lane.sh), where the simulated thermometer's cable is a USB gadget behind
 // dummy_hcd, so the program meets it through the kernel's USB, HID and hidraw drivers and udev.
 #include "app/TFCOMM.h"
+#include "app/TqApplication.h"
 #include "chart/ChartEngine.h"
 #include "chart/TChartControl.h"
-#include "dialogs/ErrorReport.h"
 #include "font/LcdFont.h"
 #include "GadgetCableProcess.h"
 #include "link/HidDevice.h"

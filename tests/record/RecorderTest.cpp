@@ -7,7 +7,8 @@
 #include "dialogs/PlatformMessageBox.h"
 #include "record/MeasurementTable.h"
 #include "record/Recorder.h"
-#include "record/RecorderSettings.h"
+#include "record/RecordLimitMenu.h"
+#include "record/SamplingInterval.h"
 #include "widgets/NumberBoxFilter.h"
 
 #include <gtest/gtest.h>

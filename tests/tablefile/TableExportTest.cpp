@@ -1,5 +1,5 @@
 #include "AnsweredMessages.h"
-#include "dialogs/ErrorReport.h"
+#include "app/TqApplication.h"
 #include "tablefile/TableExport.h"
 #include "tablefile/TableFileFormat.h"
 

@@ -1,4 +1,4 @@
-#include "record/RecorderSettings.h"
+#include "record/SamplingInterval.h"
 
 #include <limits>
 
