@@ -333,8 +333,3 @@ void JournalDatabase::removeFinishedBefore(const QDateTime& before)
     }
 }
 
-bool JournalDatabase::intact()
-{
-    Statement check{prepare("PRAGMA quick_check")};
-    return sqlite3_step(check) == SQLITE_ROW && textColumn(check, 0) == "ok";
-}

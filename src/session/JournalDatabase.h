@@ -91,9 +91,6 @@ public:
     // Removes recordings that were saved whole or emptied and not touched since `before`.
     void removeFinishedBefore(const QDateTime& before);
 
-    // Whether the file holds an intact database ("PRAGMA quick_check" says ok).
-    bool intact();
-
 private:
     void exec(const char* sql);
     sqlite3_stmt* prepare(const char* sql);
