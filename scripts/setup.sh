@@ -14,7 +14,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation
   fp-utils xdg-utils
-  qemu-system-x86 busybox-static udev
+  qemu-system-x86 busybox-static udev e2fsprogs
   # the manual pages, the Debian package and the validators of what it installs
   help2man dpkg-dev file desktop-file-utils appstream lintian
 )

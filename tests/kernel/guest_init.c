@@ -1,8 +1,13 @@
 /* The first process of the test guest. It loads the kernel modules the lane needs, puts the
  * host's root (shared read-only over 9p) together with the guest's own proc, sys, dev, tmp and
- * run, shares the lane's output folder writable at its host path, and runs the lane's plan:
- * one command a line, each line's exit status written to the output folder. Then it powers the
- * guest off.
+ * run, keeps the host folders it is told to keep visible under the guest's own /tmp, shares the
+ * lane's output folder writable at its host path, and runs one of the lane's plans from there:
+ * one command a line, each line's exit status written beside the plan. Then it powers the guest
+ * off.
+ *
+ * Kernel command line: tq612.out=FOLDER (the output folder), tq612.plan=NAME (the plan in it,
+ * default "plan"; the statuses go to NAME.results) and tq612.keep=PATH,PATH (host folders under
+ * /tmp, such as a checkout there, that the guest's /tmp would otherwise hide).
  *
  * Done here rather than in a shell script because every program a guest shell starts is read
  * over 9p, which makes each command cost a noticeable fraction of a second. */
@@ -53,6 +58,18 @@ static void mount_or_fail(const char *source, const char *target, const char *ty
     mkdir(target, 0755);
     if (mount(source, target, type, flags, options) != 0)
         fail(target);
+}
+
+static void make_folders(const char *path)
+{
+    char partial[1024];
+    for (const char *slash = strchr(path + 1, '/');; slash = strchr(slash + 1, '/')) {
+        const size_t length = slash ? (size_t)(slash - path) : strlen(path);
+        snprintf(partial, sizeof partial, "%.*s", (int)length, path);
+        mkdir(partial, 0755);
+        if (!slash)
+            return;
+    }
 }
 
 static double seconds_since_boot(void)
@@ -154,7 +171,27 @@ int main(void)
     mount_or_fail("devtmpfs", HOST "/dev", "devtmpfs", 0, NULL);
     mount_or_fail("devpts", HOST "/dev/pts", "devpts", 0, "gid=5,mode=620,ptmxmode=666");
     mount_or_fail("tmpfs", HOST "/dev/shm", "tmpfs", 0, "mode=1777");
+    /* Host folders under /tmp are set aside before the guest's /tmp covers them, then moved back
+     * to their own paths on top of it. */
+    char *keep = command_line_value("tq612.keep");
+    char *kept[16];
+    int keeping = 0;
+    for (char *path = keep ? strtok(keep, ",") : NULL; path && keeping < 16; path = strtok(NULL, ",")) {
+        char host_path[1024], aside[64];
+        snprintf(host_path, sizeof host_path, HOST "%s", path);
+        snprintf(aside, sizeof aside, "/kept%d", keeping);
+        mount_or_fail(host_path, aside, NULL, MS_BIND, NULL);
+        kept[keeping++] = path;
+    }
     mount_or_fail("tmpfs", HOST "/tmp", "tmpfs", 0, "mode=1777");
+    for (int i = 0; i < keeping; ++i) {
+        char host_path[1024], aside[64];
+        snprintf(host_path, sizeof host_path, HOST "%s", kept[i]);
+        snprintf(aside, sizeof aside, "/kept%d", i);
+        make_folders(host_path);
+        if (mount(aside, host_path, NULL, MS_MOVE, NULL) != 0)
+            fail(host_path);
+    }
     mount_or_fail("tmpfs", HOST "/run", "tmpfs", 0, "mode=755");
     char target[1024];
     snprintf(target, sizeof target, HOST "%s", out);
@@ -170,8 +207,13 @@ int main(void)
     mkdir("/run/user/0", 0700);
     setenv("XDG_RUNTIME_DIR", "/run/user/0", 1);
 
-    FILE *plan = fopen("plan", "r");
-    FILE *results = fopen("results", "w");
+    const char *plan_name = command_line_value("tq612.plan");
+    if (!plan_name)
+        plan_name = "plan";
+    char results_name[512];
+    snprintf(results_name, sizeof results_name, "%s.results", plan_name);
+    FILE *plan = fopen(plan_name, "r");
+    FILE *results = fopen(results_name, "w");
     if (!plan || !results)
         fail("plan or results in the output folder");
     say("ready after %.1f s", seconds_since_boot());
