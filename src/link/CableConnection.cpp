@@ -24,6 +24,7 @@ CableConnection::CableConnection(ProgramState& state, std::shared_ptr<HidBackend
     m_HidCtl->SetOnDeviceChange({this, &CableConnection::rebuildDeviceList});
     m_HidCtl->SetOnDeviceDataError({this, &CableConnection::noteReadError});
     m_HidCtl->SetOnRemoval({this, &CableConnection::noteRemoval});
+    m_HidCtl->SetOnReportsLost([this](THidDevice*, uint64_t lost) { noteLostReports(lost); });
 }
 
 CableConnection::~CableConnection()
@@ -101,6 +102,12 @@ void CableConnection::noteReadError(THidDevice* HidDev, uint32_t Error)
 {
     m_ports.diagnostics.addHistoryLine("READ ERROR: " + HidDev->ErrorText(Error) + " ("
                                        + QByteArray::number(Error, 16).toUpper() + ")");
+}
+
+void CableConnection::noteLostReports(uint64_t lost)
+{
+    m_ports.diagnostics.addHistoryLine("READ OVERFLOW: " + QByteArray::number(quint64(lost))
+                                       + " reports lost while the program was busy");
 }
 
 void CableConnection::followReadButton()

@@ -56,6 +56,7 @@ private:
     void noteArrival(THidDevice* HidDev);
     void noteRemoval(THidDevice* HidDev);
     void noteReadError(THidDevice* HidDev, uint32_t Error);
+    void noteLostReports(uint64_t lost);
     void frameReport(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size);
 
     void releaseListedDevices();

@@ -14,6 +14,7 @@ THidDevice::THidDevice(std::shared_ptr<HidBackend> backend, std::unique_ptr<THid
         SetReportHandler(m_controller->OnDeviceData());
         m_unplugHandler = m_controller->OnDeviceUnplug();
         m_onHandlerFailure = m_controller->OnHandlerFailure();
+        m_onReportsLost = m_controller->OnReportsLost();
     }
     uint32_t error = 0;
     const std::shared_ptr<HidHandle> handle = openSyncHandleAsAtCreation(error);
@@ -247,7 +248,7 @@ void THidDevice::StartReader()
     // first frame. A failure here is the reader's to report.
     uint32_t error = 0;
     acquireReadHandle(error);
-    m_reader = new THidDeviceReadThread(this, inputLength);
+    m_reader = new THidDeviceReadThread(this, inputLength, m_readAheadLimit);
     m_reader->start();
 }
 
@@ -261,11 +262,10 @@ void THidDevice::StopReader()
     // reader starts on a handle of its own.
     closeReadHandle();
     if (reader->InHandOver()) {
-        // Stopped from inside its own handler: the reader is waiting for that handler, so waiting
-        // for the reader here would never end. It ends by itself once the handler returns.
+        // Stopped from inside its own handler, which is still running on the reader's behalf:
+        // the reader object must outlive it.
         reader->FreeOnTermination();
         return;
     }
-    reader->WaitServingHandOvers();
     delete reader;
 }

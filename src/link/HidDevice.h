@@ -3,6 +3,7 @@
 #include "link/HidBackend.h"
 #include "link/HidEvents.h"
 #include "link/HidPnPInfo.h"
+#include "link/HidReportQueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -76,6 +77,10 @@ public:
     // Accepted only above 9 and up to 10000.
     void SetWaitSlice(int32_t value);
 
+    // How many reports and read errors the reader may hold for the GUI thread; applies to the
+    // next reader.
+    void SetReadAheadLimit(size_t entries) { m_readAheadLimit = entries; }
+
     const THidDataEvent& ReportHandler() const { return m_reportHandler; }
     // An empty handler stops the reader; a handler starts one when the device may read.
     void SetReportHandler(THidDataEvent handler);
@@ -87,8 +92,8 @@ public:
     // A reader runs only with a report handler on an attached, claimed device with read-write
     // access that has input reports.
     void StartReader();
-    // Serves the reader's pending hand-overs while waiting for it to end, so it never deadlocks;
-    // called from the reader's own handler, it lets the reader end by itself after the handler.
+    // Waits for the reader to end; what it had read and not yet handed over is dropped. Called
+    // from the reader's own handler, it lets the reader end by itself after the handler.
     void StopReader();
     bool Reading() const { return m_reader != nullptr; }
 
@@ -135,9 +140,11 @@ private:
     std::optional<HidReportLengths> m_reportLengths;
 
     std::atomic<int32_t> m_waitSlice{100};
+    size_t m_readAheadLimit = HidReportQueue::kDefaultCapacity;
     THidDataEvent m_reportHandler;
     THidDataErrorEvent m_errorHandler;
     THidPlugEvent m_unplugHandler;
     THidHandlerFailureEvent m_onHandlerFailure;  // GUI thread only
+    THidReportsLostEvent m_onReportsLost;        // GUI thread only
     THidDeviceReadThread* m_reader = nullptr;
 };

@@ -275,6 +275,13 @@ void THidDeviceController::SetOnHandlerFailure(THidHandlerFailureEvent handler)
         device->m_onHandlerFailure = m_onHandlerFailure;
 }
 
+void THidDeviceController::SetOnReportsLost(THidReportsLostEvent handler)
+{
+    m_onReportsLost = std::move(handler);
+    for (THidDevice* device : std::as_const(m_devices))
+        device->m_onReportsLost = m_onReportsLost;
+}
+
 void THidDeviceController::SetDevThreadSleepTime(int32_t value)
 {
     if (value == m_devThreadSleepTime)

@@ -67,6 +67,9 @@ public:
     // Every listed device, and every one listed later, reports its handlers' failures here.
     const THidHandlerFailureEvent& OnHandlerFailure() const { return m_onHandlerFailure; }
     void SetOnHandlerFailure(THidHandlerFailureEvent handler);
+    // Every listed device, and every one listed later, reports the reports its reader lost here.
+    const THidReportsLostEvent& OnReportsLost() const { return m_onReportsLost; }
+    void SetOnReportsLost(THidReportsLostEvent handler);
 
 private:
     friend class THidDevice;
@@ -96,4 +99,5 @@ private:
     THidPlugEvent m_onDeviceUnplug;
     THidPlugEvent m_onRemoval;
     THidHandlerFailureEvent m_onHandlerFailure;
+    THidReportsLostEvent m_onReportsLost;
 };

@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <chrono>
 
-THidDeviceReadThread::THidDeviceReadThread(THidDevice* device, uint16_t inputReportByteLength)
-    : m_device(device), m_inputBuffer(inputReportByteLength)
+THidDeviceReadThread::THidDeviceReadThread(THidDevice* device, uint16_t inputReportByteLength, size_t queueCapacity)
+    : m_device(device),
+      m_readBuffer(inputReportByteLength),
+      m_deliveryBuffer(inputReportByteLength),
+      m_queue(inputReportByteLength, queueCapacity)
 {
     connect(this, &THidDeviceReadThread::handOverPosted, this, &THidDeviceReadThread::deliverPending,
             Qt::QueuedConnection);
@@ -41,29 +44,26 @@ bool THidDeviceReadThread::stopRequested()
 void THidDeviceReadThread::run()
 {
     while (!stopRequested()) {
-        std::fill(m_inputBuffer.begin(), m_inputBuffer.end(), uint8_t{0});
+        std::fill(m_readBuffer.begin(), m_readBuffer.end(), uint8_t{0});
         uint32_t error = 0;
         const std::shared_ptr<HidHandle> handle = m_device->acquireReadHandle(error);
         if (!handle) {
-            m_readError = error;
-            handOver(HandOver::ReadError);
+            queueReadError(error);
             pauseAfterFailure();
             continue;
         }
-        HidReadResult result = handle->readInputReport(m_inputBuffer, m_device->WaitSlice());
+        HidReadResult result = handle->readInputReport(m_readBuffer, m_device->WaitSlice());
         while (result.status == HidReadResult::TimedOut && !stopRequested())
-            result = handle->readInputReport(m_inputBuffer, m_device->WaitSlice());
+            result = handle->readInputReport(m_readBuffer, m_device->WaitSlice());
         if (result.status == HidReadResult::TimedOut)
             break;
         if (result.status == HidReadResult::Failed) {
-            m_readError = result.error;
-            handOver(HandOver::ReadError);
+            queueReadError(result.error);
             pauseAfterFailure();
             continue;
         }
-        m_bytesRead = result.status == HidReadResult::Completed ? result.bytesRead : 0;
-        if (m_bytesRead > 0)
-            handOver(HandOver::Report);
+        if (result.status == HidReadResult::Completed && result.bytesRead > 0)
+            queueReport(result.bytesRead);
     }
     // Notified under the lock: once the GUI thread sees m_finished it may destroy the object,
     // and with it the condition variable, so the reader must be done with it by then.
@@ -72,18 +72,31 @@ void THidDeviceReadThread::run()
     m_wake.notify_all();
 }
 
-void THidDeviceReadThread::handOver(HandOver kind)
+void THidDeviceReadThread::queueReport(uint32_t size)
 {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_stop)
-            return;
-        m_pending = kind;
-    }
-    m_wake.notify_all();
-    emit handOverPosted();
     std::unique_lock lock(m_lock);
-    m_wake.wait(lock, [this] { return m_pending == HandOver::None; });
+    if (m_stop)
+        return;
+    m_queue.pushReport(m_readBuffer.data(), size);
+    post(true);
+}
+
+void THidDeviceReadThread::queueReadError(uint32_t error)
+{
+    std::unique_lock lock(m_lock);
+    if (m_stop)
+        return;
+    post(m_queue.pushReadError(error));
+}
+
+// Called under the lock. One hand-over at a time is enough: the GUI thread empties the queue.
+void THidDeviceReadThread::post(bool queued)
+{
+    if (!queued && m_queue.empty())
+        return;
+    if (std::exchange(m_handOverPosted, true))
+        return;
+    emit handOverPosted();
 }
 
 void THidDeviceReadThread::pauseAfterFailure()
@@ -99,60 +112,65 @@ void THidDeviceReadThread::pauseAfterFailure()
 
 void THidDeviceReadThread::deliverPending()
 {
-    HandOver kind;
-    {
-        std::lock_guard lock(m_lock);
-        kind = m_pending;
-    }
-    if (kind == HandOver::None || m_inHandOver)
+    // A handler that runs an event loop of its own (a dialog) finds its caller still handing over:
+    // that caller goes on with the queue once the handler has returned.
+    if (m_inHandOver)
         return;
-
-    // The handler may release the device, and with it stop this reader: nothing here touches the
-    // device after the call.
-    THidDevice* device = m_device;
-    const THidHandlerFailureEvent reportFailure = device->m_onHandlerFailure;
-    m_inHandOver = true;
-    try {
-        if (kind == HandOver::Report) {
-            const THidDataEvent handler = device->ReportHandler();
-            if (handler)
-                handler(device, m_inputBuffer[0], m_inputBuffer.data() + 1, static_cast<uint16_t>(m_bytesRead - 1));
-        } else {
-            const THidDataErrorEvent handler = device->ErrorHandler();
-            if (handler)
-                handler(device, m_readError);
-        }
-    } catch (const std::exception& error) {
-        // Passed back to the reader, the failure would end it and reading would stop unnoticed.
-        if (reportFailure)
-            reportFailure(failureText(error));
-    } catch (...) {
-        if (reportFailure)
-            reportFailure(QStringLiteral("Unknown error"));
-    }
-    m_inHandOver = false;
-
+    // What is queued now, and no more in one go: a reader that keeps pace with the handlers must
+    // not keep the GUI thread from its other events.
+    size_t budget;
     {
         std::lock_guard lock(m_lock);
-        m_pending = HandOver::None;
+        budget = m_queue.size() + 1;
     }
-    m_wake.notify_all();
-}
-
-void THidDeviceReadThread::WaitServingHandOvers()
-{
-    std::unique_lock lock(m_lock);
-    while (!m_finished) {
-        if (m_pending != HandOver::None) {
-            lock.unlock();
-            deliverPending();
-            lock.lock();
-            continue;
+    for (; budget > 0; --budget) {
+        HidReportQueue::Entry entry;
+        uint64_t lost = 0;
+        {
+            std::lock_guard lock(m_lock);
+            // Stopped, perhaps by one of its own handlers that then released the device: nothing
+            // here may touch the device any more.
+            if (m_stop)
+                return;
+            if (m_queue.empty()) {
+                lost = m_queue.takeLost();
+                m_handOverPosted = false;
+                if (lost == 0)
+                    return;
+            } else {
+                entry = m_queue.pop(m_deliveryBuffer);
+            }
         }
-        m_wake.wait(lock);
+        THidDevice* device = m_device;
+        const THidHandlerFailureEvent reportFailure = device->m_onHandlerFailure;
+        m_inHandOver = true;
+        try {
+            if (lost > 0) {
+                if (device->m_onReportsLost)
+                    device->m_onReportsLost(device, lost);
+            } else if (entry.readError) {
+                const THidDataErrorEvent handler = device->ErrorHandler();
+                if (handler)
+                    handler(device, entry.error);
+            } else {
+                const THidDataEvent handler = device->ReportHandler();
+                if (handler && entry.size > 0)
+                    handler(device, m_deliveryBuffer[0], m_deliveryBuffer.data() + 1,
+                            static_cast<uint16_t>(entry.size - 1));
+            }
+        } catch (const std::exception& error) {
+            // Passed back to the reader, the failure would end it and reading would stop unnoticed.
+            if (reportFailure)
+                reportFailure(failureText(error));
+        } catch (...) {
+            if (reportFailure)
+                reportFailure(QStringLiteral("Unknown error"));
+        }
+        m_inHandOver = false;
     }
-    lock.unlock();
-    wait();
+    std::lock_guard lock(m_lock);
+    if (!m_stop)
+        emit handOverPosted();
 }
 
 void THidDeviceReadThread::FreeOnTermination()

@@ -22,6 +22,10 @@ using TNotifyEvent = THidHandler<void(QObject* Sender)>;
 // reading, so the owner decides how the user hears of it.
 using THidHandlerFailureEvent = std::function<void(const QString& Message)>;
 
+// The reader's queue was full while the GUI thread was busy: Lost reports were dropped. Told once
+// the GUI thread has caught up with the reports before and after them.
+using THidReportsLostEvent = std::function<void(THidDevice* HidDev, uint64_t Lost)>;
+
 // The failures of the HID layer: "device cannot be opened", "device cannot be identified",
 // "Only one THidDeviceController allowed per program".
 class EControllerError : public ProgramError {

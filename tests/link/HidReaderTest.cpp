@@ -118,22 +118,53 @@ TEST_F(Reader, ReportsFromWhileStoppedAreNotDeliveredLater)
     EXPECT_EQ(received[0].data, bytes({9, 0xAA, 0xBB}));
 }
 
-TEST_F(Reader, StopServesAHandOverThatIsWaitingInsteadOfDeadlocking)
+// The device keeps 64 unread reports per handle; the reader keeps reading while the GUI thread is
+// busy, so 640 reports sent during a stall all arrive, in order. With a read-ahead of 100 the rest
+// is counted, and told once the GUI thread has caught up.
+TEST_F(Reader, ReadsAheadWhileTheGuiThreadIsBusyAndCountsWhatDoesNotFit)
+{
+    for (const size_t limit : {HidReportQueue::kDefaultCapacity, size_t{100}}) {
+        SCOPED_TRACE(limit);
+        received.clear();
+        std::vector<uint64_t> lost;
+        controller->SetOnReportsLost([&](THidDevice* from, uint64_t count) {
+            EXPECT_EQ(from, device);
+            lost.push_back(count);
+            EXPECT_EQ(received.size(), std::min<size_t>(limit, 640)) << "told after the reports before the gap";
+        });
+        device->SetReadAheadLimit(limit);
+        device->SetReportHandler(recorder());
+        for (int batch = 0; batch < 20; ++batch) {
+            std::vector<QByteArray> reports;
+            for (int i = 0; i < 32; ++i)
+                reports.push_back(bytes({0x01, (batch * 32 + i) & 0xFF, batch, 0xBB}));
+            bus->queueInputReports(id, reports);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        const size_t expected = std::min<size_t>(limit, 640);
+        ASSERT_TRUE(processUntil([&] { return received.size() == expected && (limit >= 640 || !lost.empty()); }));
+        for (size_t i = 0; i < expected; ++i)
+            ASSERT_EQ(received[i].data, bytes({int(i & 0xFF), int(i / 32), 0xBB})) << "report " << i;
+        EXPECT_EQ(lost, limit >= 640 ? std::vector<uint64_t>{} : std::vector<uint64_t>{640 - limit});
+        device->SetReportHandler({});
+    }
+}
+
+// Stopping never waits for the GUI thread; what was read and not yet handed over goes with the
+// reader.
+TEST_F(Reader, StopDoesNotWaitForTheGuiThread)
 {
     device->SetReportHandler(recorder());
-    queueCounted(1);
-    // The reader reads the report and waits for the GUI thread, which is not serving its queue.
+    queueCounted(3);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     device->SetReportHandler({});
     EXPECT_FALSE(device->Reading());
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].data, bytes({0, 0xAA, 0xBB}));
 
     queueCounted(3);
     QCoreApplication::processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     QCoreApplication::processEvents();
-    EXPECT_EQ(received.size(), 1u) << "nothing is read once stopped";
+    EXPECT_TRUE(received.empty()) << "nothing is handed over once stopped";
 }
 
 TEST_F(Reader, HandlerMayStopItsOwnReaderOrReleaseItsDevice)
