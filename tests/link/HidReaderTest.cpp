@@ -134,17 +134,18 @@ TEST_F(Reader, ReadsAheadWhileTheGuiThreadIsBusyAndCountsWhatDoesNotFit)
         });
         device->SetReadAheadLimit(limit);
         device->SetReportHandler(recorder());
-        for (int batch = 0; batch < 20; ++batch) {
+        // 16 reports every 20 ms leave the reader 80 ms before the device's own queue is full.
+        for (int batch = 0; batch < 40; ++batch) {
             std::vector<QByteArray> reports;
-            for (int i = 0; i < 32; ++i)
-                reports.push_back(bytes({0x01, (batch * 32 + i) & 0xFF, batch, 0xBB}));
+            for (int i = 0; i < 16; ++i)
+                reports.push_back(bytes({0x01, (batch * 16 + i) & 0xFF, batch, 0xBB}));
             bus->queueInputReports(id, reports);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         const size_t expected = std::min<size_t>(limit, 640);
         ASSERT_TRUE(processUntil([&] { return received.size() == expected && (limit >= 640 || !lost.empty()); }));
         for (size_t i = 0; i < expected; ++i)
-            ASSERT_EQ(received[i].data, bytes({int(i & 0xFF), int(i / 32), 0xBB})) << "report " << i;
+            ASSERT_EQ(received[i].data, bytes({int(i & 0xFF), int(i / 16), 0xBB})) << "report " << i;
         EXPECT_EQ(lost, limit >= 640 ? std::vector<uint64_t>{} : std::vector<uint64_t>{640 - limit});
         device->SetReportHandler({});
     }
@@ -313,7 +314,7 @@ TEST_F(SimulatedBusTest, CableCarriesCommandsAndFramesThroughTheLayer)
 
     QByteArray burst;
     std::vector<QByteArray> frames;
-    int reportsAfterStop = -1;
+    int reportsSinceFrame = 0;
     cable->SetReportHandler([&](THidDevice* from, uint8_t reportId, const uint8_t* data, uint16_t size) {
         EXPECT_EQ(reportId, 0);
         ASSERT_EQ(size, 10);
@@ -324,17 +325,16 @@ TEST_F(SimulatedBusTest, CableCarriesCommandsAndFramesThroughTheLayer)
             frames.push_back(std::exchange(burst, {}));
             from->SetInputBufferCount(0);
             from->CloseSyncHandle();
+            reportsSinceFrame = 0;
         }
-        if (reportsAfterStop >= 0)
-            ++reportsAfterStop;
+        ++reportsSinceFrame;
     });
     EXPECT_TRUE(cable->WriteOutputReport(data(live), caps.OutputReportByteLength, written));
     ASSERT_TRUE(processUntil([&] { return frames.size() >= 3; }));
     EXPECT_TRUE(cable->WriteOutputReport(data(stop), caps.OutputReportByteLength, written));
-    const size_t framesAtStop = frames.size();
-    reportsAfterStop = 0;
-    ASSERT_TRUE(processUntil([&] { return reportsAfterStop >= 300; }));
-    EXPECT_LE(frames.size(), framesAtStop + 1);
+    // The reader has read ahead of the handler: the frames sent before the stop still come, then
+    // the cable goes quiet.
+    ASSERT_TRUE(processUntil([&] { return reportsSinceFrame >= 300; }));
 
     for (const QByteArray& frame : frames) {
         ASSERT_EQ(frame.size(), 11);
