@@ -3,7 +3,8 @@
 // USB device controller, such as dummy_hcd in the kernel test lane.
 //
 // Prints "ready <gadget folder> <controller>" once the device is bound, then one line per report
-// the host sends: "feature" or "output" and its bytes in hex, report ID first.
+// the host sends: "feature" or "output" and its bytes in hex, report ID first, and "frames N"
+// whenever the thermometer has begun another reading frame (live or stored), N counting them.
 #include "sim/SimulatedHidBackend.h"
 #include "sim/UsbGadget.h"
 #include "sim/UsbGadgetCable.h"
@@ -54,6 +55,9 @@ int main(int argc, char** argv)
         UsbGadgetCable cable(fd, options, [](const UsbGadgetCable::Received& report) {
             std::printf("%s %s\n", report.kind == UsbGadgetCable::Received::Feature ? "feature" : "output",
                         report.bytes.toHex(' ').constData());
+            std::fflush(stdout);
+        }, [](int64_t frames) {
+            std::printf("frames %lld\n", static_cast<long long>(frames));
             std::fflush(stdout);
         });
         cable.serve(g_stop);

@@ -168,9 +168,11 @@ void SimulatedThermometer::transmitUntil(int64_t until,
             m_modelFrameAt.reset();
         } else if (m_mode == Mode::Live) {
             bytes = liveFrame();
+            ++m_readingFramesSent;
             m_nextFrameAt = start + m_options.liveFrameIntervalUs;
         } else {
             bytes = storedFrame(m_downloadIndex++);
+            ++m_readingFramesSent;
             m_nextFrameAt = start + m_options.downloadFrameIntervalUs;
             if (m_downloadIndex >= std::max<size_t>(1, m_options.storedReadings.size()))
                 m_mode = Mode::Idle;

@@ -62,6 +62,8 @@ public:
 
     // One message from the computer (the payload of one output report), complete at `at`.
     void receive(QByteArrayView message, int64_t at);
+    // Live and stored-reading frames begun so far: each is a reading the computer should get.
+    int64_t readingFramesSent() const { return m_readingFramesSent; }
     // Sends every frame whose first byte goes out at or before `until`, in order.
     void transmitUntil(int64_t until, const std::function<void(int64_t start, const QByteArray& frame)>& send);
 
@@ -96,6 +98,7 @@ private:
     Mode m_mode = Mode::Idle;
     int64_t m_nextFrameAt = 0;
     size_t m_downloadIndex = 0;
+    int64_t m_readingFramesSent = 0;
     std::optional<int64_t> m_modelFrameAt;
     int64_t m_lineFreeAt = 0;
 };

@@ -22,8 +22,13 @@ int64_t steadyNs()
 }  // namespace
 
 UsbGadgetCable::UsbGadgetCable(int functionFd, SimulatedCable::Options options,
-                               std::function<void(const Received&)> received)
-    : m_fd(functionFd), m_cable(options), m_received(std::move(received)), m_startNs(steadyNs())
+                               std::function<void(const Received&)> received,
+                               std::function<void(int64_t)> readingFramesSent)
+    : m_fd(functionFd),
+      m_cable(options),
+      m_received(std::move(received)),
+      m_readingFramesSent(std::move(readingFramesSent)),
+      m_startNs(steadyNs())
 {
 }
 
@@ -96,6 +101,9 @@ void UsbGadgetCable::serve(const std::atomic<bool>& stop)
             m_lineTimeLostUs += std::max<int64_t>(0, oldest - m_cable.lastReportTime());
             m_cable.skipTo(oldest);
             m_pending = m_cable.nextReport();
+            const int64_t frames = m_cable.thermometer().readingFramesSent();
+            if (frames != m_readingFramesTold && m_readingFramesSent)
+                m_readingFramesSent(m_readingFramesTold = frames);
         }
         const int64_t dueInUs = m_pending->time - now();
         pollfd fd{m_fd, POLLIN, 0};

@@ -21,7 +21,9 @@ public:
     // functionFd: the function file, opened non-blocking for reading and writing. received
     // hears of every report the host sent, report ID put back, as the simulated bus records
     // them.
-    UsbGadgetCable(int functionFd, SimulatedCable::Options options, std::function<void(const Received&)> received);
+    // readingFramesSent hears the thermometer's count of reading frames whenever it grows.
+    UsbGadgetCable(int functionFd, SimulatedCable::Options options, std::function<void(const Received&)> received,
+                   std::function<void(int64_t)> readingFramesSent = {});
 
     // Serves the host until stop is set. While the host does not collect input reports (no
     // file open on its side, or the gadget unbound), the cable's line goes on and reports that
@@ -45,6 +47,8 @@ private:
     int m_fd;
     SimulatedCable m_cable;
     std::function<void(const Received&)> m_received;
+    std::function<void(int64_t)> m_readingFramesSent;
+    int64_t m_readingFramesTold = 0;
     std::optional<SimulatedCable::InputReport> m_pending;
     int64_t m_startNs;
     int64_t m_reportsSent = 0;

@@ -36,10 +36,14 @@ public:
     // Every report the host sent so far, "feature ..." or "output ...", bytes in hex.
     QStringList received()
     {
-        while (m_process.canReadLine() || m_process.waitForReadyRead(0))
-            while (m_process.canReadLine())
-                m_received << QString::fromLatin1(m_process.readLine().trimmed());
+        readLines();
         return m_received;
+    }
+    // The reading frames the thermometer has begun to send so far.
+    int64_t readingFramesSent()
+    {
+        readLines();
+        return m_readingFramesSent;
     }
 
     // Unbinding the gadget from its controller is pulling the plug.
@@ -47,6 +51,17 @@ public:
     bool plugIn() { return bindTo(m_controller); }
 
 private:
+    void readLines()
+    {
+        while (m_process.canReadLine() || m_process.waitForReadyRead(0))
+            while (m_process.canReadLine()) {
+                const QString line = QString::fromLatin1(m_process.readLine().trimmed());
+                if (line.startsWith(QStringLiteral("frames ")))
+                    m_readingFramesSent = line.mid(7).toLongLong();
+                else
+                    m_received << line;
+            }
+    }
     bool bindTo(const QByteArray& controller)
     {
         QFile udc(m_folder + QStringLiteral("/UDC"));
@@ -57,4 +72,5 @@ private:
     QString m_folder;
     QByteArray m_controller;
     QStringList m_received;
+    int64_t m_readingFramesSent = 0;
 };

@@ -13,7 +13,8 @@
 #include <QList>
 
 // Every panel a session reaches, standing in for the window: the sampling interval off, Repeat
-// ticked, the cable's line at 2400 baud, and a device list whose selected row the test sets.
+// ticked, Download Data as the test sets it, the cable's line at 2400 baud, and a device list
+// whose selected row the test sets.
 struct ScreenlessPanels : FrameDisplay,
                           ConnectionIndicator,
                           RecordingControls,
@@ -28,6 +29,8 @@ struct ScreenlessPanels : FrameDisplay,
     bool connect = false;
     QList<QByteArray> devices;
     int selectedRow = -1;
+    bool download = false;
+    QList<QByteArray> history;
 
     void show(const DecodedFrame&) override { ++framesShown; }
     void toggleConnectionIndicator() override { ++blinks; }
@@ -41,7 +44,7 @@ struct ScreenlessPanels : FrameDisplay,
     bool connectTicked() const override { return connect; }
     void releaseConnectToggle() override { connect = false; }
     void setConnectCaption(const QString&) override {}
-    bool downloadTicked() const override { return false; }
+    bool downloadTicked() const override { return download; }
     void setDownloadEnabled(bool) override {}
 
     void clearDeviceLines() override { devices.clear(); }
@@ -49,7 +52,7 @@ struct ScreenlessPanels : FrameDisplay,
     void setCurrentDeviceRow(int row) override { selectedRow = row; }
     int selectedDeviceRow() const override { return selectedRow; }
 
-    void addHistoryLine(const QByteArray&) override {}
+    void addHistoryLine(const QByteArray& line) override { history.append(line); }
     void showFrameText(const QByteArray&) override {}
     void showMarkedFrameText(const QByteArray&) override {}
     void clearHistory() override {}
