@@ -110,6 +110,29 @@ TEST_F(PortOnPseudoTerminal, DeliversEachNonEmptyBlockUntilClosed)
     port->ClosePort();  // closing a closed port does nothing
 }
 
+// The window busy for 30 s while the thermometer sends at 2400 baud: its 7200 bytes wait on the
+// line (the terminal's read queue and the kernel's buffers behind it, which take 64 KiB and more)
+// and all arrive, in order, once the polls run again.
+TEST_F(PortOnPseudoTerminal, AThirtySecondStallAt2400BaudLosesNoByte)
+{
+    port->SetComPortSpeed(br2400);
+    ASSERT_TRUE(port->OpenPort());
+    QByteArray sent;
+    for (int i = 0; sent.size() < 7200; ++i)
+        sent += QByteArray::number(100000 + i) + "\r\n";
+    sent.truncate(7200);
+    std::thread line([&] {
+        // 240 bytes a second, in blocks of 24 as a UART's interrupts would hand them on.
+        for (qsizetype at = 0; at < sent.size(); at += 24) {
+            com1.write(sent.mid(at, 24));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::seconds(30));
+    line.join();
+    EXPECT_TRUE(receive(sent)) << received.size() << " of " << sent.size() << " bytes";
+}
+
 TEST_F(PortOnPseudoTerminal, OpeningDiscardsWhatWaitedButOpeningAgainDoesNot)
 {
     com1.write("stale");
