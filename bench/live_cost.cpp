@@ -9,9 +9,12 @@
 //    thread's reads, so that thread is left out and printed on its own line: its figure is an
 //    upper bound of what the simulation costs.
 // 3. Latency from a report that ends a frame being returned by the backend to the next paint of
-//    the LCD digits, p50 and p99, with 10^3 rows and with a large table in the window.
+//    the LCD digits, p50 and p99, with 10^3 rows and with a large table in the window. The framer
+//    closes a frame at the first report without payload after it, 10 ms later at the cable's
+//    pace, and a widget paints at the next refresh of the screen: those two are the floor.
 //
 //   build/bench/live_cost [seconds at real pace, default 60] [rows of the large table, default 10^7]
+//                         [readings for the memory figure, default 10^6; 0 leaves it out]
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
 #include "font/LcdFont.h"
@@ -30,6 +33,7 @@
 #include <QFile>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -143,9 +147,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint && watched->objectName().startsWith(QLatin1String("LcdD"))) {
+            // The newest frame is the one painted; an older one that left the digits as they
+            // were needed no paint.
             const Clock::time_point now = Clock::now();
-            for (const Clock::time_point stamp : m_backend.takeStamps())
-                millis.push_back(std::chrono::duration<double, std::milli>(now - stamp).count());
+            const std::vector<Clock::time_point> stamps = m_backend.takeStamps();
+            if (!stamps.empty())
+                millis.push_back(std::chrono::duration<double, std::milli>(now - stamps.back()).count());
         }
         return false;
     }
@@ -180,11 +187,18 @@ Window openWindow(AnsweredMessages& dialogs, SimulatedHidBackend::Pacing pacing,
     return opened;
 }
 
+// Runs the event loop, as the program does, until done() says so; it is asked every 50 ms.
 void connectAndRun(TFCOMM& window, const std::function<bool()>& done)
 {
     named<QToolButton>(window, "USBCon")->click();
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(50);
+    loop.exec();
 }
 
 // Rows through the decoder and recorder, as the framer hands frames on, with the grid detached
@@ -213,6 +227,7 @@ int main(int argc, char** argv)
     registerLcdFont();
     const double realPaceSeconds = argc > 1 ? std::atof(argv[1]) : 60.0;
     const int64_t largeRows = argc > 2 ? std::atoll(argv[2]) : 10'000'000;
+    const int64_t memoryReadings = argc > 3 ? std::atoll(argv[3]) : 1'000'000;
     AnsweredMessages dialogs;
 
     // 1. Memory per reading, frames back to back.
@@ -224,7 +239,9 @@ int main(int argc, char** argv)
         Window fast = openWindow(dialogs, SimulatedHidBackend::Pacing::Fast, cable);
         QCoreApplication::processEvents();
         const int64_t before = heapInUse();
-        for (const int64_t readings : {int64_t(100'000), int64_t(1'000'000)}) {
+        for (const int64_t readings : {memoryReadings / 10, memoryReadings}) {
+            if (readings == 0)
+                break;
             connectAndRun(*fast.window, [&] { return fast.window->state().RowCount >= readings; });
             named<QToolButton>(*fast.window, "USBCon")->click();
             QCoreApplication::processEvents();
