@@ -37,6 +37,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -77,6 +78,12 @@ class StampingBackend : public HidBackend {
 public:
     explicit StampingBackend(std::shared_ptr<HidBackend> inner) : m_inner(std::move(inner)) {}
 
+    // Off, reports are not stamped: the stamps would count as memory the road keeps.
+    void setStamping(bool on)
+    {
+        m_stamping = on;
+        takeStamps();
+    }
     std::vector<Clock::time_point> takeStamps()
     {
         std::lock_guard lock(m_lock);
@@ -114,7 +121,7 @@ private:
         {
             const HidReadResult result = m_inner->readInputReport(buffer, timeoutMs);
             // Report ID, count byte (low nibble: payload bytes), payload: a line feed ends a frame.
-            if (result.status == HidReadResult::Completed && buffer.size() > 2) {
+            if (m_owner.m_stamping && result.status == HidReadResult::Completed && buffer.size() > 2) {
                 const size_t count = std::min<size_t>(buffer[1] & 0x0F, buffer.size() - 2);
                 if (std::find(buffer.begin() + 2, buffer.begin() + 2 + count, uint8_t('\n')) != buffer.begin() + 2 + count) {
                     std::lock_guard lock(m_owner.m_lock);
@@ -131,6 +138,7 @@ private:
     };
 
     std::shared_ptr<HidBackend> m_inner;
+    std::atomic<bool> m_stamping{false};
     std::mutex m_lock;
     std::vector<Clock::time_point> m_stamps;
 };
@@ -138,8 +146,16 @@ private:
 // Latency from each stamped report to the next paint of an LCD digit after it.
 class LcdPaints : public QObject {
 public:
-    explicit LcdPaints(StampingBackend& backend) : m_backend(backend) { qApp->installEventFilter(this); }
-    ~LcdPaints() override { qApp->removeEventFilter(this); }
+    explicit LcdPaints(StampingBackend& backend) : m_backend(backend)
+    {
+        m_backend.setStamping(true);
+        qApp->installEventFilter(this);
+    }
+    ~LcdPaints() override
+    {
+        qApp->removeEventFilter(this);
+        m_backend.setStamping(false);
+    }
 
     std::vector<double> millis;
 
