@@ -272,19 +272,6 @@ private slots:
             QCOMPARE(report.kind, Received::Feature);
     }
 
-    void thePreviewFlagStopsDecoding()
-    {
-        AnsweredMessages& messages = freshAnswers();
-        Rig rig;
-        rig.window->state().Printing = true;
-        named<QToolButton>(*rig.window, "USBCon")->click();
-        QTRY_VERIFY(!named<QLabel>(*rig.window, "USBtxt")->text().isEmpty());  // frames arrive
-        QTest::qWait(300);
-        QCOMPARE(rig.rows(), 0);
-        rig.window->state().Printing = false;
-        QTRY_VERIFY(rig.rows() > 0);
-    }
-
     void readErrorsReachTheHistory()
     {
         AnsweredMessages& messages = freshAnswers();
