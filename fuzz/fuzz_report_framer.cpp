@@ -28,6 +28,7 @@ struct DecodingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repor
     void setDownloadEnabled(bool) override {}
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
+    void connectionLost() override {}
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);

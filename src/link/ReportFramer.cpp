@@ -104,8 +104,10 @@ void ReportFramer::closeBurst()
     try {
         if (m_connection.downloadTicked()) {
             m_readings.switchOffSamplingInterval();
-            if (type == "AD07")
+            if (type == "AD07") {
+                ++m_storedReadings;
                 m_readings.decodeFrame(frame);
+            }
         } else if (type == "AD01") {
             m_readings.decodeFrame(frame);
         }

@@ -21,6 +21,7 @@ struct RecordingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repo
     bool downloadTicked() const override { return download; }
     void setDownloadEnabled(bool) override {}
     void startNewRecording() override {}
+    void connectionLost() override {}
     void switchOffSamplingInterval() override { ++samplingOff; }
     void decodeFrame(const QByteArray& frameText) override
     {
