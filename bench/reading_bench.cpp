@@ -89,6 +89,7 @@ BENCHMARK(BM_RecordReading)->Arg(0)->Arg(8000000)->Iterations(1000000)->Unit(ben
 
 struct NoIndicator : ConnectionIndicator {
     void toggleConnectionIndicator() override {}
+    void showNotConnected() override {}
 };
 
 // The whole road: decoder, LCD panel, state and recorder, as the window runs it for each frame.

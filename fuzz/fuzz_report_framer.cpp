@@ -28,6 +28,7 @@ struct DecodingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repor
     void setDownloadEnabled(bool) override {}
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
+    void connectionLost() override {}
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);
@@ -54,7 +55,7 @@ struct ExpectedFrames {
     int stops = 0;
 };
 
-void closeBurst(const std::string& burst, bool download, bool printing, ExpectedFrames& expected)
+void closeBurst(const std::string& burst, bool download, ExpectedFrames& expected)
 {
     static const char kHex[] = "0123456789ABCDEF";
     std::string frame;
@@ -64,8 +65,6 @@ void closeBurst(const std::string& burst, bool download, bool printing, Expected
         frame = frame.substr(10) + frame.substr(0, 10);  // the line's last byte comes first
     const QByteArray text(frame.data(), qsizetype(frame.size()));
     expected.shown.push_back(text);
-    if (printing)
-        return;
     // AD01 is a live reading, AD07 a stored one; each is decoded only in its own mode.
     const bool whole = frame.size() == 11;
     const bool readingType = whole && frame[0] == 'A' && frame[10] == 'D' && frame[6] == '0';
@@ -86,19 +85,17 @@ QByteArray historyLine(const uint8_t* report, size_t size)
 
 }  // namespace
 
-// Input: a flags byte (bit 0 download mode, bit 1 printing), then reports, each a length byte
-// (its low four bits) followed by that many report bytes.
+// Input: a flags byte (bit 0 download mode, the other bits unused), then reports, each a length
+// byte (its low four bits) followed by that many report bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
     const bool download = data[0] & 1;
-    const bool printing = data[0] & 2;
     ++data;
     --size;
 
     ProgramState state = decodingState();
-    state.Printing = printing;
     DecodingHost host(state);
     host.download = download;
     ReportFramer framer(state, host, host, host, host);
@@ -122,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             pending = true;
             history.push_back(historyLine(report, length));
         } else if (pending) {
-            closeBurst(burst, download, printing, expected);
+            closeBurst(burst, download, expected);
             burst.clear();
             pending = false;
             closes = true;

@@ -30,6 +30,7 @@ struct DecodingReadings : ReadingTarget {
     }
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
+    void connectionLost() override {}
 
     std::vector<QByteArray> decoded;
 

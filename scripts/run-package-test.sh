@@ -50,7 +50,7 @@ fi
 "${APT[@]}" install "$DEB" >/dev/null
 mapfile -t owned < <(dpkg -L tq612)
 
-[ "$(tq612 --version)" = "tq612 $VERSION" ] || fail "tq612 --version says '$(tq612 --version)', not 'tq612 $VERSION'"
+[ "$(tq612 --version | head -n 1)" = "tq612 $VERSION" ] || fail "tq612 --version says '$(tq612 --version | head -n 1)', not 'tq612 $VERSION'"
 tq612-demo --help | grep -q -- '--unplug-after' || fail "tq612-demo --help lists no demo options"
 if tq612 --no-such-option 2>/dev/null; then fail "an unknown option is not refused"; fi
 for entry in /usr/share/applications/tq612.desktop /usr/share/applications/tq612-demo.desktop; do
@@ -67,6 +67,31 @@ grep -qx 'SUBSYSTEM=="hidraw", ATTRS{product}=="USB to Serial", TAG+="uaccess"' 
 [ -f /usr/bin/../share/tq612/TQ-612.chm ] && [ -f /usr/bin/../share/tq612/help/index.html ] \
   || fail "the help guide is not where the installed programs look for it"
 [ -f /usr/share/man/man1/tq612.1.gz ] && [ -f /usr/share/man/man1/tq612-demo.1.gz ] || fail "a manual page is missing"
+
+echo "== license"
+cmp -s LICENSE /usr/share/common-licenses/GPL-3 || fail "LICENSE does not hold the GNU GPL version 3"
+for program in tq612 tq612-demo; do
+  $program --version | grep -qx 'License GPL-3.0-or-later: .*' || fail "$program --version states no license"
+  # roff writes a hyphen as \-
+  zcat "/usr/share/man/man1/$program.1.gz" | sed 's/\\-/-/g' | grep -q 'License GPL-3.0-or-later' \
+    || fail "the manual page of $program states no license"
+done
+grep -q '<project_license>GPL-3.0-or-later</project_license>' /usr/share/metainfo/tq612.metainfo.xml \
+  || fail "the AppStream data gives no project_license GPL-3.0-or-later"
+# Debian's own parser of machine-readable copyright files (python3-debian, for Debian's python3):
+# every file of the program is GPL-3+, with the terms in a stand-alone license paragraph.
+/usr/bin/python3 - /usr/share/doc/tq612/copyright <<'PY' || fail "/usr/share/doc/tq612/copyright is not machine-readable or not GPL-3+"
+import sys
+from debian.copyright import Copyright
+
+with open(sys.argv[1], encoding="utf-8") as f:
+    copyright = Copyright(f, strict=True)
+for path in ("src/app/TFCOMM.cpp", "help/index.html", "packaging/70-tq612.rules"):
+    paragraph = copyright.find_files_paragraph(path)
+    assert paragraph is not None and paragraph.license.synopsis == "GPL-3+", (path, paragraph)
+terms = [p.license for p in copyright.all_license_paragraphs() if p.license.synopsis == "GPL-3+"]
+assert terms and "/usr/share/common-licenses/GPL-3" in terms[0].text, terms
+PY
 
 echo "== the installed demo"
 bash scripts/demo-screenshot.sh /usr/bin/tq612-demo "$SHOT"

@@ -16,7 +16,7 @@ PACKAGES=(
   fp-utils xdg-utils
   qemu-system-x86 busybox-static udev e2fsprogs
   # the manual pages, the Debian package and the validators of what it installs
-  help2man dpkg-dev file desktop-file-utils appstream lintian
+  help2man dpkg-dev file desktop-file-utils appstream lintian python3-debian
 )
 
 missing=()

@@ -23,22 +23,24 @@ QString folderHoldingTheGuide(const QStringList& folders)
 
 }  // namespace
 
-HelpGuide::HelpGuide(const QStringList& folders, Opener open)
-    : m_folder(folderHoldingTheGuide(folders)), m_open(std::move(open))
+HelpGuide::HelpGuide(const QStringList& folders, Opener open, GuideWindow showInWindow)
+    : m_folder(folderHoldingTheGuide(folders)), m_open(std::move(open)), m_showInWindow(std::move(showInWindow))
 {
 }
 
-HelpGuide HelpGuide::ofThisProgram(Opener open)
+HelpGuide HelpGuide::ofThisProgram(Opener open, GuideWindow showInWindow)
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString shareFolder = QDir::cleanPath(programFolder + QStringLiteral("/" TQ612_INSTALLED_HELP_FROM_PROGRAM));
-    return HelpGuide({programFolder, shareFolder}, std::move(open));
+    return HelpGuide({programFolder, shareFolder}, std::move(open), std::move(showInWindow));
 }
 
 void HelpGuide::open() const
 {
-    if (!m_open(QUrl::fromLocalFile(helpFilePath())))
-        m_open(QUrl::fromLocalFile(htmlIndexPath()));
+    // A viewer registered for help files would only complain about one that is not there.
+    if (QFileInfo::exists(helpFilePath()) && m_open(QUrl::fromLocalFile(helpFilePath())))
+        return;
+    m_showInWindow(QUrl::fromLocalFile(htmlIndexPath()));
 }
 
 QString HelpGuide::helpFilePath() const

@@ -8,6 +8,13 @@
 
 namespace {
 
+// Under the version line, in the form help2man turns into the manual page's copyright section.
+const QString kTerms = QStringLiteral(
+    "Copyright 2026 the TQ-612 interface program developers.\n"
+    "License GPL-3.0-or-later: GNU GPL version 3 or later <https://www.gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n");
+
 constexpr double kMaxChangePerSecond = 100.0;
 constexpr double kMaxSeconds = 24 * 60 * 60;
 
@@ -89,7 +96,7 @@ void ProgramCommandLine::parse(const QStringList& arguments)
     }
     if (parser.isSet(version)) {
         m_action = Action::ShowVersion;
-        m_message = QStringLiteral("%1 %2\n").arg(programName(program), QStringLiteral(TQ612_VERSION));
+        m_message = QStringLiteral("%1 %2\n").arg(programName(program), QStringLiteral(TQ612_VERSION)) + kTerms;
         return;
     }
     if (parser.isSet(recordings) || parser.isSet(exportRecording))

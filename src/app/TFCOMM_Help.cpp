@@ -3,6 +3,7 @@
 
 #include "app/DesktopOpener.h"
 #include "app/HelpGuide.h"
+#include "app/HelpWindow.h"
 #include "app/MainMenu.h"
 
 #include <QAction>
@@ -14,5 +15,5 @@ void TFCOMM::connectHelpHandlers()
 
 void TFCOMM::Help1Click()
 {
-    HelpGuide::ofThisProgram(openWithDesktop).open();
+    HelpGuide::ofThisProgram(openWithDesktop, [this](const QUrl& page) { HelpWindow::showFor(this, page); }).open();
 }

@@ -16,4 +16,5 @@ public:
     virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the LCD panel and into the record; may throw
     virtual void switchOffSamplingInterval() = 0;               // unticks RecordSI, so every stored reading is kept
     virtual void startNewRecording() = 0;                       // empties the table and the chart, numbering from 1
+    virtual void connectionLost() = 0;                          // no more frames come: the connection light goes out
 };

@@ -46,7 +46,7 @@ struct ProgramState {
     std::array<int32_t, 4> GaugeSavedBounds{};
 
     // Fields of the main window object
-    bool Printing = false;
+    bool Printing = false;  // the report preview is open
     QByteArray DecimalText;
     double PeakValue = 0.0;
     THidDevice* CurrentDevice = nullptr;  // owned by the device list

@@ -141,6 +141,12 @@ void ChartPanel::toggleConnectionIndicator()
     invertVisibility(m_notConnected);
 }
 
+void ChartPanel::showNotConnected()
+{
+    m_connected->hide();
+    m_notConnected->show();
+}
+
 void ChartPanel::showPage(int32_t page)
 {
     m_pageLabel->setText(QString::number(page));

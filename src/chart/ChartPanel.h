@@ -30,6 +30,8 @@ public:
 
     // Swaps CONok and CONokN.
     void toggleConnectionIndicator() override;
+    // Shows CONokN and hides CONok.
+    void showNotConnected() override;
     // The page label Bt10.
     void showPage(int32_t page);
 

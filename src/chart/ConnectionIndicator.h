@@ -5,4 +5,7 @@ class ConnectionIndicator {
 public:
     virtual ~ConnectionIndicator() = default;
     virtual void toggleConnectionIndicator() = 0;
+    // The connection has ended: the light shows "not connected", whichever way the last frame
+    // left it.
+    virtual void showNotConnected() = 0;
 };

@@ -4,6 +4,8 @@
 #include "link/HidDevice.h"
 #include "link/HidDeviceController.h"
 
+#include <utility>
+
 namespace {
 const QByteArray kCableLine = "USB to Serial";
 const QString kNotConnected = QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
@@ -82,6 +84,26 @@ void CableConnection::rebuildDeviceList(QObject*)
     THidDevice* cable = selectCable();
     if (m_ports.connection.connectTicked() && cable && cable->ReadWriteAccess())
         cable->SetReportHandler({this, &CableConnection::frameReport});
+    if (m_cutShort != CutShort::Nothing)
+        tellCableUnplugged();
+}
+
+void CableConnection::tellCableUnplugged()
+{
+    const CutShort cut = std::exchange(m_cutShort, CutShort::Nothing);
+    showConnectCaption();
+    m_ports.readings.connectionLost();
+    QString text;
+    if (cut == CutShort::Download) {
+        const int64_t received = m_framer.storedReadings() - m_storedReadingsBeforeDownload;
+        text = QStringLiteral("The cable was unplugged: the download stopped after %1 %2.")
+                   .arg(received)
+                   .arg(received == 1 ? QStringLiteral("reading") : QStringLiteral("readings"));
+    } else {
+        // RecordNo numbers the next reading, so the last one taken holds the number before it.
+        text = QStringLiteral("The cable was unplugged: recording stopped after reading %1.").arg(m_state.RecordNo - 1);
+    }
+    m_ports.messages.tell(text, MessageTone::Warning);
 }
 
 void CableConnection::noteArrival(THidDevice* HidDev)
@@ -93,9 +115,13 @@ void CableConnection::noteRemoval(THidDevice* HidDev)
 {
     m_ports.diagnostics.addHistoryLine("Removal of " + DescribeDevice(*HidDev));
     // Only the cable's going ends the connection; a mouse unplugged meanwhile must not
-    // release the toggle while the instrument goes on sending.
-    if (HidDev == selectCable())
+    // release the toggle while the instrument goes on sending. The user hears of it once the
+    // device list has been rebuilt without the cable, which the controller does right after.
+    if (HidDev == selectCable()) {
+        if (m_ports.connection.connectTicked())
+            m_cutShort = m_ports.connection.downloadTicked() ? CutShort::Download : CutShort::Recording;
         m_ports.connection.releaseConnectToggle();
+    }
 }
 
 void CableConnection::noteReadError(THidDevice* HidDev, uint32_t Error)
@@ -193,6 +219,7 @@ void CableConnection::connectOrDisconnect()
         sendCommand(CableReports::kStop);
         if (m_state.CurrentDevice)
             m_state.CurrentDevice->SetReportHandler({});
+        m_ports.readings.connectionLost();
         return;
     }
 
@@ -206,6 +233,7 @@ void CableConnection::connectOrDisconnect()
     if (m_ports.connection.downloadTicked()) {
         if (m_ports.messages.confirm(QStringLiteral("Are you sure that you want to delete this record?")))
             m_ports.readings.startNewRecording();
+        m_storedReadingsBeforeDownload = m_framer.storedReadings();
         sendCommand(CableReports::kStartDownload);
     } else {
         sendCommand(CableReports::kStartLive);
@@ -228,6 +256,7 @@ void CableConnection::tickWatchdog()
             m_ports.connection.releaseConnectToggle();
             if (m_state.CurrentDevice)
                 m_state.CurrentDevice->SetReportHandler({});
+            m_ports.readings.connectionLost();
             m_ports.messages.tell(
                 QStringLiteral("USB interface cable is securely connected, please check if the meter is ready."),
                 MessageTone::Warning);
@@ -236,6 +265,11 @@ void CableConnection::tickWatchdog()
     } else {
         ++m_state.IdleTicks;
     }
+    showConnectCaption();
+}
+
+void CableConnection::showConnectCaption()
+{
     m_ports.connection.setConnectCaption(m_ports.connection.connectTicked() ? QStringLiteral("USB Disconnect")
                                                                             : QStringLiteral("USB Connect"));
 }

@@ -64,6 +64,9 @@ private:
     // Selects the cable; without one, shows the notice and releases the connect toggle.
     THidDevice* cableOrNotice(const QString& notice, MessageTone tone);
     void sendOutputReport(const std::vector<uint8_t>& report);
+    void showConnectCaption();
+    // Says what the cable's going while connected cut short, once the connection is released.
+    void tellCableUnplugged();
 
     // ReportFramer::Cable
     void sendStopCommand() override;
@@ -79,4 +82,9 @@ private:
     uint64_t m_deviceListGeneration = 0;
     THidDevice* m_reportDevice = nullptr;  // the device whose report is being framed
     uint64_t m_reportGeneration = 0;
+
+    // What the cable took with it when it was pulled out while connected, until the user is told.
+    enum class CutShort { Nothing, Recording, Download };
+    CutShort m_cutShort = CutShort::Nothing;
+    int64_t m_storedReadingsBeforeDownload = 0;
 };

@@ -98,24 +98,26 @@ void ReportFramer::closeBurst()
     const QByteArray type = typeCode(frame);
     m_diagnostics.showFrameText(frame);
 
+    // Frames are passed on while the print preview is open too: the report holds the rows it
+    // was opened with, and a reading held back would be a reading lost.
     std::exception_ptr decodeFailure;
-    if (!m_state.Printing) {
-        try {
-            if (m_connection.downloadTicked()) {
-                m_readings.switchOffSamplingInterval();
-                if (type == "AD07")
-                    m_readings.decodeFrame(frame);
-            } else if (type == "AD01") {
+    try {
+        if (m_connection.downloadTicked()) {
+            m_readings.switchOffSamplingInterval();
+            if (type == "AD07") {
+                ++m_storedReadings;
                 m_readings.decodeFrame(frame);
             }
-        } catch (...) {
-            decodeFailure = std::current_exception();
+        } else if (type == "AD01") {
+            m_readings.decodeFrame(frame);
         }
-        // The end mark stops the instrument even when the marked reading could not be decoded,
-        // otherwise the download would never end.
-        if (m_connection.downloadTicked() && positions(frame, 9, 10) == "99")
-            m_cable.sendStopCommand();
+    } catch (...) {
+        decodeFailure = std::current_exception();
     }
+    // The end mark stops the instrument even when the marked reading could not be decoded,
+    // otherwise the download would never end.
+    if (m_connection.downloadTicked() && positions(frame, 9, 10) == "99")
+        m_cable.sendStopCommand();
     if (positions(frame, 3, 5) == "100")
         m_diagnostics.showMarkedFrameText(frame);
     if (type == "AD10") {

@@ -33,6 +33,10 @@ public:
     // starts clean and the error still reaches the user.
     void handleReport(uint8_t reportId, const uint8_t* data, uint16_t size);
 
+    // Stored-reading frames passed on to be decoded since the framer was made, whether or not
+    // they decoded.
+    int64_t storedReadings() const { return m_storedReadings; }
+
     static QByteArray historyLine(uint8_t reportId, const uint8_t* data, uint16_t size);
     static QByteArray frameTextFromBurst(const QByteArray& burstHex);
     static QByteArray typeCode(const QByteArray& frameText);
@@ -47,4 +51,5 @@ private:
     FrameDiagnostics& m_diagnostics;
     ReadingTarget& m_readings;
     Cable& m_cable;
+    int64_t m_storedReadings = 0;
 };

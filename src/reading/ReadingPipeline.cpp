@@ -34,6 +34,11 @@ void ReadingPipeline::startNewRecording()
     m_recorder.startNewRecording();
 }
 
+void ReadingPipeline::connectionLost()
+{
+    m_indicator.showNotConnected();
+}
+
 void ReadingPipeline::recordCurrentReading()
 {
     m_recorder.recordReading({m_state.ReadingText, m_state.ReadingValue, m_state.UnitSymbol});

@@ -24,6 +24,7 @@ public:
     void decodeFrame(const QByteArray& frameText) override;
     void switchOffSamplingInterval() override;
     void startNewRecording() override;
+    void connectionLost() override;
 
     // Records the reading the state holds now, as a frame that decoded does.
     void recordCurrentReading();

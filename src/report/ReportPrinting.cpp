@@ -1,6 +1,7 @@
 #include "report/ReportPrinting.h"
 
 #include "base/ProgramError.h"
+#include "report/PrintOutputFile.h"
 #include "report/ReportPagePainter.h"
 #include "report/TableReport.h"
 
@@ -34,11 +35,12 @@ bool printReport(const TableReport& report, QPrinter& printer, const ReportPrint
     if (total == 0)
         return true;
 
+    const QString where = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    // Before the painter, so that a painter left active by a failure ends before the file goes.
+    PrintOutputFile output(printer);
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        const QString where = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    if (!painter.begin(&printer))
         throw ProgramError(QStringLiteral("Could not start printing on %1").arg(where).toStdString());
-    }
     for (int page = first; page <= last; ++page) {
         if (progress && !progress(page - first, total)) {
             printer.abort();
@@ -48,7 +50,9 @@ bool printReport(const TableReport& report, QPrinter& printer, const ReportPrint
             printer.newPage();
         paintReportPage(painter, report, page - 1);
     }
-    painter.end();
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw ProgramError(QStringLiteral("Could not finish printing on %1").arg(where).toStdString());
+    output.putInPlace();
     if (progress)
         progress(total, total);
     return true;

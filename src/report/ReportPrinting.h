@@ -14,5 +14,7 @@ using ReportPrintProgress = std::function<bool(int printed, int total)>;
 
 // Prints the pages in the printer's page range (every page when it has none) onto a printer set
 // up with setUpReportPrinter. Returns false when stopped through progress; the job is then
-// abandoned. Throws ProgramError when the printer cannot be started.
+// abandoned. Throws ProgramError when the printer cannot be started or the job not finished.
+// Printed into a file, the file appears only when every page is out; stopped or failed, no new
+// file is left and an earlier one of that name stays as it was.
 bool printReport(const TableReport& report, QPrinter& printer, const ReportPrintProgress& progress = {});

@@ -10,8 +10,9 @@ struct TableReport;
 
 // The record bar's print command: opens the report over the whole table in the preview, from
 // which the user prints, and waits for the preview to close. While the preview is open the
-// printing flag is set, so that no reading is decoded or recorded meanwhile; it is cleared
-// again however the preview ends, a failure going on to the caller after that.
+// printing flag is set; it is cleared again however the preview ends, a failure going on to the
+// caller after that. Readings go on being recorded meanwhile: the report keeps the rows the table
+// had when it was opened.
 //
 // An empty table is not previewed: there is no page to show, so the user is told instead.
 class TablePrintCommand {

@@ -37,6 +37,7 @@ TEST(ProgramCommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotKnow)
         {"help wins over a bad value", Program::Demo, {"--change-rate", "x", "--help"}, Action::ShowHelp, "--unplug-after <seconds>"},
         {"version", Program::Instrument, {"--version"}, Action::ShowVersion, "tq612 " TQ612_VERSION "\n"},
         {"short version", Program::Demo, {"-v"}, Action::ShowVersion, "tq612-demo " TQ612_VERSION "\n"},
+        {"the version states the terms", Program::Instrument, {"--version"}, Action::ShowVersion, "License GPL-3.0-or-later"},
         {"unknown option", Program::Instrument, {"--frobnicate"}, Action::Refuse, "Unknown option 'frobnicate'"},
         {"the demo's options are the demo's", Program::Instrument, {"--change-rate", "1"}, Action::Refuse, "Unknown option 'change-rate'"},
         {"a stray argument", Program::Instrument, {"table.xml"}, Action::Refuse, "Unexpected argument 'table.xml'"},

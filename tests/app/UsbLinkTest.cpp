@@ -131,6 +131,7 @@ private slots:
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
         QVERIFY(!rig.window->state().CurrentDevice->Reading());
         QVERIFY(named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
+        QVERIFY(named<QLabel>(*rig.window, "CONok")->isHidden());
         rig.tickWatchdog();
         QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Connect"));
     }
@@ -209,20 +210,67 @@ private slots:
         QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());  // the watchdog runs no disconnect
     }
 
-    void unplugWhileConnectedReleasesTheToggleAndKeepsTheRows()
+    void unplugWhileConnectedSaysWhatStoppedOnceTheConnectionIsReleased_data()
     {
-        AnsweredMessages& messages = freshAnswers();
-        Rig rig;
+        QTest::addColumn<bool>("download");
+        QTest::newRow("recording live readings") << false;
+        QTest::newRow("downloading the stored readings") << true;
+    }
+    void unplugWhileConnectedSaysWhatStoppedOnceTheConnectionIsReleased()
+    {
+        QFETCH(bool, download);
+        AnsweredMessages& messages = freshAnswers(6);  // Yes: a download starts on an empty table
+        SimulatedCable::Options options;
+        options.thermometer.storedReadings = std::vector<double>(50, 21.5);
+        Rig rig(true, options);
+        named<QCheckBox>(*rig.window, "RecallData")->setChecked(download);
+        // The cable goes while the fifth row is being recorded, whatever the pace of the readings.
+        const auto* model = named<QTableView>(*rig.window, "DBGrid1")->model();
+        QStringList shownWhenPulled;
+        connect(model, &QAbstractItemModel::rowsInserted, rig.window.get(), [&] {
+            if (rig.rows() == 5) {
+                shownWhenPulled = messages.shown;
+                rig.bus->unplug(rig.cable);
+            }
+        });
+        // Whether the connection was released, and shown so everywhere, when the user was told.
+        bool releasedWhenTold = false;
+        const auto answer = messages.answerMessage;
+        messages.answerMessage = [&](const AnsweredMessages::Message& message) {
+            releasedWhenTold = !rig.connected() && named<QListWidget>(*rig.window, "DevListBox")->count() == 0
+                               && !rig.window->state().CurrentDevice
+                               && named<QToolButton>(*rig.window, "USBCon")->text() == QStringLiteral("USB Connect")
+                               && named<QLabel>(*rig.window, "CONok")->isHidden();
+            return answer(message);
+        };
+
         named<QToolButton>(*rig.window, "USBCon")->click();
-        QTRY_VERIFY(rig.rows() >= 3);
-        rig.bus->unplug(rig.cable);
-        QTRY_VERIFY(!rig.connected());
-        const int rows = rig.rows();
+        QTRY_VERIFY(!messages.shown.filter(QStringLiteral("The cable was unplugged")).isEmpty());
         QTest::qWait(100);
+
+        const int rows = rig.rows();
+        QVERIFY(rows >= 5);
+        const QString expected =
+            download ? QStringLiteral("The cable was unplugged: the download stopped after %1 readings.").arg(rows)
+                     : QStringLiteral("The cable was unplugged: recording stopped after reading %1.")
+                           .arg(model->index(rows - 1, 0).data().toInt());
+        QCOMPARE(messages.shown, shownWhenPulled + QStringList{expected});
+        QVERIFY(releasedWhenTold);
+        if (download)
+            QVERIFY(rows < 50);
+        QVERIFY(!named<QLabel>(*rig.window, "CONokN")->isHidden());
+        // The rest of the removal: the rows stay, nothing more comes, the history says why.
         QCOMPARE(rig.rows(), rows);
-        QVERIFY(rows >= 3);
         QCOMPARE(named<QListWidget>(*rig.window, "DevListBox")->count(), 0);
         QVERIFY(!named<QListWidget>(*rig.window, "HistoryListBox")->findItems("Removal of USB to Serial", Qt::MatchExactly).isEmpty());
+
+        // Plugged in again, the cable is listed and connects anew; nothing more is said.
+        rig.bus->replug(rig.cable);
+        QTRY_COMPARE(named<QListWidget>(*rig.window, "DevListBox")->count(), 1);
+        named<QCheckBox>(*rig.window, "RecallData")->setChecked(false);
+        named<QToolButton>(*rig.window, "USBCon")->click();
+        QTRY_VERIFY(rig.rows() > rows + 2);
+        QCOMPARE(messages.shown.size(), shownWhenPulled.size() + 1);
     }
 
     void anUnrelatedDeviceChangeDoesNotStopTheRecording()
@@ -270,19 +318,6 @@ private slots:
         QVERIFY(!rig.window->state().CurrentDevice->Reading());
         for (const Received& report : rig.bus->receivedReports(locked))
             QCOMPARE(report.kind, Received::Feature);
-    }
-
-    void thePreviewFlagStopsDecoding()
-    {
-        AnsweredMessages& messages = freshAnswers();
-        Rig rig;
-        rig.window->state().Printing = true;
-        named<QToolButton>(*rig.window, "USBCon")->click();
-        QTRY_VERIFY(!named<QLabel>(*rig.window, "USBtxt")->text().isEmpty());  // frames arrive
-        QTest::qWait(300);
-        QCOMPARE(rig.rows(), 0);
-        rig.window->state().Printing = false;
-        QTRY_VERIFY(rig.rows() > 0);
     }
 
     void readErrorsReachTheHistory()

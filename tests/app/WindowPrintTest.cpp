@@ -1,5 +1,6 @@
 // The record bar's print button on the real window, fed by the simulated cable: the preview
-// holds the printing flag, and readings that arrive meanwhile are neither shown nor recorded.
+// holds the printing flag, readings go on being shown and recorded while it is open (a download
+// runs to its end), and the report keeps the rows it was opened with.
 #include "app/TFCOMM.h"
 #include "app/TqApplication.h"
 #include "font/LcdFont.h"
@@ -20,11 +21,16 @@
 
 namespace {
 
+// The most rows a report prints on one page: one more makes a second page.
+constexpr int kOnePageOfRows = 37;
+
 // What the preview showed and what happened while it was open.
 struct PreviewVisit {
     bool seen = false;
     bool flagWhileOpen = false;
     QString pageLabel;
+    QString pageLabelWhenClosed;
+    bool nextPageWhenClosed = false;
     int rowsWhenOpened = -1;
     int rowsWhenClosed = -1;
 };
@@ -33,6 +39,7 @@ class WindowPrintTest : public QObject {
     Q_OBJECT
 
     std::shared_ptr<SimulatedHidBackend> m_bus;
+    SimulatedHidBackend::DeviceId m_cable = -1;
     std::unique_ptr<TFCOMM> m_window;
 
     int rows() const { return named<QTableView>(*m_window, "DBGrid1")->model()->rowCount(); }
@@ -52,10 +59,19 @@ class WindowPrintTest : public QObject {
             if (whileOpen)
                 whileOpen();
             visit.rowsWhenClosed = rows();
+            visit.pageLabelWhenClosed = named<QLabel>(*preview, "PreviewPageLabel")->text();
+            visit.nextPageWhenClosed = named<QToolButton>(*preview, "PreviewNext")->isEnabled();
             named<QPushButton>(*preview, "PreviewClose")->click();
         });
         named<QToolButton>(*m_window, "BtPrint")->click();
         return visit;
+    }
+
+    bool stopWasLastSent() const
+    {
+        const auto sent = m_bus->receivedReports(m_cable);
+        return !sent.empty() && sent.back().kind == SimulatedHidBackend::ReceivedReport::Output
+               && sent.back().bytes.size() > 2 && uint8_t(sent.back().bytes[2]) == 91;
     }
 
 private slots:
@@ -63,7 +79,7 @@ private slots:
     {
         freshAnswers();
         m_bus = std::make_shared<SimulatedHidBackend>(SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
-        m_bus->plugCable({});
+        m_cable = m_bus->plugCable({});
         m_window = std::make_unique<TFCOMM>(windowDialogs(), m_bus);
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         m_window->show();
@@ -75,18 +91,44 @@ private slots:
         m_bus.reset();
     }
 
-    void readingsWaitWhileThePreviewIsOpen()
+    void readingsGoOnWhileThePreviewIsOpen_data()
     {
-        named<QToolButton>(*m_window, "USBCon")->click();
-        QTRY_VERIFY(rows() >= 3);
-        const PreviewVisit visit = print([] { QTest::qWait(400); });
+        QTest::addColumn<bool>("download");
+        QTest::newRow("live readings") << false;
+        QTest::newRow("a download of the stored readings") << true;
+    }
+    void readingsGoOnWhileThePreviewIsOpen()
+    {
+        QFETCH(bool, download);
+        // No to the download's question, so the rows printed stay in the table.
+        AnsweredMessages& messages = freshAnswers(7);
+        receiveReadings(*m_window, kOnePageOfRows);
+        named<QCheckBox>(*m_window, "RecallData")->setChecked(download);
+        constexpr int kStoredReadings = 10;  // what the simulated thermometer holds
+
+        const PreviewVisit visit = print([&] {
+            named<QToolButton>(*m_window, "USBCon")->click();
+            if (download) {
+                QTRY_VERIFY(stopWasLastSent());
+                QCOMPARE(rows(), kOnePageOfRows + kStoredReadings);
+            } else {
+                QTRY_VERIFY(rows() >= kOnePageOfRows + 3);
+            }
+        });
+
         QVERIFY(visit.seen);
         QVERIFY(visit.flagWhileOpen);
+        QCOMPARE(visit.rowsWhenOpened, kOnePageOfRows);
+        QVERIFY(visit.rowsWhenClosed > kOnePageOfRows);
+        // The report is the table as it stood when the preview opened: still one page.
         QCOMPARE(visit.pageLabel, QStringLiteral("Page 1 of 1"));
-        QCOMPARE(visit.rowsWhenClosed, visit.rowsWhenOpened);
+        QCOMPARE(visit.pageLabelWhenClosed, QStringLiteral("Page 1 of 1"));
+        QVERIFY(!visit.nextPageWhenClosed);
         QVERIFY(!m_window->state().Printing);
-        QTRY_VERIFY(rows() > visit.rowsWhenClosed);
-        QVERIFY(windowDialogs().shown.isEmpty());
+        QCOMPARE(messages.shown, download ? QStringList{"Are you sure that you want to delete this record?"}
+                                          : QStringList{});
+        if (!download)
+            QTRY_VERIFY(rows() > visit.rowsWhenClosed);
     }
 
     void anEmptyTableSaysSoInsteadOfAPreview()

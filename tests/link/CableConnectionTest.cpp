@@ -83,6 +83,7 @@ struct FakeReadings : ReadingTarget {
     QByteArrayList decoded;
     int samplingSwitchedOff = 0;
     int newRecordings = 0;
+    int connectionsLost = 0;
     std::function<void()> whileDecoding;
 
     void decodeFrame(const QByteArray& frameText) override
@@ -93,6 +94,7 @@ struct FakeReadings : ReadingTarget {
     }
     void switchOffSamplingInterval() override { ++samplingSwitchedOff; }
     void startNewRecording() override { ++newRecordings; }
+    void connectionLost() override { ++connectionsLost; }
 };
 
 struct FakeMessages : UserMessages {
@@ -105,6 +107,7 @@ struct FakeMessages : UserMessages {
     QStringList questions;
     bool answerYes = false;
     std::function<void()> whileAsking;
+    std::function<void()> whileTelling;
 
     MessageAnswer askInBox(const QString&, const QString&, MessageChoices, MessageTone) override
     {
@@ -115,6 +118,8 @@ struct FakeMessages : UserMessages {
     {
         if (choices == MessageChoices::Ok) {
             notices.push_back({text, tone});
+            if (whileTelling)
+                whileTelling();
             return MessageAnswer::Ok;
         }
         questions << text;
@@ -202,6 +207,7 @@ TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
             EXPECT_EQ(rig.messages.notices, (std::vector<FakeMessages::Notice>{{kMeterSilent, MessageTone::Warning}}));
         else
             EXPECT_TRUE(rig.messages.notices.empty());
+        EXPECT_EQ(rig.readings.connectionsLost, c.givenUp ? 1 : 0);
         const bool connected = c.connected && !c.givenUp;
         EXPECT_EQ(rig.topBar.connected, connected);
         if (c.connected)
@@ -233,6 +239,7 @@ TEST(CableConnection, ConnectStartsLiveReadingAndDisconnectStopsIt)
     EXPECT_EQ(std::vector<Received>(sent.end() - 2, sent.end()), (std::vector<Received>{kFeature, kStop}));
     EXPECT_FALSE(rig.state.CurrentDevice->Reading());
     EXPECT_TRUE(rig.topBar.downloadEnabled);
+    EXPECT_EQ(rig.readings.connectionsLost, 1);
 }
 
 TEST(CableConnection, DownloadAsksFirstThenReadsTheStoredReadingsAndStopsAfterTheMarkedOne)
@@ -318,7 +325,66 @@ TEST(CableConnection, OnlyTheCablesRemovalEndsTheConnection)
     EXPECT_FALSE(rig.topBar.connected);
     EXPECT_EQ(rig.topBar.releases, 1);
     EXPECT_TRUE(rig.diagnostics.history.contains("Removal of USB to Serial"));
-    EXPECT_TRUE(rig.messages.notices.empty());
+}
+
+TEST(CableConnection, TheCablePulledOutWhileConnectedIsToldOnceTheConnectionIsReleased)
+{
+    struct Case {
+        const char* name;
+        bool connected;
+        bool download;
+        QString told;  // %1: the frames decoded before the cable went
+    };
+    const Case cases[] = {
+        // RecordNo is 18 then: the last reading taken was number 17.
+        {"recording", true, false, "The cable was unplugged: recording stopped after reading 17."},
+        {"downloading", true, true, "The cable was unplugged: the download stopped after %1 readings."},
+        {"not connected: nothing stopped", false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        SimulatedCable::Options options;
+        options.thermometer.storedReadings = std::vector<double>(50, 21.5);
+        rig.cable = rig.bus->plugCable(options);
+        rig.start();
+        rig.topBar.download = c.download;
+        rig.state.RecordNo = 18;
+        // The cable goes as the fifth frame is decoded, however fast the frames come.
+        std::function<void()> pullOutAtTheFifth = [&] {
+            if (rig.readings.decoded.size() == 5)
+                rig.bus->unplug(rig.cable);
+            else
+                rig.readings.whileDecoding = pullOutAtTheFifth;
+        };
+        rig.readings.whileDecoding = pullOutAtTheFifth;
+        bool releasedWhenTold = false;
+        rig.messages.whileTelling = [&] {
+            releasedWhenTold = !rig.topBar.connected && rig.deviceList.lines.isEmpty() && !rig.state.CurrentDevice
+                               && rig.topBar.captions.value(rig.topBar.captions.size() - 1) == "USB Connect"
+                               && rig.readings.connectionsLost == 1;
+        };
+
+        if (c.connected)
+            rig.clickConnect();
+        else
+            rig.bus->unplug(rig.cable);
+        ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.isEmpty(); }));
+        processFor(100);
+
+        EXPECT_FALSE(rig.topBar.connected);
+        EXPECT_TRUE(rig.diagnostics.history.contains("Removal of USB to Serial"));
+        if (c.told.isEmpty()) {
+            EXPECT_TRUE(rig.messages.notices.empty());
+            continue;
+        }
+        const qsizetype decoded = rig.readings.decoded.size();
+        EXPECT_GE(decoded, 5);
+        EXPECT_LT(decoded, 50);
+        const QString told = c.download ? c.told.arg(decoded) : c.told;
+        EXPECT_EQ(rig.messages.notices, (std::vector<FakeMessages::Notice>{{told, MessageTone::Warning}}));
+        EXPECT_TRUE(releasedWhenTold);
+    }
 }
 
 TEST(CableConnection, ADeviceChangeRebindsTheCableOnlyWhileConnected)

@@ -25,6 +25,7 @@ namespace {
 struct CountingIndicator : ConnectionIndicator {
     int blinks = 0;
     void toggleConnectionIndicator() override { ++blinks; }
+    void showNotConnected() override {}
 };
 
 struct QuietHost : RecorderHost {

@@ -1,5 +1,7 @@
 // The table report rendered to PDF through the printer path and read back with poppler's tools:
-// pages, footers, header texts, row order and where the bands land on the paper.
+// pages, footers, header texts, row order and where the bands land on the paper; and the file,
+// which appears only once every page is out.
+#include "base/ProgramError.h"
 #include "font/LcdFont.h"
 #include "record/MeasurementTable.h"
 #include "report/ReportPrinting.h"
@@ -7,6 +9,8 @@
 #include "report/TableReport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -66,9 +70,11 @@ public:
 
     QString file() const { return m_file; }
 
-    int pageCount() const
+    int pageCount() const { return pageCountOf(m_file); }
+
+    static int pageCountOf(const QString& file)
     {
-        const QString info = runTool(QStringLiteral("pdfinfo"), {m_file});
+        const QString info = runTool(QStringLiteral("pdfinfo"), {file});
         return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info).captured(1).toInt();
     }
 
@@ -145,7 +151,8 @@ private slots:
     void bandsLandWhereTheLayoutPutsThem_data();
     void bandsLandWhereTheLayoutPutsThem();
     void aPageRangePrintsOnlyThosePages();
-    void stoppingEndsThePrintingThere();
+    void aFileAppearsOnlyWhenEveryPageIsOut_data();
+    void aFileAppearsOnlyWhenEveryPageIsOut();
 };
 
 void ReportPdfTest::pagesFootersAndRowOrder_data()
@@ -278,20 +285,71 @@ void ReportPdfTest::aPageRangePrintsOnlyThosePages()
     QCOMPARE(printed.back(), 140);
 }
 
-void ReportPdfTest::stoppingEndsThePrintingThere()
+void ReportPdfTest::aFileAppearsOnlyWhenEveryPageIsOut_data()
 {
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<bool>("earlierFile");
+    for (const char* ending : {"every page out", "cancelled after two pages", "failed on page three"}) {
+        for (const bool earlier : {false, true})
+            QTest::addRow("%s, %s", ending, earlier ? "over an earlier file" : "a new file") << ending << earlier;
+    }
+}
+
+void ReportPdfTest::aFileAppearsOnlyWhenEveryPageIsOut()
+{
+    QFETCH(QString, ending);
+    QFETCH(bool, earlierFile);
     MeasurementTable table;
     fillTable(table, 1000);
     const TableReport report(table, QStringLiteral("05.03.24"));
     QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("report.pdf"));
+    const QByteArray earlier = "an earlier file of that name";
+    const QFile::Permissions earlierPermissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    if (earlierFile) {
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(earlier);
+        old.close();
+        QVERIFY(old.setPermissions(earlierPermissions));
+    }
     QPrinter printer(QPrinter::HighResolution);
-    printToPdf(printer, dir.filePath(QStringLiteral("stopped.pdf")));
+    printToPdf(printer, file);
+
     QList<int> asked;
-    QVERIFY(!printReport(report, printer, [&](int printed, int total) {
-        asked.append(printed);
-        return total == 29 && printed < 2;
-    }));
+    bool done = false;
+    try {
+        done = printReport(report, printer, [&](int printed, int) {
+            asked.append(printed);
+            if (printed == 2 && ending.startsWith(QLatin1String("failed")))
+                table.empty();  // the rows the report counted are gone: drawing page three fails
+            return printed < 2 || !ending.startsWith(QLatin1String("cancelled"));
+        });
+    } catch (const ProgramError&) {
+        QVERIFY(ending.startsWith(QLatin1String("failed")));
+    }
+
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(printer.outputFileName(), file);
+    if (ending == QLatin1String("every page out")) {
+        QVERIFY(done);
+        QCOMPARE(asked.size(), 30);  // before each of the 29 pages, and once when all are out
+        QCOMPARE(left, QStringList{"report.pdf"});
+        QCOMPARE(ReportPdf::pageCountOf(file), 29);
+        if (earlierFile)
+            QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), earlierPermissions);
+        return;
+    }
+    QVERIFY(!done);
     QCOMPARE(asked, (QList<int>{0, 1, 2}));
+    if (!earlierFile) {
+        QVERIFY(left.isEmpty());
+        return;
+    }
+    QCOMPARE(left, QStringList{"report.pdf"});
+    QFile kept(file);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), earlier);
 }
 
 int main(int argc, char** argv)

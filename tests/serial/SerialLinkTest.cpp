@@ -64,6 +64,7 @@ struct RecordedReadings : ReadingTarget {
     }
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
+    void connectionLost() override {}
 };
 
 struct RecordedMessages : UserMessages {

@@ -34,6 +34,7 @@ struct ScreenlessPanels : FrameDisplay,
 
     void show(const DecodedFrame&) override { ++framesShown; }
     void toggleConnectionIndicator() override { ++blinks; }
+    void showNotConnected() override {}
 
     bool repeatTicked() const override { return true; }
     bool samplingTicked() const override { return false; }
