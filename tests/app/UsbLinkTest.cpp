@@ -46,14 +46,20 @@ const Received kStartLive{Received::Output, zeroPadded({0x00, 0x01, 90}, 9)};
 const Received kStartDownload{Received::Output, zeroPadded({0x00, 0x01, 7}, 9)};
 const Received kStop{Received::Output, zeroPadded({0x00, 0x01, 91}, 9)};
 
-// A window on its own simulated bus that never waits for its clock.
+// The cable by its clock, ten times faster than real. Unpaced, the reader (which reads ahead of
+// the window) would take the whole download, and thousands of silent reports after it, before
+// the window has handled the first few.
+constexpr SimulatedHidBackend::Options kTenTimesRealTime{SimulatedHidBackend::Pacing::RealTime, 10.0};
+
+// A window on its own simulated bus, which by default never waits for its clock.
 struct Rig {
-    std::shared_ptr<SimulatedHidBackend> bus = std::make_shared<SimulatedHidBackend>(
-        SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+    std::shared_ptr<SimulatedHidBackend> bus;
     SimulatedHidBackend::DeviceId cable = -1;
     std::unique_ptr<TFCOMM> window;
 
-    explicit Rig(bool withCable = true, SimulatedCable::Options options = {})
+    explicit Rig(bool withCable = true, SimulatedCable::Options options = {},
+                 SimulatedHidBackend::Options pacing = {SimulatedHidBackend::Pacing::Fast, 1.0})
+        : bus(std::make_shared<SimulatedHidBackend>(pacing))
     {
         if (withCable)
             cable = bus->plugCable(options);
@@ -164,7 +170,7 @@ private slots:
         AnsweredMessages& messages = freshAnswers(answer);
         SimulatedCable::Options options;
         options.thermometer.storedReadings = {20.5, 20.6, 20.7, 20.8};
-        Rig rig(true, options);
+        Rig rig(true, options, kTenTimesRealTime);
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 2);
         named<QToolButton>(*rig.window, "USBCon")->click();
@@ -222,7 +228,7 @@ private slots:
         AnsweredMessages& messages = freshAnswers(6);  // Yes: a download starts on an empty table
         SimulatedCable::Options options;
         options.thermometer.storedReadings = std::vector<double>(50, 21.5);
-        Rig rig(true, options);
+        Rig rig(true, options, kTenTimesRealTime);
         named<QCheckBox>(*rig.window, "RecallData")->setChecked(download);
         // The cable goes while the fifth row is being recorded, whatever the pace of the readings.
         const auto* model = named<QTableView>(*rig.window, "DBGrid1")->model();

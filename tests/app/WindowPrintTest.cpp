@@ -78,7 +78,11 @@ private slots:
     void init()
     {
         freshAnswers();
-        m_bus = std::make_shared<SimulatedHidBackend>(SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
+        // Paced by its clock, ten times faster than real: unpaced, the reader (which reads ahead of
+        // the window) would race through the download and the silence after it, and the
+        // watchdog would give up on the meter before the preview closes.
+        m_bus = std::make_shared<SimulatedHidBackend>(
+            SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::RealTime, 10.0});
         m_cable = m_bus->plugCable({});
         m_window = std::make_unique<TFCOMM>(windowDialogs(), m_bus);
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
