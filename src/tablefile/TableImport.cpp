@@ -3,9 +3,8 @@
 #include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketReader.h"
+#include "tablefile/SteadyFile.h"
 #include "tablefile/TextReportReader.h"
-
-#include <QFile>
 
 ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
                           const ImportProgress& progress)
@@ -26,9 +25,8 @@ void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool em
     try {
         if (emptyFirst)
             table.empty();
-        QFile file(fileName);
-        if (file.open(QIODevice::ReadOnly))
-            outcome = importTable(file, tableFileFormat(fileName), table, settings.progress);
+        if (const std::unique_ptr<SteadyFile> file = SteadyFile::open(*settings.files, fileName))
+            outcome = importTable(*file, tableFileFormat(fileName), table, settings.progress);
     } catch (...) {
         // A full table or memory running out ends the load like a broken file does.
         outcome = ImportOutcome::Failed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileSystem.h"
 #include "tablefile/TableFileFormat.h"
 
 #include <QString>
@@ -34,10 +35,13 @@ void showLoadFailure(UserMessages& messages);
 struct TableImportSettings {
     ImportProgress progress;
     std::function<void()> reportFailure;
+    const FileSystem* files = &systemFileSystem();
 };
 
 // Opens the file, reads it in the format its name selects (see tableFileFormat), and reports
 // every kind of failure, an unreadable file included, the same way, through reportFailure.
-// Emptying the table first is for callers that replace what it holds.
+// Only a regular file is read: a pipe, device or folder fails at once, without the file being
+// opened or waited on. A file that changes while it is read fails when the change is seen
+// (see SteadyFile). Emptying the table first is for callers that replace what it holds.
 void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool emptyFirst,
                        const TableImportSettings& settings = TableImportSettings());

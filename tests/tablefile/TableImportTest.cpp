@@ -7,14 +7,21 @@
 #include "tablefile/TextReportWriter.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -303,12 +310,79 @@ TEST_F(TableImport, CancellingKeepsTheRowsSoFarAndSaysNothing)
     }
 }
 
-TEST_F(TableImport, AFileThatCannotBeReadFails)
+// Only a regular file is read. A pipe would block the window in open() until a writer came;
+// a kernel file that calls itself regular and empty yet has bytes to give is no saved table.
+TEST_F(TableImport, AnythingButARegularFileFailsAtOnce)
 {
-    MeasurementTable table;
-    EXPECT_EQ(load(m_dir.filePath(QStringLiteral("missing.txt")), table), 1);
-    EXPECT_EQ(load(m_dir.path(), table), 1);
-    EXPECT_EQ(table.rowCount(), 0);
+    const QString pipe = m_dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder")));
+    const struct {
+        const char* name;
+        QString linkTo;
+    } cases[] = {
+        {"missing", QString()},
+        {"folder", QString()},
+        {"pipe", QString()},
+        {"link-to-pipe", pipe},
+        {"device", QStringLiteral("/dev/null")},
+        {"kernel-file", QStringLiteral("/proc/self/stat")},
+    };
+    for (const auto& c : cases) {
+        for (const char* extension : {".txt", ".xml"}) {
+            SCOPED_TRACE(std::string(c.name) + extension);
+            const QString name = m_dir.filePath(QString::fromLatin1(c.name) + QString::fromLatin1(extension));
+            if (!c.linkTo.isEmpty())
+                ASSERT_TRUE(QFile::link(c.linkTo, name));
+            else if (QFileInfo::exists(m_dir.filePath(QString::fromLatin1(c.name))))
+                ASSERT_EQ(std::rename(QFile::encodeName(m_dir.filePath(QString::fromLatin1(c.name))),
+                                      QFile::encodeName(name)), 0);
+            MeasurementTable table;
+            append(table, kPlainRows[0]);
+            EXPECT_EQ(load(name, table), 1);
+            EXPECT_EQ(table.rowCount(), 1);
+            if (c.linkTo.isEmpty() && QFileInfo::exists(name))
+                ASSERT_EQ(std::rename(QFile::encodeName(name),
+                                      QFile::encodeName(m_dir.filePath(QString::fromLatin1(c.name)))), 0);
+        }
+    }
+}
+
+// Another program appends to, cuts or rewrites the file while it loads: the load fails when it
+// sees the change, and no line cut in two becomes a row. A text report keeps the whole rows
+// it read before.
+TEST_F(TableImport, AFileThatChangesWhileItLoadsFails)
+{
+    MeasurementTable saved;
+    for (int i = 0; i < 200'000; ++i)
+        saved.appendRow(i, "10:15:02", "23.5", "#");
+    const std::vector<Row> savedRows = rowsOf(saved);
+    const struct {
+        const char* name;
+        std::function<void(QFile&)> change;
+    } cases[] = {
+        {"appended", [](QFile& file) { file.open(QIODevice::Append) && file.write("99\tcut"); }},
+        {"cut short", [](QFile& file) { file.resize(file.size() / 2 + 3); }},
+        {"rewritten", [](QFile& file) { file.open(QIODevice::ReadWrite) && file.write("Report"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = saveReport(saved);
+        MeasurementTable table;
+        bool changed = false;
+        EXPECT_EQ(load(path, table, [&](qint64, qint64) {
+                      if (!changed) {
+                          QFile file(path);
+                          c.change(file);
+                          changed = true;
+                      }
+                      return true;
+                  }),
+                  1);
+        const std::vector<Row> rows = rowsOf(table);
+        EXPECT_LT(rows.size(), savedRows.size());
+        EXPECT_TRUE(std::equal(rows.begin(), rows.end(), savedRows.begin()));
+    }
 }
 
 TEST_F(TableImport, EmptyFirstReplacesTheRows)
