@@ -46,6 +46,13 @@ bool latin1FromUtf8(const char* text, std::vector<char>& bytes, QByteArrayView& 
     return true;
 }
 
+// The longest piece of markup a packet may hold: a start tag with its attributes, a comment,
+// a reference. The parser keeps a piece whole until its end arrives and scans it again with
+// every block, so without a bound one enormous tag would take memory without end and time
+// growing with its square. A row this program writes is a few hundred bytes; the change log,
+// the one long attribute of a packet, never reaches the parser (see ChangeLogFilter).
+constexpr qint64 kLongestMarkup = 64 * 1024;
+
 enum class FieldKind { Integer, Text };
 
 struct PacketField {
@@ -95,6 +102,10 @@ public:
                 if (XML_ParseBuffer(m_parser, int(kept), got == 0) != XML_STATUS_OK || m_failed)
                     return ImportOutcome::Failed;
             }
+            // The parser's position is the start of the markup it has not finished.
+            m_bytesParsed += kept;
+            if (m_bytesParsed - XML_GetCurrentByteIndex(m_parser) > kLongestMarkup)
+                return ImportOutcome::Failed;
             if (got == 0)
                 return m_place == Place::Done ? ImportOutcome::Loaded : ImportOutcome::Failed;
             if (!bytes.add(got))
@@ -262,6 +273,7 @@ private:
     Place m_place = Place::Start;
     bool m_seenMetadata = false;
     bool m_failed = false;
+    qint64 m_bytesParsed = 0;
     std::vector<PacketField> m_fields;
     std::vector<char> m_valueBytes[MeasurementTable::kFieldCount];
 };

@@ -21,6 +21,7 @@
 #include <ostream>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -290,6 +291,107 @@ TEST_F(TableImport, LinesAcrossBlockBoundariesAndLongerThanABlock)
         ASSERT_EQ(rows[i], expected[i]) << i;
 }
 
+// The report's head, then "7 TAB", a line of `length` x's and " TAB v CR LF", made up as it is
+// read so that the test holds none of it.
+class HugeLineDevice : public QIODevice {
+public:
+    explicit HugeLineDevice(qint64 length) : m_length(length) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    qint64 size() const override { return kHead.size() + 2 + m_length + 4; }
+    bool isSequential() const override { return false; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 lineStart = kHead.size() + 2;
+        qint64 n = 0;
+        for (; n < maxSize && m_at < size(); ++n, ++m_at) {
+            if (m_at < kHead.size())
+                data[n] = kHead[m_at];
+            else if (m_at < lineStart)
+                data[n] = "7\t"[m_at - kHead.size()];
+            else if (m_at < lineStart + m_length)
+                data[n] = 'x';
+            else
+                data[n] = "\tv\r\n"[m_at - lineStart - m_length];
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    qint64 m_length;
+    qint64 m_at = 0;
+};
+
+long long addressSpaceInUse()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+// Lines longer than the reader's buffer are cut down to what decides their row as they come
+// in; the rows, and which lines fail, are those the whole lines give.
+TEST_F(TableImport, LinesLongerThanTheBufferGiveTheRowsTheWholeLinesGive)
+{
+    const QByteArray huge(3 << 20, 'y');
+    const QByteArray blanks(3 << 20, ' ');
+    const QByteArray zeros(3 << 20, '0');
+    const struct {
+        const char* name;
+        QByteArray line;
+        std::optional<Row> row;  // none: the line fails
+    } cases[] = {
+        {"long texts", "7\t" + huge + "\tv\t" + huge, Row{7, "yyyyyyyyyyyyyyyyyyyy", "v", "yyyyyyyyyyyyyyyyyyyy"}},
+        {"blanks and zeros before the number", blanks + "-" + zeros + "42\tt", Row{-42, "t"}},
+        {"only zeros", zeros + "\tt", Row{0, "t"}},
+        {"number too long", "1" + zeros + "\tt", std::nullopt},
+        {"blank inside the number", blanks + "+" + blanks + "5\tt", std::nullopt},
+        {"fifth piece after a long text", "7\ta\t" + huge + "\tu\tfifth", std::nullopt},
+        {"many pieces", "7" + QByteArray(3 << 20, '\t'), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeasurementTable table;
+        const QByteArray file = kHead + "1\ta\r\n" + c.line + "\r\n2\tb\r\n";
+        EXPECT_EQ(load(writeFile(QStringLiteral("long.txt"), file), table), c.row ? 0 : 1);
+        std::vector<Row> expected = {{1, "a"}};
+        if (c.row)
+            expected.insert(expected.end(), {*c.row, {2, "b"}});
+        EXPECT_EQ(rowsOf(table), expected);
+    }
+}
+
+// Three line feeds and a line of half a gigabyte: the reader's memory must not grow with the
+// line. Run in a child whose address space has room for far less than the line.
+TEST_F(TableImport, AHugeLineTakesNoMoreMemoryThanARow)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#endif
+#endif
+    const auto loadUnderALimit = [] {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        const rlimit small{rlim_t(addressSpaceInUse() + (192 << 20)), limit.rlim_max};
+        if (setrlimit(RLIMIT_AS, &small) != 0)
+            std::exit(2);
+        HugeLineDevice in(qint64(512) << 20);
+        MeasurementTable table;
+        const bool loaded = importTable(in, TableFileFormat::TextReport, table) == ImportOutcome::Loaded;
+        std::exit(loaded && rowsOf(table) == std::vector<Row>{{7, "xxxxxxxxxxxxxxxxxxxx", "v"}} ? 0 : 1);
+    };
+    EXPECT_EXIT(loadUnderALimit(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(TableImport, CancellingKeepsTheRowsSoFarAndSaysNothing)
 {
     MeasurementTable saved;
@@ -469,7 +571,15 @@ INSTANTIATE_TEST_SUITE_P(
                    "<ROWDATA><ROW T=\"&b;\"/></ROWDATA></DATAPACKET>",
                    0, true},
         PacketCase{"ExternalEntity",
-                   "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY e SYSTEM \"/etc/passwd\">]><DATAPACKET/>", 0, true}),
+                   "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY e SYSTEM \"/etc/passwd\">]><DATAPACKET/>", 0, true},
+        // Markup longer than any row: the parser would hold each piece whole and scan it again
+        // with every block.
+        PacketCase{"LongAttribute",
+                   kFields + kRowsStart + "<ROW No=\"2\" Time=\"" + QByteArray(1 << 20, 'y') + "\"/>" + kRowsEnd, 1,
+                   true},
+        PacketCase{"LongComment", kFields + kRowsStart + "<!--" + QByteArray(1 << 20, '>') + "-->" + kRowsEnd, 1, true},
+        PacketCase{"LongReference",
+                   kFields + kRowsStart + "<ROW Time=\"&#" + QByteArray(1 << 20, '0') + "65;\"/>" + kRowsEnd, 1, true}),
     [](const ::testing::TestParamInfo<PacketCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
