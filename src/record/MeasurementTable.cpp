@@ -265,3 +265,14 @@ qsizetype MeasurementTable::memoryUsage() const
         bytes += qsizetype(sizeof(PendingRow));
     return bytes;
 }
+
+qsizetype MeasurementTable::growthBound(qsizetype rows, qsizetype textBytes) const
+{
+    // Each count is one higher for the chunk and the page in use, which may be full already,
+    // and the lists of both may double their capacity to take the new ones.
+    const qsizetype chunks = rows / kChunkRows + 1;
+    const qsizetype pages = textBytes / (kTextPageSize - kMaxRowText) + 1;
+    const qsizetype lists = 2 * qsizetype(sizeof(m_chunks[0])) *
+                            (qsizetype(m_chunks.size()) + chunks + qsizetype(m_textPages.size()) + pages);
+    return chunks * qsizetype(sizeof(Chunk)) + pages * kTextPageSize + lists;
+}

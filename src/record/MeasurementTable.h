@@ -136,6 +136,9 @@ public:
 
     // Bytes held by the table's storage.
     qsizetype memoryUsage() const;
+    // The most that appending `rows` rows with `textBytes` bytes of text in all could add to
+    // memoryUsage(), for a reader that must stop before the table outgrows the memory.
+    qsizetype growthBound(qsizetype rows, qsizetype textBytes) const;
 
 signals:
     // Emitted after the rows first..last have been stored.

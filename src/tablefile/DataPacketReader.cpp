@@ -87,7 +87,7 @@ public:
     DataPacketParser(const DataPacketParser&) = delete;
     DataPacketParser& operator=(const DataPacketParser&) = delete;
 
-    ImportOutcome read(QIODevice& in, const ImportProgress& progress)
+    ImportOutcome read(QIODevice& in, const ImportProgress& progress, qint64 memoryCeiling)
     {
         ImportByteCount bytes(in, progress);
         const qint64 blockSize = importBlockSize(in);
@@ -97,6 +97,9 @@ public:
                 return ImportOutcome::Failed;
             const qint64 got = readImportBlock(in, static_cast<char*>(buffer), blockSize);
             const qsizetype kept = m_changeLog.filter(static_cast<char*>(buffer), got);
+            // The block and the unfinished markup before it; a row is at least "<ROW/>".
+            const qint64 unstored = kept + kLongestMarkup;
+            checkTableRoom(m_table, unstored / 6 + 1, unstored, memoryCeiling);
             {
                 MeasurementTable::AppendBatch batch(m_table);
                 if (XML_ParseBuffer(m_parser, int(kept), got == 0) != XML_STATUS_OK || m_failed)
@@ -280,7 +283,8 @@ private:
 
 }  // namespace
 
-ImportOutcome readDataPacket(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
+ImportOutcome readDataPacket(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
+                             qint64 memoryCeiling)
 {
-    return DataPacketParser(table).read(in, progress);
+    return DataPacketParser(table).read(in, progress, memoryCeiling);
 }

@@ -7,10 +7,10 @@
 #include "tablefile/TextReportReader.h"
 
 ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
-                          const ImportProgress& progress)
+                          const ImportProgress& progress, qint64 memoryCeiling)
 {
-    return format == TableFileFormat::DataPacket ? readDataPacket(in, table, progress)
-                                                 : readTextReport(in, table, progress);
+    return format == TableFileFormat::DataPacket ? readDataPacket(in, table, progress, memoryCeiling)
+                                                 : readTextReport(in, table, progress, memoryCeiling);
 }
 
 void showLoadFailure(UserMessages& messages)
@@ -26,7 +26,7 @@ void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool em
         if (emptyFirst)
             table.empty();
         if (const std::unique_ptr<SteadyFile> file = SteadyFile::open(*settings.files, fileName))
-            outcome = importTable(*file, tableFileFormat(fileName), table, settings.progress);
+            outcome = importTable(*file, tableFileFormat(fileName), table, settings.progress, settings.memoryCeiling);
     } catch (...) {
         // A full table or memory running out ends the load like a broken file does.
         outcome = ImportOutcome::Failed;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "base/FileSystem.h"
+#include "base/PhysicalMemory.h"
 #include "tablefile/TableFileFormat.h"
 
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 class MeasurementTable;
 class UserMessages;
@@ -26,8 +28,13 @@ using ImportProgress = std::function<bool(qint64 bytesRead, qint64 bytesTotal)>;
 // to four TAB-separated pieces for No, Time, Value and Unit. Lines end at CR LF, a lone CR
 // or a lone LF, and the text ends at the first NUL byte.
 // Data packet: the fields of its metadata are copied by position.
+//
+// The load fails before the table's memory (see MeasurementTable::memoryUsage) would pass
+// memoryCeiling bytes, so that a huge file cannot make the system end the process and take
+// the table with it.
 ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
-                          const ImportProgress& progress = {});
+                          const ImportProgress& progress = {},
+                          qint64 memoryCeiling = std::numeric_limits<qint64>::max());
 
 // Shows "Failed to Load File!" as a warning.
 void showLoadFailure(UserMessages& messages);
@@ -36,6 +43,8 @@ struct TableImportSettings {
     ImportProgress progress;
     std::function<void()> reportFailure;
     const FileSystem* files = &systemFileSystem();
+    // Half the machine's memory leaves the rest of the system room to go on.
+    qint64 memoryCeiling = physicalMemoryBytes() > 0 ? physicalMemoryBytes() / 2 : std::numeric_limits<qint64>::max();
 };
 
 // Opens the file, reads it in the format its name selects (see tableFileFormat), and reports

@@ -103,9 +103,10 @@ const char* lineEnd(const char* p, const char* end)
 // dropped as it goes and a data line condensed, so the buffer never grows, whatever the lines.
 class TextReportLines {
 public:
-    TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
+    TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress, qint64 memoryCeiling)
         : m_in(in),
           m_table(table),
+          m_memoryCeiling(memoryCeiling),
           m_bytes(in, progress),
           m_buffer(size_t(std::max<qint64>(importBlockSize(in), 2 * kLongestCondensedLine)))
     {
@@ -115,6 +116,9 @@ public:
     {
         for (;;) {
             const bool cancelled = !fill();
+            // A row takes at least two bytes of the file: a digit and the line's end.
+            const qint64 bytes = m_end - m_begin;
+            checkTableRoom(m_table, bytes / 2 + 1, bytes, m_memoryCeiling);
             {
                 MeasurementTable::AppendBatch batch(m_table);
                 if (!takeCompleteLines())
@@ -193,6 +197,7 @@ private:
 
     QIODevice& m_in;
     MeasurementTable& m_table;
+    qint64 m_memoryCeiling;
     ImportByteCount m_bytes;
     std::vector<char> m_buffer;
     const char* m_begin = nullptr;
@@ -205,7 +210,8 @@ private:
 
 }  // namespace
 
-ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
+ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
+                             qint64 memoryCeiling)
 {
-    return TextReportLines(in, table, progress).read();
+    return TextReportLines(in, table, progress, memoryCeiling).read();
 }

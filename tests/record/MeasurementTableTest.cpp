@@ -227,3 +227,30 @@ TEST(MeasurementTable, FieldNamesMatchWithoutRegardToCase)
     EXPECT_EQ(MeasurementTable::fieldIndex("Units"), -1);
     EXPECT_EQ(MeasurementTable::fieldIndex(""), -1);
 }
+
+// A loader stops before the table's memory passes a ceiling by asking first what a block of rows
+// could add; what those rows really add must never be more.
+TEST(MeasurementTable, GrowthBoundCoversWhatTheRowsAdd)
+{
+    const struct {
+        int rowsBefore;
+        int rows;
+        int textBytesPerRow;
+    } cases[] = {
+        {0, 1, 0}, {0, 1, 60}, {4095, 1, 0}, {4095, 2, 60}, {100, 100'000, 0}, {7, 100'000, 1}, {3, 50'000, 60},
+    };
+    const QByteArray text(20, 't');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rowsBefore) + " + " + std::to_string(c.rows) + " rows of " +
+                     std::to_string(c.textBytesPerRow));
+        MeasurementTable table;
+        for (int i = 0; i < c.rowsBefore; ++i)
+            table.appendRow(i, text, text, text);
+        const qsizetype before = table.memoryUsage();
+        const qsizetype bound = table.growthBound(c.rows, qsizetype(c.rows) * c.textBytesPerRow);
+        const QByteArrayView piece = QByteArrayView(text).first(c.textBytesPerRow / 3);
+        for (int i = 0; i < c.rows; ++i)
+            table.appendRow(i, piece, piece, QByteArrayView(text).first(c.textBytesPerRow - 2 * piece.size()));
+        EXPECT_LE(table.memoryUsage() - before, bound);
+    }
+}

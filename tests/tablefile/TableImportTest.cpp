@@ -487,6 +487,36 @@ TEST_F(TableImport, AFileThatChangesWhileItLoadsFails)
     }
 }
 
+// A load stops before the table's memory would pass the ceiling it is given (half the
+// machine's memory in the program); a text report keeps the rows before, as after any failure.
+TEST_F(TableImport, ALoadStopsBeforeTheTablePassesTheMemoryCeiling)
+{
+    MeasurementTable saved;
+    for (int i = 0; i < 1'000'000; ++i)
+        saved.appendRow(i, "a", std::nullopt, std::nullopt);
+    const qint64 ceiling = 16 << 20;
+    for (const QString& path : {saveReport(saved), savePacket(saved)}) {
+        SCOPED_TRACE(path.toStdString());
+        MeasurementTable table;
+        int failures = 0;
+        TableImportSettings settings;
+        settings.reportFailure = [&failures] { ++failures; };
+        settings.memoryCeiling = ceiling;
+        LoadTableFromFile(path, table, false, settings);
+        EXPECT_EQ(failures, 1);
+        EXPECT_LE(table.memoryUsage(), ceiling);
+        EXPECT_GT(table.rowCount(), 0);
+        EXPECT_LT(table.rowCount(), saved.rowCount());
+
+        // With room enough the same file loads whole.
+        MeasurementTable roomy;
+        settings.memoryCeiling = 4 * ceiling;
+        LoadTableFromFile(path, roomy, false, settings);
+        EXPECT_EQ(failures, 1);
+        EXPECT_EQ(roomy.rowCount(), saved.rowCount());
+    }
+}
+
 TEST_F(TableImport, EmptyFirstReplacesTheRows)
 {
     MeasurementTable saved;
