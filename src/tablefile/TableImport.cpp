@@ -3,14 +3,26 @@
 #include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketReader.h"
+#include "tablefile/LoadedRows.h"
 #include "tablefile/SteadyFile.h"
 #include "tablefile/TextReportReader.h"
 
 ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
                           const ImportProgress& progress, qint64 memoryCeiling)
 {
-    return format == TableFileFormat::DataPacket ? readDataPacket(in, table, progress, memoryCeiling)
-                                                 : readTextReport(in, table, progress, memoryCeiling);
+    if (format == TableFileFormat::TextReport)
+        return readTextReport(in, table, progress, memoryCeiling);
+    LoadedRows loaded(table);
+    ImportOutcome outcome = ImportOutcome::Failed;
+    try {
+        outcome = readDataPacket(in, table, loaded.watch(progress), memoryCeiling);
+    } catch (...) {
+        loaded.takeBack();
+        throw;
+    }
+    if (outcome == ImportOutcome::Failed)
+        loaded.takeBack();
+    return outcome;
 }
 
 void showLoadFailure(UserMessages& messages)

@@ -20,9 +20,11 @@ enum class ImportOutcome { Loaded, Failed, Cancelled };
 using ImportProgress = std::function<bool(qint64 bytesRead, qint64 bytesTotal)>;
 
 // Appends the rows of a saved table to `table`, after the rows already there and in file
-// order, each one logged as an insertion. A row is only ever added whole: a line or packet
-// row that cannot be read adds nothing, the rows before it stay, and nothing is left half
-// filled in the table's edit buffer. The recorder's counters and the chart are not touched.
+// order, each one logged as an insertion. A row is only ever added whole, and nothing is left
+// half filled in the table's edit buffer. The recorder's counters and the chart are not touched.
+// When the load fails, a text report keeps the rows before the line that failed; a data packet
+// adds nothing at all: the rows it had added are taken back out, while readings recorded
+// meanwhile stay (see LoadedRows). A cancelled load keeps the rows loaded so far.
 //
 // Text report: the first three lines are skipped whatever they hold; each later line is up
 // to four TAB-separated pieces for No, Time, Value and Unit. Lines end at CR LF, a lone CR

@@ -254,3 +254,42 @@ TEST(MeasurementTable, GrowthBoundCoversWhatTheRowsAdd)
         EXPECT_LE(table.memoryUsage() - before, bound);
     }
 }
+
+// What a failed load appended is removed again: the rows before stay with their texts, across
+// chunk and page boundaries, the memory goes back, and appending carries on from there.
+TEST(MeasurementTable, RemovingTheNewestRowsLeavesTheTableAsItWas)
+{
+    for (const int kept : {0, 1, 4095, 4096, 5000}) {
+        SCOPED_TRACE(kept);
+        MeasurementTable table;
+        for (int i = 0; i < kept; ++i)
+            table.appendRow(i, QByteArray::number(i), "v", std::nullopt);
+        const qsizetype memoryBefore = table.memoryUsage();
+        for (int i = 0; i < 20'000; ++i)
+            table.appendRow(-i, "loaded row text 20by", "loaded", "loaded");
+        const quint64 generation = table.generation();
+        std::vector<std::pair<int, int>> removed;
+        QObject::connect(&table, &MeasurementTable::rowsRemoved,
+                         [&removed](int first, int last) { removed.emplace_back(first, last); });
+
+        table.removeRowsFrom(kept);
+        EXPECT_EQ(removed, (std::vector<std::pair<int, int>>{{kept, kept + 20'000 - 1}}));
+        EXPECT_EQ(table.rowCount(), kept);
+        EXPECT_EQ(table.changeLogCount(), kept);
+        EXPECT_EQ(table.currentRow(), kept - 1);
+        EXPECT_NE(table.generation(), generation);
+        // Only the lists of chunks and pages may keep their larger capacity.
+        EXPECT_LE(table.memoryUsage(), memoryBefore + 1024);
+
+        table.appendRow(7, "after", std::nullopt, "u");
+        ASSERT_EQ(table.rowCount(), kept + 1);
+        for (int i = 0; i < kept; ++i) {
+            ASSERT_EQ(table.row(i).no(), i);
+            ASSERT_EQ(table.row(i).time(), QByteArray::number(i));
+            ASSERT_EQ(table.row(i).value(), "v");
+            ASSERT_FALSE(table.row(i).unit());
+        }
+        EXPECT_EQ(table.row(kept).time(), "after");
+        EXPECT_EQ(table.row(kept).unit(), "u");
+    }
+}
