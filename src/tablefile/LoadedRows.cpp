@@ -43,7 +43,7 @@ ImportProgress LoadedRows::watch(const ImportProgress& progress)
 void LoadedRows::takeBack()
 {
     if (m_table.generation() != m_generation)
-        return;  // emptied by whatever failed the load: nothing of it is left to take back
+        return;  // emptied since the load last looked: its rows went with the rest
     std::vector<KeptRow> kept;
     for (const auto& [begin, end] : m_recorded) {
         for (int i = begin; i < end; ++i) {
