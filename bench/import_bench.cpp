@@ -8,7 +8,8 @@
 // process's memory. Each figure is the fastest of a few runs, which is the steadiest on a
 // machine that is doing other work too; the files stay in the page cache between runs, so the
 // plain read measures memory speed, not the disk's. The last two lines give the ratio of
-// import throughput to plain-read throughput at 10^7 rows.
+// import throughput to plain-read throughput at 10^7 rows. Last, how long a packet whose one tag
+// runs on for 64, 128 and 256 MB takes to be refused.
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketWriter.h"
 #include "tablefile/ExportBuffer.h"
@@ -171,6 +172,31 @@ Figures measure(const QString& name, int rows, int runs)
     return f;
 }
 
+// A packet whose one start tag runs on for megabytes, as a broken or hostile file may: the time
+// until the load fails, which must not grow faster than the file.
+double secondsToRefuseOneLongTag(const QString& name, qint64 megabytes)
+{
+    {
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly))
+            std::exit(2);
+        file.write("<?xml version=\"1.0\"?><DATAPACKET><METADATA><FIELDS><FIELD attrname=\"No\" fieldtype=\"i4\"/>"
+                   "</FIELDS></METADATA><ROWDATA><ROW No=\"");
+        const QByteArray block(1 << 20, '1');
+        for (qint64 i = 0; i < megabytes; ++i)
+            file.write(block);
+    }
+    MeasurementTable table;
+    bool failed = false;
+    TableImportSettings settings;
+    settings.reportFailure = [&failed] { failed = true; };
+    const Clock::time_point start = Clock::now();
+    LoadTableFromFile(name, table, false, settings);
+    const double s = seconds(Clock::now() - start);
+    QFile::remove(name);
+    return failed ? s : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -209,6 +235,9 @@ int main(int argc, char** argv)
     }
     QFile::remove(report);
     QFile::remove(packet);
+    for (const qint64 megabytes : {64, 128, 256})
+        std::printf("xml  one tag of %3lld MB: refused in %.3f s\n", megabytes,
+                    secondsToRefuseOneLongTag(packet, megabytes));
     std::printf("text import: %.3f of plain read\n", ratioLarge[0]);
     std::printf("xml import: %.3f of plain read\n", ratioLarge[1]);
     return 0;

@@ -256,6 +256,35 @@ void MeasurementTable::empty()
     setCurrentRow(-1, true);
 }
 
+void MeasurementTable::removeRowsFrom(int first)
+{
+    if (first < 0 || first >= m_rowCount)
+        return;
+    const int last = m_rowCount - 1;
+    // Texts are stored in the order the rows were appended, so those of the rows that stay end
+    // where the texts of the last of them end.
+    if (first == 0) {
+        m_textPages.clear();
+        m_textPageUsed = kTextPageSize;
+    } else {
+        const RowHead& kept = m_chunks[size_t(first - 1) >> kChunkShift]->heads[(first - 1) & (kChunkRows - 1)];
+        const auto at = reinterpret_cast<uintptr_t>(kept.text);
+        size_t page = m_textPages.size() - 1;
+        while (page > 0 && (at < reinterpret_cast<uintptr_t>(m_textPages[page].get()) ||
+                            at >= reinterpret_cast<uintptr_t>(m_textPages[page].get()) + kTextPageSize))
+            --page;
+        m_textPages.resize(page + 1);
+        m_textPageUsed = (kept.text - m_textPages[page].get()) + kept.length[0] + kept.length[1] + kept.length[2];
+    }
+    m_chunks.resize(size_t(first + kChunkRows - 1) >> kChunkShift);
+    m_rowCount = first;
+    m_batchFirstRow = std::min(m_batchFirstRow, first);
+    ++m_generation;
+    emit rowsRemoved(first, last);
+    if (m_currentRow >= first)
+        setCurrentRow(first - 1, first == 0);
+}
+
 qsizetype MeasurementTable::memoryUsage() const
 {
     qsizetype bytes = qsizetype(sizeof(*this));
@@ -264,4 +293,15 @@ qsizetype MeasurementTable::memoryUsage() const
     if (m_pending)
         bytes += qsizetype(sizeof(PendingRow));
     return bytes;
+}
+
+qsizetype MeasurementTable::growthBound(qsizetype rows, qsizetype textBytes) const
+{
+    // Each count is one higher for the chunk and the page in use, which may be full already,
+    // and the lists of both may double their capacity to take the new ones.
+    const qsizetype chunks = rows / kChunkRows + 1;
+    const qsizetype pages = textBytes / (kTextPageSize - kMaxRowText) + 1;
+    const qsizetype lists = 2 * qsizetype(sizeof(m_chunks[0])) *
+                            (qsizetype(m_chunks.size()) + chunks + qsizetype(m_textPages.size()) + pages);
+    return chunks * qsizetype(sizeof(Chunk)) + pages * kTextPageSize + lists;
 }

@@ -126,20 +126,30 @@ public:
     // Removes every row and restarts the change log; a row being appended is dropped.
     void empty();
 
+    // Removes the newest rows, from `first` to the last, and gives their memory back: what a
+    // load that failed had appended. The change log loses them with them. Readers that counted
+    // rows learn of it through generation(), as of an emptying.
+    void removeRowsFrom(int first);
+
     // Every appended row is logged as an insertion until the table is emptied, and nothing
     // else commits or clears the log, so the log holds exactly the rows in order.
     int changeLogCount() const { return m_rowCount; }
 
-    // Changes whenever the table is emptied, so a long reader can tell that the rows it
-    // counted on are gone even if as many have been appended again meanwhile.
+    // Changes whenever the table is emptied or loses rows, so a long reader can tell that the
+    // rows it counted on are gone even if as many have been appended again meanwhile.
     quint64 generation() const { return m_generation; }
 
     // Bytes held by the table's storage.
     qsizetype memoryUsage() const;
+    // The most that appending `rows` rows with `textBytes` bytes of text in all could add to
+    // memoryUsage(), for a reader that must stop before the table outgrows the memory.
+    qsizetype growthBound(qsizetype rows, qsizetype textBytes) const;
 
 signals:
     // Emitted after the rows first..last have been stored.
     void rowsAppended(int first, int last);
+    // Emitted after the rows first..last, the last ones, have been removed.
+    void rowsRemoved(int first, int last);
     void emptied();
     void currentRowChanged(int row);
 

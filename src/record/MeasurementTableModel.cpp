@@ -27,6 +27,7 @@ MeasurementTableModel::MeasurementTableModel(const MeasurementTable* table, QObj
     m_refresh.setSingleShot(true);
     connect(&m_refresh, &QTimer::timeout, this, &MeasurementTableModel::showPendingRows);
     connect(table, &MeasurementTable::rowsAppended, this, &MeasurementTableModel::onRowsAppended);
+    connect(table, &MeasurementTable::rowsRemoved, this, &MeasurementTableModel::onRowsRemoved);
     connect(table, &MeasurementTable::emptied, this, &MeasurementTableModel::onEmptied);
 }
 
@@ -97,6 +98,16 @@ void MeasurementTableModel::showPendingRows()
     m_rows = rows;
     endInsertRows();
     m_sinceRefresh.start();
+}
+
+void MeasurementTableModel::onRowsRemoved(int first)
+{
+    // Rows not shown yet need no telling.
+    if (first >= m_rows)
+        return;
+    beginRemoveRows(QModelIndex(), first, m_rows - 1);
+    m_rows = first;
+    endRemoveRows();
 }
 
 void MeasurementTableModel::onEmptied()

@@ -33,6 +33,7 @@ public:
 
 private:
     void onRowsAppended(int first, int last);
+    void onRowsRemoved(int first);
     void onEmptied();
 
     const MeasurementTable* m_table;

@@ -46,6 +46,13 @@ bool latin1FromUtf8(const char* text, std::vector<char>& bytes, QByteArrayView& 
     return true;
 }
 
+// The longest piece of markup a packet may hold: a start tag with its attributes, a comment,
+// a reference. The parser keeps a piece whole until its end arrives and scans it again with
+// every block, so without a bound one enormous tag would take memory without end and time
+// growing with its square. A row this program writes is a few hundred bytes; the change log,
+// the one long attribute of a packet, never reaches the parser (see ChangeLogFilter).
+constexpr qint64 kLongestMarkup = 64 * 1024;
+
 enum class FieldKind { Integer, Text };
 
 struct PacketField {
@@ -80,7 +87,7 @@ public:
     DataPacketParser(const DataPacketParser&) = delete;
     DataPacketParser& operator=(const DataPacketParser&) = delete;
 
-    ImportOutcome read(QIODevice& in, const ImportProgress& progress)
+    ImportOutcome read(QIODevice& in, const ImportProgress& progress, qint64 memoryCeiling)
     {
         ImportByteCount bytes(in, progress);
         const qint64 blockSize = importBlockSize(in);
@@ -90,11 +97,18 @@ public:
                 return ImportOutcome::Failed;
             const qint64 got = readImportBlock(in, static_cast<char*>(buffer), blockSize);
             const qsizetype kept = m_changeLog.filter(static_cast<char*>(buffer), got);
+            // The block and the unfinished markup before it; a row is at least "<ROW/>".
+            const qint64 unstored = kept + kLongestMarkup;
+            checkTableRoom(m_table, unstored / 6 + 1, unstored, memoryCeiling);
             {
                 MeasurementTable::AppendBatch batch(m_table);
                 if (XML_ParseBuffer(m_parser, int(kept), got == 0) != XML_STATUS_OK || m_failed)
                     return ImportOutcome::Failed;
             }
+            // The parser's position is the start of the markup it has not finished.
+            m_bytesParsed += kept;
+            if (m_bytesParsed - XML_GetCurrentByteIndex(m_parser) > kLongestMarkup)
+                return ImportOutcome::Failed;
             if (got == 0)
                 return m_place == Place::Done ? ImportOutcome::Loaded : ImportOutcome::Failed;
             if (!bytes.add(got))
@@ -262,13 +276,15 @@ private:
     Place m_place = Place::Start;
     bool m_seenMetadata = false;
     bool m_failed = false;
+    qint64 m_bytesParsed = 0;
     std::vector<PacketField> m_fields;
     std::vector<char> m_valueBytes[MeasurementTable::kFieldCount];
 };
 
 }  // namespace
 
-ImportOutcome readDataPacket(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
+ImportOutcome readDataPacket(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
+                             qint64 memoryCeiling)
 {
-    return DataPacketParser(table).read(in, progress);
+    return DataPacketParser(table).read(in, progress, memoryCeiling);
 }

@@ -11,10 +11,12 @@ class QIODevice;
 #include <stdexcept>
 #include <thread>
 
-// A file that could not be created or written, with the reason the file gives.
+// A file that could not be created or written, with the reason the file gives. Refused: the
+// name leads to nothing a table may be saved in (a pipe, a device, a read-only file system),
+// and the reason says what it is.
 class ExportWriteError : public std::runtime_error {
 public:
-    enum class Stage { Create, Write };
+    enum class Stage { Refused, Create, Write };
     ExportWriteError(Stage stage, const QString& reason)
         : std::runtime_error(reason.toStdString()), m_stage(stage), m_reason(reason)
     {

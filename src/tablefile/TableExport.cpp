@@ -6,29 +6,20 @@
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketWriter.h"
 #include "tablefile/ExportBuffer.h"
+#include "tablefile/FileReplacement.h"
 #include "tablefile/TableFileFormat.h"
 #include "tablefile/TextReportWriter.h"
 
-#include <QSaveFile>
-
 namespace {
 
-// QSaveFile writes to an unnamed or temporary file beside the target, and commit() flushes it
-// to disk and then puts it in the target's place; when anything fails the temporary file is
-// dropped and the target never touched.
 template <class Write>
-void writeFileSafely(const QString& fileName, Write write)
+void writeFileSafely(const TableExportSettings& settings, const QString& fileName, Write write)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ExportWriteError(ExportWriteError::Stage::Create, file.errorString());
-    {
+    replaceFileSafely(*settings.files, fileName, [&write](QIODevice& file) {
         ExportBuffer out(file);
         write(out);
         out.finish();
-    }
-    if (!file.commit())
-        throw ExportWriteError(ExportWriteError::Stage::Write, file.errorString());
+    });
 }
 
 std::string quotedFailure(const char* what, const QString& fileName, const QString& reason)
@@ -55,14 +46,14 @@ void saveDataPacket(MeasurementTable& table, const QString& fileName, UserMessag
     table.finishEditing();
     const int rows = table.rowCount();
     try {
-        writeFileSafely(fileName,
+        writeFileSafely(settings, fileName,
                         [&](ExportBuffer& out) { writeDataPacket(table, rows, out, settings.progress); });
     } catch (...) {
         reportWritingOver(settings, rows);
         try {
             throw;
         } catch (const ExportWriteError& e) {
-            const char* what = e.stage() == ExportWriteError::Stage::Create ? "Cannot create file" : "Cannot write file";
+            const char* what = e.stage() == ExportWriteError::Stage::Write ? "Cannot write file" : "Cannot create file";
             throw ProgramError(quotedFailure(what, fileName, e.reason()));
         }
     }
@@ -76,11 +67,16 @@ bool saveTextReport(MeasurementTable& table, const QString& fileName, UserMessag
     table.finishEditing();
     const int rows = table.rowCount();
     bool saved = false;
+    QString refusal;
     try {
         const QByteArray date = LocaleTexts::shortDateText(settings.date, settings.locale);
-        writeFileSafely(fileName,
+        writeFileSafely(settings, fileName,
                         [&](ExportBuffer& out) { writeTextReport(table, rows, date, out, settings.progress); });
         saved = true;
+    } catch (const ExportWriteError& e) {
+        // A name that can never take a table is worth telling apart from a write that failed.
+        if (e.stage() == ExportWriteError::Stage::Refused)
+            refusal = QLatin1Char('\n') + e.reason() + QLatin1Char('.');
     } catch (const std::exception&) {
         // Whatever went wrong, the user gets the one warning below and the old file stays.
     }
@@ -90,7 +86,8 @@ bool saveTextReport(MeasurementTable& table, const QString& fileName, UserMessag
     if (saved)
         showSaved(messages, fileName);
     else
-        messages.tell(QStringLiteral("Could not save table to specified file: ") + fileName, MessageTone::Warning);
+        messages.tell(QStringLiteral("Could not save table to specified file: ") + fileName + refusal,
+                      MessageTone::Warning);
     return saved;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileSystem.h"
 #include "tablefile/ExportRows.h"
 
 #include <QDate>
@@ -14,16 +15,18 @@ struct TableExportSettings {
     QDate date = QDate::currentDate();
     QLocale locale = QLocale::system();
     ExportProgress progress;
+    const FileSystem* files = &systemFileSystem();
 };
 
 // Saves the table in the format the file name selects (see tableFileFormat) and tells the user
-// how it went. The file is written under a temporary name in the same folder and replaces the
-// old file only once everything has been written, so a failed save leaves the old file as it
-// was. A row still being appended is completed first.
+// how it went. The file is written as replaceFileSafely writes: a failed save leaves the old
+// file as it was, and once the save is reported a power cut cannot undo it. A name that leads
+// to anything but a regular file is refused. A row still being appended is completed first.
 //
-// Text report: success or failure is shown in the program's message dialog. Data
-// packet: success is shown there; a failure throws ProgramError ("Cannot create file ..." or "Cannot write file
-// ...") for the application's standard error report.
+// Text report: success or failure is shown in the program's message dialog; a refused name
+// adds what it is on a second line. Data packet: success is shown there; a failure throws
+// ProgramError ("Cannot create file ..." or "Cannot write file ...", with the reason) for the
+// application's standard error report.
 // Returns whether the file was saved.
 bool SaveTableToFile(MeasurementTable& table, const QString& fileName, UserMessages& messages,
                      const TableExportSettings& settings = TableExportSettings());

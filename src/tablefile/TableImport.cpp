@@ -3,15 +3,26 @@
 #include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketReader.h"
+#include "tablefile/LoadedRows.h"
+#include "tablefile/SteadyFile.h"
 #include "tablefile/TextReportReader.h"
 
-#include <QFile>
-
 ImportOutcome importTable(QIODevice& in, TableFileFormat format, MeasurementTable& table,
-                          const ImportProgress& progress)
+                          const ImportProgress& progress, qint64 memoryCeiling)
 {
-    return format == TableFileFormat::DataPacket ? readDataPacket(in, table, progress)
-                                                 : readTextReport(in, table, progress);
+    if (format == TableFileFormat::TextReport)
+        return readTextReport(in, table, progress, memoryCeiling);
+    LoadedRows loaded(table);
+    ImportOutcome outcome = ImportOutcome::Failed;
+    try {
+        outcome = readDataPacket(in, table, loaded.watch(progress), memoryCeiling);
+    } catch (...) {
+        loaded.takeBack();
+        throw;
+    }
+    if (outcome == ImportOutcome::Failed)
+        loaded.takeBack();
+    return outcome;
 }
 
 void showLoadFailure(UserMessages& messages)
@@ -26,9 +37,8 @@ void LoadTableFromFile(const QString& fileName, MeasurementTable& table, bool em
     try {
         if (emptyFirst)
             table.empty();
-        QFile file(fileName);
-        if (file.open(QIODevice::ReadOnly))
-            outcome = importTable(file, tableFileFormat(fileName), table, settings.progress);
+        if (const std::unique_ptr<SteadyFile> file = SteadyFile::open(*settings.files, fileName))
+            outcome = importTable(*file, tableFileFormat(fileName), table, settings.progress, settings.memoryCeiling);
     } catch (...) {
         // A full table or memory running out ends the load like a broken file does.
         outcome = ImportOutcome::Failed;

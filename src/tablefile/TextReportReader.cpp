@@ -5,6 +5,7 @@
 #include "tablefile/ImportBlocks.h"
 #include "tablefile/SplitText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -29,6 +30,61 @@ bool appendLine(QByteArrayView line, MeasurementTable& table, std::vector<QByteA
     return true;
 }
 
+// Sign, zero and twelve characters of the number, three texts and four TABs, with room to spare.
+constexpr qint64 kLongestCondensedLine = 128;
+
+// The number piece of an unfinished line, cut down to what decides it: the integer rule skips
+// leading blanks and reads the digits after the sign, where one leading zero says as much as
+// many, and more than a dozen characters after that are never a 32-bit number, whatever
+// follows. Writes at out, which may be where the piece starts; returns the end.
+char* condenseNumber(QByteArrayView piece, char* out)
+{
+    constexpr qsizetype kDecidingCharacters = 12;
+    const char* p = piece.data();
+    const char* const end = p + piece.size();
+    while (p != end && *p == ' ')
+        ++p;
+    if (p != end && (*p == '-' || *p == '+'))
+        *out++ = *p++;
+    const char* const zeros = p;
+    while (p != end && *p == '0')
+        ++p;
+    if (p != zeros)
+        *out++ = '0';
+    const qsizetype rest = std::min(qsizetype(end - p), kDecidingCharacters);
+    std::memmove(out, p, size_t(rest));
+    return out + rest;
+}
+
+// An unfinished data line that fills the whole buffer, cut down in place to what its row can
+// hold: the number piece as condenseNumber leaves it, the first 20 bytes of each text, and an
+// empty fifth piece if there is one, which fails the line whatever follows. The rest of the
+// piece that was cut comes in behind it and is cut again when the buffer next fills, so a line
+// of any length takes no more memory than a row. Returns the new length, at most
+// kLongestCondensedLine.
+qsizetype condenseLine(char* line, qsizetype length)
+{
+    char* out = line;
+    const char* p = line;
+    const char* const end = line + length;
+    for (int piece = 0;; ++piece) {
+        const void* tab = std::memchr(p, '\t', size_t(end - p));
+        const char* const pieceEnd = tab ? static_cast<const char*>(tab) : end;
+        if (piece == MeasurementTable::No) {
+            out = condenseNumber(QByteArrayView(p, pieceEnd - p), out);
+        } else if (piece < MeasurementTable::kFieldCount) {
+            const qsizetype kept = std::min(qsizetype(pieceEnd - p), MeasurementTable::kTextFieldSize);
+            std::memmove(out, p, size_t(kept));
+            out += kept;
+        }
+        if (!tab)
+            return out - line;
+        if (piece < MeasurementTable::kFieldCount)
+            *out++ = '\t';
+        p = pieceEnd + 1;
+    }
+}
+
 // Where the line starting at p ends: the first CR or LF, or end.
 const char* lineEnd(const char* p, const char* end)
 {
@@ -44,11 +100,15 @@ const char* lineEnd(const char* p, const char* end)
 
 // Reads the file in blocks and hands each line to the table as soon as it is complete. Only a
 // line that runs past the end of a block is carried over into the next one; a head line is
-// dropped as it goes, so even a file that is one enormous line is never held whole.
+// dropped as it goes and a data line condensed, so the buffer never grows, whatever the lines.
 class TextReportLines {
 public:
-    TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
-        : m_in(in), m_table(table), m_bytes(in, progress), m_buffer(size_t(importBlockSize(in)))
+    TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress, qint64 memoryCeiling)
+        : m_in(in),
+          m_table(table),
+          m_memoryCeiling(memoryCeiling),
+          m_bytes(in, progress),
+          m_buffer(size_t(std::max<qint64>(importBlockSize(in), 2 * kLongestCondensedLine)))
     {
     }
 
@@ -56,6 +116,9 @@ public:
     {
         for (;;) {
             const bool cancelled = !fill();
+            // A row takes at least two bytes of the file: a digit and the line's end.
+            const qint64 bytes = m_end - m_begin;
+            checkTableRoom(m_table, bytes / 2 + 1, bytes, m_memoryCeiling);
             {
                 MeasurementTable::AppendBatch batch(m_table);
                 if (!takeCompleteLines())
@@ -78,10 +141,8 @@ private:
         qsizetype kept = m_end - m_begin;
         if (kept == qsizetype(m_buffer.size())) {
             // One line fills the whole buffer, so it already starts at the front.
-            if (m_lineNumber < kHeadLines)
-                kept = 0;  // a head line's content is never needed
-            else
-                m_buffer.resize(m_buffer.size() * 2);
+            kept = m_lineNumber < kHeadLines ? 0  // a head line's content is never needed
+                                             : condenseLine(m_buffer.data(), kept);
         } else if (kept > 0) {
             std::memmove(m_buffer.data(), m_begin, size_t(kept));
         }
@@ -136,6 +197,7 @@ private:
 
     QIODevice& m_in;
     MeasurementTable& m_table;
+    qint64 m_memoryCeiling;
     ImportByteCount m_bytes;
     std::vector<char> m_buffer;
     const char* m_begin = nullptr;
@@ -148,7 +210,8 @@ private:
 
 }  // namespace
 
-ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress)
+ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
+                             qint64 memoryCeiling)
 {
-    return TextReportLines(in, table, progress).read();
+    return TextReportLines(in, table, progress, memoryCeiling).read();
 }

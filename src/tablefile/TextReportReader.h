@@ -3,4 +3,5 @@
 #include "tablefile/TableImport.h"
 
 // The text report half of importTable.
-ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress);
+ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
+                             qint64 memoryCeiling);

@@ -16,6 +16,7 @@ private slots:
     void insertsRowsAfterAnnouncingThemAndResetsOnEmpty();
     void gridFollowsTheNewestRowWithGivenColumnWidths();
     void aLargeTableShowsNewRowsInBatches();
+    void removesTheNewestRowsWhereItShowsThem();
 };
 
 void MeasurementTableModelTest::showsFieldsWithTitlesAlignmentAndFonts()
@@ -134,6 +135,32 @@ void MeasurementTableModelTest::aLargeTableShowsNewRowsInBatches()
     QCOMPARE(model.rowCount(), 0);
     QTest::qWait(MeasurementTableModel::kLargeTableRefreshMs + 50);
     QCOMPARE(model.rowCount(), 0);
+}
+
+// A failed load takes back the rows it appended; the grid loses those it shows, and learns of
+// nothing for those it was not told of yet.
+void MeasurementTableModelTest::removesTheNewestRowsWhereItShowsThem()
+{
+    MeasurementTable table;
+    MeasurementTableModel model(&table);
+    for (int i = 0; i < 10; ++i)
+        table.appendRow(i, "12:00:00", " 25.3", "#");
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    table.removeRowsFrom(4);
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(removed[0][1].toInt(), 4);
+    QCOMPARE(removed[0][2].toInt(), 9);
+    QCOMPARE(model.rowCount(), 4);
+
+    {
+        MeasurementTable::AppendBatch batch(table);
+        for (int i = 0; i < 5; ++i)
+            table.appendRow(100 + i, "12:00:01", " 25.4", "#");
+        table.removeRowsFrom(6);
+        QCOMPARE(removed.size(), 1);
+    }
+    QCOMPARE(model.rowCount(), 6);
+    QCOMPARE(model.data(model.index(5, 0)).toString(), QString("101"));
 }
 
 QTEST_MAIN(MeasurementTableModelTest)

@@ -227,3 +227,69 @@ TEST(MeasurementTable, FieldNamesMatchWithoutRegardToCase)
     EXPECT_EQ(MeasurementTable::fieldIndex("Units"), -1);
     EXPECT_EQ(MeasurementTable::fieldIndex(""), -1);
 }
+
+// A loader stops before the table's memory passes a ceiling by asking first what a block of rows
+// could add; what those rows really add must never be more.
+TEST(MeasurementTable, GrowthBoundCoversWhatTheRowsAdd)
+{
+    const struct {
+        int rowsBefore;
+        int rows;
+        int textBytesPerRow;
+    } cases[] = {
+        {0, 1, 0}, {0, 1, 60}, {4095, 1, 0}, {4095, 2, 60}, {100, 100'000, 0}, {7, 100'000, 1}, {3, 50'000, 60},
+    };
+    const QByteArray text(20, 't');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rowsBefore) + " + " + std::to_string(c.rows) + " rows of " +
+                     std::to_string(c.textBytesPerRow));
+        MeasurementTable table;
+        for (int i = 0; i < c.rowsBefore; ++i)
+            table.appendRow(i, text, text, text);
+        const qsizetype before = table.memoryUsage();
+        const qsizetype bound = table.growthBound(c.rows, qsizetype(c.rows) * c.textBytesPerRow);
+        const QByteArrayView piece = QByteArrayView(text).first(c.textBytesPerRow / 3);
+        for (int i = 0; i < c.rows; ++i)
+            table.appendRow(i, piece, piece, QByteArrayView(text).first(c.textBytesPerRow - 2 * piece.size()));
+        EXPECT_LE(table.memoryUsage() - before, bound);
+    }
+}
+
+// What a failed load appended is removed again: the rows before stay with their texts, across
+// chunk and page boundaries, the memory goes back, and appending carries on from there.
+TEST(MeasurementTable, RemovingTheNewestRowsLeavesTheTableAsItWas)
+{
+    for (const int kept : {0, 1, 4095, 4096, 5000}) {
+        SCOPED_TRACE(kept);
+        MeasurementTable table;
+        for (int i = 0; i < kept; ++i)
+            table.appendRow(i, QByteArray::number(i), "v", std::nullopt);
+        const qsizetype memoryBefore = table.memoryUsage();
+        for (int i = 0; i < 20'000; ++i)
+            table.appendRow(-i, "loaded row text 20by", "loaded", "loaded");
+        const quint64 generation = table.generation();
+        std::vector<std::pair<int, int>> removed;
+        QObject::connect(&table, &MeasurementTable::rowsRemoved,
+                         [&removed](int first, int last) { removed.emplace_back(first, last); });
+
+        table.removeRowsFrom(kept);
+        EXPECT_EQ(removed, (std::vector<std::pair<int, int>>{{kept, kept + 20'000 - 1}}));
+        EXPECT_EQ(table.rowCount(), kept);
+        EXPECT_EQ(table.changeLogCount(), kept);
+        EXPECT_EQ(table.currentRow(), kept - 1);
+        EXPECT_NE(table.generation(), generation);
+        // Only the lists of chunks and pages may keep their larger capacity.
+        EXPECT_LE(table.memoryUsage(), memoryBefore + 1024);
+
+        table.appendRow(7, "after", std::nullopt, "u");
+        ASSERT_EQ(table.rowCount(), kept + 1);
+        for (int i = 0; i < kept; ++i) {
+            ASSERT_EQ(table.row(i).no(), i);
+            ASSERT_EQ(table.row(i).time(), QByteArray::number(i));
+            ASSERT_EQ(table.row(i).value(), "v");
+            ASSERT_FALSE(table.row(i).unit());
+        }
+        EXPECT_EQ(table.row(kept).time(), "after");
+        EXPECT_EQ(table.row(kept).unit(), "u");
+    }
+}

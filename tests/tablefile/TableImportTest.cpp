@@ -7,14 +7,23 @@
 #include "tablefile/TextReportWriter.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -283,6 +292,107 @@ TEST_F(TableImport, LinesAcrossBlockBoundariesAndLongerThanABlock)
         ASSERT_EQ(rows[i], expected[i]) << i;
 }
 
+// The report's head, then "7 TAB", a line of `length` x's and " TAB v CR LF", made up as it is
+// read so that the test holds none of it.
+class HugeLineDevice : public QIODevice {
+public:
+    explicit HugeLineDevice(qint64 length) : m_length(length) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    qint64 size() const override { return kHead.size() + 2 + m_length + 4; }
+    bool isSequential() const override { return false; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 lineStart = kHead.size() + 2;
+        qint64 n = 0;
+        for (; n < maxSize && m_at < size(); ++n, ++m_at) {
+            if (m_at < kHead.size())
+                data[n] = kHead[m_at];
+            else if (m_at < lineStart)
+                data[n] = "7\t"[m_at - kHead.size()];
+            else if (m_at < lineStart + m_length)
+                data[n] = 'x';
+            else
+                data[n] = "\tv\r\n"[m_at - lineStart - m_length];
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    qint64 m_length;
+    qint64 m_at = 0;
+};
+
+long long addressSpaceInUse()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+// Lines longer than the reader's buffer are cut down to what decides their row as they come
+// in; the rows, and which lines fail, are those the whole lines give.
+TEST_F(TableImport, LinesLongerThanTheBufferGiveTheRowsTheWholeLinesGive)
+{
+    const QByteArray huge(3 << 20, 'y');
+    const QByteArray blanks(3 << 20, ' ');
+    const QByteArray zeros(3 << 20, '0');
+    const struct {
+        const char* name;
+        QByteArray line;
+        std::optional<Row> row;  // none: the line fails
+    } cases[] = {
+        {"long texts", "7\t" + huge + "\tv\t" + huge, Row{7, "yyyyyyyyyyyyyyyyyyyy", "v", "yyyyyyyyyyyyyyyyyyyy"}},
+        {"blanks and zeros before the number", blanks + "-" + zeros + "42\tt", Row{-42, "t"}},
+        {"only zeros", zeros + "\tt", Row{0, "t"}},
+        {"number too long", "1" + zeros + "\tt", std::nullopt},
+        {"blank inside the number", blanks + "+" + blanks + "5\tt", std::nullopt},
+        {"fifth piece after a long text", "7\ta\t" + huge + "\tu\tfifth", std::nullopt},
+        {"many pieces", "7" + QByteArray(3 << 20, '\t'), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeasurementTable table;
+        const QByteArray file = kHead + "1\ta\r\n" + c.line + "\r\n2\tb\r\n";
+        EXPECT_EQ(load(writeFile(QStringLiteral("long.txt"), file), table), c.row ? 0 : 1);
+        std::vector<Row> expected = {{1, "a"}};
+        if (c.row)
+            expected.insert(expected.end(), {*c.row, {2, "b"}});
+        EXPECT_EQ(rowsOf(table), expected);
+    }
+}
+
+// Three line feeds and a line of half a gigabyte: the reader's memory must not grow with the
+// line. Run in a child whose address space has room for far less than the line.
+TEST_F(TableImport, AHugeLineTakesNoMoreMemoryThanARow)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#endif
+#endif
+    const auto loadUnderALimit = [] {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        const rlimit small{rlim_t(addressSpaceInUse() + (192 << 20)), limit.rlim_max};
+        if (setrlimit(RLIMIT_AS, &small) != 0)
+            std::exit(2);
+        HugeLineDevice in(qint64(512) << 20);
+        MeasurementTable table;
+        const bool loaded = importTable(in, TableFileFormat::TextReport, table) == ImportOutcome::Loaded;
+        std::exit(loaded && rowsOf(table) == std::vector<Row>{{7, "xxxxxxxxxxxxxxxxxxxx", "v"}} ? 0 : 1);
+    };
+    EXPECT_EXIT(loadUnderALimit(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(TableImport, CancellingKeepsTheRowsSoFarAndSaysNothing)
 {
     MeasurementTable saved;
@@ -303,12 +413,146 @@ TEST_F(TableImport, CancellingKeepsTheRowsSoFarAndSaysNothing)
     }
 }
 
-TEST_F(TableImport, AFileThatCannotBeReadFails)
+// Only a regular file is read. A pipe would block the window in open() until a writer came;
+// a kernel file that calls itself regular and empty yet has bytes to give is no saved table.
+TEST_F(TableImport, AnythingButARegularFileFailsAtOnce)
 {
+    const QString pipe = m_dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder")));
+    const struct {
+        const char* name;
+        QString linkTo;
+    } cases[] = {
+        {"missing", QString()},
+        {"folder", QString()},
+        {"pipe", QString()},
+        {"link-to-pipe", pipe},
+        {"device", QStringLiteral("/dev/null")},
+        {"kernel-file", QStringLiteral("/proc/self/stat")},
+    };
+    for (const auto& c : cases) {
+        for (const char* extension : {".txt", ".xml"}) {
+            SCOPED_TRACE(std::string(c.name) + extension);
+            const QString name = m_dir.filePath(QString::fromLatin1(c.name) + QString::fromLatin1(extension));
+            if (!c.linkTo.isEmpty())
+                ASSERT_TRUE(QFile::link(c.linkTo, name));
+            else if (QFileInfo::exists(m_dir.filePath(QString::fromLatin1(c.name))))
+                ASSERT_EQ(std::rename(QFile::encodeName(m_dir.filePath(QString::fromLatin1(c.name))),
+                                      QFile::encodeName(name)), 0);
+            MeasurementTable table;
+            append(table, kPlainRows[0]);
+            EXPECT_EQ(load(name, table), 1);
+            EXPECT_EQ(table.rowCount(), 1);
+            if (c.linkTo.isEmpty() && QFileInfo::exists(name))
+                ASSERT_EQ(std::rename(QFile::encodeName(name),
+                                      QFile::encodeName(m_dir.filePath(QString::fromLatin1(c.name)))), 0);
+        }
+    }
+}
+
+// Another program appends to, cuts or rewrites the file while it loads: the load fails when it
+// sees the change, and no line cut in two becomes a row. A text report keeps the whole rows
+// it read before; a packet adds nothing.
+TEST_F(TableImport, AFileThatChangesWhileItLoadsFails)
+{
+    MeasurementTable saved;
+    for (int i = 0; i < 200'000; ++i)
+        saved.appendRow(i, "10:15:02", "23.5", "#");
+    const std::vector<Row> savedRows = rowsOf(saved);
+    const struct {
+        const char* name;
+        std::function<void(QFile&)> change;
+    } cases[] = {
+        {"appended", [](QFile& file) { file.open(QIODevice::Append) && file.write("99\tcut"); }},
+        {"cut short", [](QFile& file) { file.resize(file.size() / 2 + 3); }},
+        {"rewritten", [](QFile& file) { file.open(QIODevice::ReadWrite) && file.write("Report"); }},
+    };
+    for (const auto& c : cases) {
+      for (const bool packet : {false, true}) {
+        SCOPED_TRACE(std::string(c.name) + (packet ? " packet" : " report"));
+        const QString path = packet ? savePacket(saved) : saveReport(saved);
+        MeasurementTable table;
+        bool changed = false;
+        EXPECT_EQ(load(path, table, [&](qint64, qint64) {
+                      if (!changed) {
+                          QFile file(path);
+                          c.change(file);
+                          changed = true;
+                      }
+                      return true;
+                  }),
+                  1);
+        const std::vector<Row> rows = rowsOf(table);
+        EXPECT_LT(rows.size(), packet ? 1 : savedRows.size());
+        EXPECT_TRUE(std::equal(rows.begin(), rows.end(), savedRows.begin()));
+      }
+    }
+}
+
+// A load stops before the table's memory would pass the ceiling it is given (half the
+// machine's memory in the program); a text report keeps the rows before, as after any failure,
+// a packet adds nothing.
+TEST_F(TableImport, ALoadStopsBeforeTheTablePassesTheMemoryCeiling)
+{
+    MeasurementTable saved;
+    for (int i = 0; i < 1'000'000; ++i)
+        saved.appendRow(i, "a", std::nullopt, std::nullopt);
+    const qint64 ceiling = 16 << 20;
+    for (const QString& path : {saveReport(saved), savePacket(saved)}) {
+        SCOPED_TRACE(path.toStdString());
+        MeasurementTable table;
+        int failures = 0;
+        TableImportSettings settings;
+        settings.reportFailure = [&failures] { ++failures; };
+        settings.memoryCeiling = ceiling;
+        LoadTableFromFile(path, table, false, settings);
+        EXPECT_EQ(failures, 1);
+        EXPECT_LE(table.memoryUsage(), ceiling);
+        if (tableFileFormat(path) == TableFileFormat::TextReport) {
+            EXPECT_GT(table.rowCount(), 0);
+            EXPECT_LT(table.rowCount(), saved.rowCount());
+        } else {
+            EXPECT_EQ(table.rowCount(), 0);
+        }
+
+        // With room enough the same file loads whole.
+        MeasurementTable roomy;
+        settings.memoryCeiling = 4 * ceiling;
+        LoadTableFromFile(path, roomy, false, settings);
+        EXPECT_EQ(failures, 1);
+        EXPECT_EQ(roomy.rowCount(), saved.rowCount());
+    }
+}
+
+// A packet that breaks after many blocks takes back every row it added, while readings recorded
+// during the load, and the rows there before it, stay in their order. Cancelling keeps the rows.
+TEST_F(TableImport, ABrokenPacketAddsNothingAndKeepsTheReadingsRecordedMeanwhile)
+{
+    MeasurementTable saved;
+    for (int i = 0; i < 300'000; ++i)
+        saved.appendRow(i, "10:15:02", "23.5", "#");
+    QFile packet(savePacket(saved));
+    ASSERT_TRUE(packet.open(QIODevice::ReadOnly));
+    QByteArray broken = packet.readAll();
+    broken.chop(int(std::strlen("</ROWDATA></DATAPACKET>")) + 10);  // cut inside the last row
+    const QString path = writeFile(QStringLiteral("broken.xml"), broken);
+
     MeasurementTable table;
-    EXPECT_EQ(load(m_dir.filePath(QStringLiteral("missing.txt")), table), 1);
-    EXPECT_EQ(load(m_dir.path(), table), 1);
-    EXPECT_EQ(table.rowCount(), 0);
+    append(table, {-1, "before", "1.0", "#"});
+    int recorded = 0;
+    EXPECT_EQ(load(path, table, [&](qint64, qint64) {
+                  append(table, {++recorded, "live", "1.0", "#"});
+                  return true;
+              }),
+              1);
+    ASSERT_GT(recorded, 1);
+    std::vector<Row> expected = {{-1, "before", "1.0", "#"}};
+    for (int i = 1; i <= recorded; ++i)
+        expected.push_back({i, "live", "1.0", "#"});
+    EXPECT_EQ(rowsOf(table), expected);
+    EXPECT_EQ(table.changeLogCount(), table.rowCount());
+    EXPECT_EQ(table.currentRow(), table.rowCount() - 1);
 }
 
 TEST_F(TableImport, EmptyFirstReplacesTheRows)
@@ -334,7 +578,7 @@ const QByteArray kRowsEnd = "</ROWDATA></DATAPACKET>";
 struct PacketCase {
     const char* name;
     QByteArray file;
-    int rows;  // rows added before the load stopped
+    int rows;  // rows added; a packet that fails adds none
     bool fails;
 };
 
@@ -377,25 +621,33 @@ INSTANTIATE_TEST_SUITE_P(
                                     ""),
                    0, true},
         PacketCase{"CharacterReferenceBeyondOneByte", kFields + kRowsStart + "<ROW No=\"2\" Time=\"&#256;\"/>" + kRowsEnd,
-                   1, true},
+                   0, true},
         PacketCase{"MarkupInTheChangeLog",
                    kFields + "<PARAMS CHANGE_LOG=\"1 0 4 <\"/></METADATA><ROWDATA>" + kRowsEnd, 0, true},
-        PacketCase{"TextInTheNumberField", kFields + kRowsStart + "<ROW No=\"two\"/>" + kRowsEnd, 1, true},
-        PacketCase{"AttributeThatIsNoField", kFields + kRowsStart + "<ROW No=\"2\" Colour=\"red\"/>" + kRowsEnd, 1, true},
-        PacketCase{"TruncatedInARow", kFields + kRowsStart + "<ROW No=\"2\" Ti", 1, true},
-        PacketCase{"TruncatedAfterTheRows", kFields + kRowsStart + "</ROWDATA>", 1, true},
+        PacketCase{"TextInTheNumberField", kFields + kRowsStart + "<ROW No=\"two\"/>" + kRowsEnd, 0, true},
+        PacketCase{"AttributeThatIsNoField", kFields + kRowsStart + "<ROW No=\"2\" Colour=\"red\"/>" + kRowsEnd, 0, true},
+        PacketCase{"TruncatedInARow", kFields + kRowsStart + "<ROW No=\"2\" Ti", 0, true},
+        PacketCase{"TruncatedAfterTheRows", kFields + kRowsStart + "</ROWDATA>", 0, true},
         PacketCase{"RowsBeforeTheFields", "<DATAPACKET><ROWDATA><ROW/></ROWDATA></DATAPACKET>", 0, true},
         PacketCase{"AnotherRootElement", "<TABLE><ROW/></TABLE>", 0, true},
-        PacketCase{"TrailingElement", kFields + kRowsStart + kRowsEnd + "<ROW/>", 1, true},
+        PacketCase{"TrailingElement", kFields + kRowsStart + kRowsEnd + "<ROW/>", 0, true},
         PacketCase{"EmptyFile", "", 0, true},
-        PacketCase{"UndefinedEntity", kFields + kRowsStart + "<ROW Time=\"&nbsp;\"/>" + kRowsEnd, 1, true},
+        PacketCase{"UndefinedEntity", kFields + kRowsStart + "<ROW Time=\"&nbsp;\"/>" + kRowsEnd, 0, true},
         PacketCase{"EntityExpansion",
                    "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]>"
                    "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"T\" fieldtype=\"string\"/></FIELDS></METADATA>"
                    "<ROWDATA><ROW T=\"&b;\"/></ROWDATA></DATAPACKET>",
                    0, true},
         PacketCase{"ExternalEntity",
-                   "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY e SYSTEM \"/etc/passwd\">]><DATAPACKET/>", 0, true}),
+                   "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY e SYSTEM \"/etc/passwd\">]><DATAPACKET/>", 0, true},
+        // Markup longer than any row: the parser would hold each piece whole and scan it again
+        // with every block.
+        PacketCase{"LongAttribute",
+                   kFields + kRowsStart + "<ROW No=\"2\" Time=\"" + QByteArray(1 << 20, 'y') + "\"/>" + kRowsEnd, 0,
+                   true},
+        PacketCase{"LongComment", kFields + kRowsStart + "<!--" + QByteArray(1 << 20, '>') + "-->" + kRowsEnd, 0, true},
+        PacketCase{"LongReference",
+                   kFields + kRowsStart + "<ROW Time=\"&#" + QByteArray(1 << 20, '0') + "65;\"/>" + kRowsEnd, 0, true}),
     [](const ::testing::TestParamInfo<PacketCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
