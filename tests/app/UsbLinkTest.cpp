@@ -46,19 +46,16 @@ const Received kStartLive{Received::Output, zeroPadded({0x00, 0x01, 90}, 9)};
 const Received kStartDownload{Received::Output, zeroPadded({0x00, 0x01, 7}, 9)};
 const Received kStop{Received::Output, zeroPadded({0x00, 0x01, 91}, 9)};
 
-// The cable by its clock, ten times faster than real. Unpaced, the reader (which reads ahead of
-// the window) would take the whole download, and thousands of silent reports after it, before
-// the window has handled the first few.
-constexpr SimulatedHidBackend::Options kTenTimesRealTime{SimulatedHidBackend::Pacing::RealTime, 10.0};
-
-// A window on its own simulated bus, which by default never waits for its clock.
+// A window on its own simulated bus, run by its clock ten times faster than real. Unpaced, the
+// reader (which reads ahead of the window) would take a whole download, or thousands of live
+// frames up to the record limit, before the window had handled the first few.
 struct Rig {
     std::shared_ptr<SimulatedHidBackend> bus;
     SimulatedHidBackend::DeviceId cable = -1;
     std::unique_ptr<TFCOMM> window;
 
     explicit Rig(bool withCable = true, SimulatedCable::Options options = {},
-                 SimulatedHidBackend::Options pacing = {SimulatedHidBackend::Pacing::Fast, 1.0})
+                 SimulatedHidBackend::Options pacing = {SimulatedHidBackend::Pacing::RealTime, 10.0})
         : bus(std::make_shared<SimulatedHidBackend>(pacing))
     {
         if (withCable)
@@ -170,7 +167,7 @@ private slots:
         AnsweredMessages& messages = freshAnswers(answer);
         SimulatedCable::Options options;
         options.thermometer.storedReadings = {20.5, 20.6, 20.7, 20.8};
-        Rig rig(true, options, kTenTimesRealTime);
+        Rig rig(true, options);
         named<QToolButton>(*rig.window, "USBCon")->click();
         QTRY_VERIFY(rig.rows() >= 2);
         named<QToolButton>(*rig.window, "USBCon")->click();
@@ -228,7 +225,7 @@ private slots:
         AnsweredMessages& messages = freshAnswers(6);  // Yes: a download starts on an empty table
         SimulatedCable::Options options;
         options.thermometer.storedReadings = std::vector<double>(50, 21.5);
-        Rig rig(true, options, kTenTimesRealTime);
+        Rig rig(true, options);
         named<QCheckBox>(*rig.window, "RecallData")->setChecked(download);
         // The cable goes while the fifth row is being recorded, whatever the pace of the readings.
         const auto* model = named<QTableView>(*rig.window, "DBGrid1")->model();
