@@ -7,10 +7,12 @@
 #include "session/JournalDatabase.h"
 #include "session/RecordingCsv.h"
 #include "session/RecordingJournal.h"
+#include "base/FileSystem.h"
+#include "tablefile/ExportBuffer.h"
+#include "tablefile/FileReplacement.h"
 #include "tablefile/TableExport.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -115,25 +117,32 @@ int RecordingCommands::exportRecording(int64_t id, const QString& fileName)
 
 int RecordingCommands::writeCsv(JournalDatabase& journal, const JournalRecording& recording, const QString& fileName)
 {
-    // Until commit() the rows go to a temporary file beside the target; a failure, or a journal
-    // error thrown half-way, drops it and leaves whatever the name held before.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
-    QByteArray chunk(RecordingCsv::kHeader);
+    // Saved as the window saves a table: the rows go to a temporary file beside the target, which
+    // takes its place only once it is on the disk. A failure, or a journal error thrown half-way,
+    // drops it and leaves whatever the name held before.
     // Counted as written: a running program may still be adding to the recording.
     int64_t rows = 0;
-    journal.forEachRow(recording.id, [&](const JournalRow& row) {
-        RecordingCsv::appendLine(chunk, row);
-        ++rows;
-        if (chunk.size() >= kWriteChunk) {
-            file.write(chunk);
-            chunk.resize(0);
-        }
-    });
-    file.write(chunk);
-    if (!file.commit())
-        return fail(QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+    try {
+        replaceFileSafely(systemFileSystem(), fileName, [&](QIODevice& file) {
+            const auto put = [&file](const QByteArray& bytes) {
+                if (file.write(bytes) != bytes.size())
+                    throw ExportWriteError(ExportWriteError::Stage::Write, file.errorString());
+            };
+            QByteArray chunk(RecordingCsv::kHeader);
+            journal.forEachRow(recording.id, [&](const JournalRow& row) {
+                RecordingCsv::appendLine(chunk, row);
+                ++rows;
+                if (chunk.size() >= kWriteChunk) {
+                    put(chunk);
+                    chunk.resize(0);
+                }
+            });
+            put(chunk);
+        });
+    } catch (const ExportWriteError& error) {
+        const QString verb = error.stage() == ExportWriteError::Stage::Write ? QStringLiteral("write") : QStringLiteral("create");
+        return fail(QStringLiteral("cannot %1 %2: %3").arg(verb, fileName, error.reason()));
+    }
     print(QStringLiteral("Saved recording %1 (%2 %3) to %4.\n")
               .arg(recording.id)
               .arg(rows)

@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -198,6 +198,19 @@ TEST_F(RecordingCommandsTest, FailuresSaySoAndWriteNothing)
         else
             EXPECT_EQ(contentsOf(target), "old contents");
     }
+
+    // A CSV is saved as a table is: a pipe in its place is refused and stays a pipe.
+    const QString pipe = path("pipe.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    Captured out;
+    Captured errors;
+    RecordingCommands commands(QStringLiteral("tq612"), folder(), out.stream(), errors.stream());
+    EXPECT_EQ(commands.exportRecording(4, pipe), RecordingCommands::kFailed);
+    EXPECT_NE(errors.text().find("tq612: cannot create"), std::string::npos) << errors.text();
+    EXPECT_NE(errors.text().find("pipe"), std::string::npos) << errors.text();
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
     // Nothing but the journal and what the cases wrote is left beside it: no temporary files.
     QStringList left = QDir(folder()).entryList(QDir::Files);
     left.removeIf([](const QString& name) { return name.startsWith(QLatin1String("journal.sqlite")); });
