@@ -2,6 +2,7 @@
 // each takes, and how fast a restore reads them back against loading the same rows from a text
 // report. Each figure is printed; none is asserted.
 #include "AnsweredMessages.h"
+#include "JournalRowAt.h"
 #include "record/MeasurementTable.h"
 #include "session/JournalDatabase.h"
 #include "session/RecordingJournal.h"
@@ -23,16 +24,7 @@ constexpr int kRows = 1000000;
 JournalRow rowAt(int i, const QDateTime& start)
 {
     const double value = 20.0 + (i % 800) / 10.0;
-    const QDateTime at = start.addMSecs(int64_t(i) * 500);
-    return {
-        .no = i + 1,
-        .time = at.time().toString(QStringLiteral("hh:mm:ss")).toLatin1(),
-        .valueText = ' ' + QByteArray::number(value, 'f', 1),
-        .unitText = "#",
-        .takenAt = at,
-        .value = value,
-        .unit = "C",
-    };
+    return journalRowAt(i + 1, start.addMSecs(int64_t(i) * 500), value, ' ' + QByteArray::number(value, 'f', 1));
 }
 
 qint64 folderBytes(const QString& folder)

@@ -1,5 +1,6 @@
 // --recordings and --export-recording against real journals in a temporary folder.
 #include "app/RecordingCommands.h"
+#include "JournalRowAt.h"
 #include "record/MeasurementTable.h"
 #include "session/JournalDatabase.h"
 #include "session/RecordingCsv.h"
@@ -48,15 +49,7 @@ JournalRow reading(int32_t no, double value, int offsetSeconds = 3600)
 {
     const QDateTime at = QDateTime(QDate(2026, 12, 10), QTime(13, 14, 15, 250), Qt::OffsetFromUTC, offsetSeconds)
                              .addSecs(no);
-    return {
-        .no = no,
-        .time = at.time().toString(QStringLiteral("hh:mm:ss")).toLatin1(),
-        .valueText = QByteArray::number(value, 'f', 1),
-        .unitText = "#",
-        .takenAt = at,
-        .value = value,
-        .unit = "C",
-    };
+    return journalRowAt(no, at, value, QByteArray::number(value, 'f', 1));
 }
 
 QByteArray contentsOf(const QString& path)

@@ -1,4 +1,5 @@
 // The recording journal on a real SQLite database in a temporary folder.
+#include "JournalRowAt.h"
 #include "session/JournalDatabase.h"
 #include "session/RecordingJournal.h"
 
@@ -15,15 +16,7 @@ JournalRow reading(int32_t no, double value, int offsetSeconds = 3600)
 {
     const QDateTime at = QDateTime(QDate(2026, 12, 10), QTime(13, 14, 15, 250), Qt::OffsetFromUTC, offsetSeconds)
                              .addSecs(no);
-    return {
-        .no = no,
-        .time = at.time().toString(QStringLiteral("hh:mm:ss")).toLatin1(),
-        .valueText = " " + QByteArray::number(value, 'f', 1),
-        .unitText = "#",
-        .takenAt = at,
-        .value = value,
-        .unit = "C",
-    };
+    return journalRowAt(no, at, value, " " + QByteArray::number(value, 'f', 1));
 }
 
 QString one(sqlite3* db, const char* sql)
