@@ -258,13 +258,19 @@ void THidDevice::StopReader()
     if (!reader)
         return;
     reader->Terminate();
-    // Reports queued on the handle while nobody reads belong to the stopped reading: the next
-    // reader starts on a handle of its own.
+    // Closing the handle wakes a blocked read. The thread never waits for the GUI thread, so it
+    // ends within one wait slice, also when stopped from inside one of its own handlers; it must
+    // have ended before this returns, since the caller may be about to delete the device.
+    closeReadHandle();
+    reader->wait();
+    // Reports queued on the handle while nobody reads belong to the stopped reading, and the
+    // thread may have opened the handle again just before it saw the stop: the next reader
+    // starts on a handle of its own.
     closeReadHandle();
     if (reader->InHandOver()) {
         // Stopped from inside its own handler, which is still running on the reader's behalf:
         // the reader object must outlive it.
-        reader->FreeOnTermination();
+        reader->deleteLater();
         return;
     }
     delete reader;

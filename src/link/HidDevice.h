@@ -92,8 +92,8 @@ public:
     // A reader runs only with a report handler on an attached, claimed device with read-write
     // access that has input reports.
     void StartReader();
-    // Waits for the reader to end; what it had read and not yet handed over is dropped. Called
-    // from the reader's own handler, it lets the reader end by itself after the handler.
+    // Waits for the reader to end, within one wait slice, also when called from the reader's own
+    // handler; what it had read and not yet handed over is dropped.
     void StopReader();
     bool Reading() const { return m_reader != nullptr; }
 

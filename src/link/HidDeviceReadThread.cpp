@@ -172,8 +172,3 @@ void THidDeviceReadThread::deliverPending()
     if (!m_stop)
         emit handOverPosted();
 }
-
-void THidDeviceReadThread::FreeOnTermination()
-{
-    connect(this, &QThread::finished, this, &QObject::deleteLater);
-}

@@ -30,8 +30,6 @@ public:
     void Terminate();
     // GUI thread: whether a handler of this reader is running right now, further up the stack.
     bool InHandOver() const { return m_inHandOver; }
-    // GUI thread, after Terminate(): the object deletes itself once the thread has ended.
-    void FreeOnTermination();
 
 signals:
     void handOverPosted();
