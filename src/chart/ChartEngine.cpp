@@ -6,7 +6,12 @@
 #include <utility>
 
 ChartSeries::ChartSeries(QByteArray name, SeriesKind kind, QColor colour, QColor outlineColour, bool active)
-    : m_name(std::move(name)), m_kind(kind), m_colour(colour), m_outlineColour(outlineColour), m_active(active)
+    : m_name(std::move(name)),
+      m_kind(kind),
+      m_colour(colour),
+      m_outlineColour(outlineColour),
+      m_active(active),
+      m_values(std::make_shared<ChartValues>())
 {
 }
 
@@ -17,18 +22,27 @@ QColor ChartSeries::pointColour(int64_t position) const
     return QColor::fromRgb(std::prev(run)->colour);
 }
 
-void ChartSeries::append(double value, QColor colour)
+// Before the value is appended: the run starts at the position the value will take.
+void ChartSeries::appendColour(QColor colour)
 {
     const QRgb rgb = colour.rgb();
     if (m_colourRuns.empty() || m_colourRuns.back().colour != rgb)
         m_colourRuns.push_back({count(), rgb});
-    m_values.push_back(value);
+}
+
+void ChartSeries::append(double value, QColor colour)
+{
+    appendColour(colour);
+    if (m_values.use_count() > 1)
+        m_values = std::make_shared<ChartValues>(*m_values);
+    m_values->append(value);
 }
 
 void ChartSeries::clear()
 {
-    // Swapping with an empty deque hands the memory back, which clear() would keep.
-    std::deque<double>().swap(m_values);
+    // A fresh store hands the memory back, which clearing a deque would keep, and leaves any
+    // series that shared the old one as it was.
+    m_values = std::make_shared<ChartValues>();
     m_colourRuns.clear();
 }
 
@@ -36,6 +50,7 @@ ChartEngine::ChartEngine()
 {
     m_series.emplace_back("Series1", SeriesKind::FastLine, QColor(Qt::blue), QColor(Qt::blue), true);
     m_series.emplace_back("Series2", SeriesKind::Area, QColor(Qt::blue), QColor(0, 128, 255), false);
+    m_series[1].m_values = m_series[0].m_values;
 }
 
 void ChartEngine::append(int series, double value, QColor colour)
@@ -49,6 +64,34 @@ void ChartEngine::clear(int series)
 {
     m_series[size_t(series)].clear();
     notify({ChartChange::SeriesCleared, series});
+}
+
+void ChartEngine::appendToEverySeries(double value, QColor colour)
+{
+    // Colours first, while every count still says where the value lands; then each store once,
+    // however many series share it.
+    for (ChartSeries& s : m_series)
+        s.appendColour(colour);
+    std::vector<ChartValues*> appended;
+    for (ChartSeries& s : m_series) {
+        if (std::find(appended.begin(), appended.end(), s.m_values.get()) != appended.end())
+            continue;
+        s.m_values->append(value);
+        appended.push_back(s.m_values.get());
+    }
+    for (int series = 0; series < seriesCount(); ++series)
+        notify({ChartChange::PointAppended, series, m_series[size_t(series)].count() - 1});
+}
+
+void ChartEngine::clearEverySeries()
+{
+    const auto shared = std::make_shared<ChartValues>();
+    for (ChartSeries& s : m_series) {
+        s.clear();
+        s.m_values = shared;
+    }
+    for (int series = 0; series < seriesCount(); ++series)
+        notify({ChartChange::SeriesCleared, series});
 }
 
 void ChartEngine::setActive(int series, bool active)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "chart/ChartValues.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 enum class SeriesKind { FastLine, Area };
@@ -12,6 +14,9 @@ enum class SeriesKind { FastLine, Area };
 // One series of the chart. The horizontal position of a point is its index: a value appended
 // to a series lands at the position equal to the number of points it already held, so the
 // positions are always 0 .. count() - 1 and need not be stored.
+//
+// Series that are filled alike share one store of values (see ChartEngine::appendToEverySeries);
+// a series that is then changed on its own gets a copy first.
 class ChartSeries {
 public:
     ChartSeries(QByteArray name, SeriesKind kind, QColor colour, QColor outlineColour, bool active);
@@ -22,8 +27,8 @@ public:
     QColor outlineColour() const { return m_outlineColour; }
     bool active() const { return m_active; }
 
-    int64_t count() const { return int64_t(m_values.size()); }
-    double value(int64_t position) const { return m_values[size_t(position)]; }
+    int64_t count() const { return m_values->size(); }
+    double value(int64_t position) const { return m_values->at(position); }
     QColor pointColour(int64_t position) const;
 
 private:
@@ -35,6 +40,7 @@ private:
         QRgb colour;
     };
 
+    void appendColour(QColor colour);
     void append(double value, QColor colour);
     void clear();
 
@@ -43,9 +49,7 @@ private:
     QColor m_colour;
     QColor m_outlineColour;
     bool m_active;
-    // A deque grows without moving what it holds, so a chart of ten million readings never
-    // stalls the GUI thread on one large reallocation.
-    std::deque<double> m_values;
+    std::shared_ptr<ChartValues> m_values;
     std::vector<ColourRun> m_colourRuns;
 };
 
@@ -79,6 +83,10 @@ public:
 
     void append(int series, double value, QColor colour);
     void clear(int series);
+    // The same as appending the value to each series in turn, or clearing each in turn, but the
+    // series then share one store of values instead of holding a copy each.
+    void appendToEverySeries(double value, QColor colour);
+    void clearEverySeries();
     // Only active series are drawn and count for the scroll limits.
     void setActive(int series, bool active = true);
 

@@ -14,13 +14,13 @@ TChartControl::TChartControl(ChartEngine& chart, int32_t pageSize) : m_chart(cha
     m_chart.setAxisMaximum(AxisId::Horizontal, m_pageSize);
     m_pageCount = 1;
     m_currentPage = 1;
-    appendToEverySeries(0.0);
+    m_chart.appendToEverySeries(0.0, kPointColour);
     m_chart.setActive(0);
 }
 
 int32_t TChartControl::AddPoint(double value)
 {
-    appendToEverySeries(value);
+    m_chart.appendToEverySeries(value, kPointColour);
     m_pageCount = pagesForPoints();
     if (!m_holdView) {
         // Moves only when the new point lies beyond the right end of the view.
@@ -75,10 +75,8 @@ int32_t TChartControl::LastPage()
 int32_t TChartControl::Reset()
 {
     FirstPage();
-    for (int s = 0; s < m_chart.seriesCount(); ++s) {
-        m_chart.clear(s);
-        m_chart.append(s, 0.0, kPointColour);
-    }
+    m_chart.clearEverySeries();
+    m_chart.appendToEverySeries(0.0, kPointColour);
     // The page count stays until the next point or page size, as the page label does.
     m_holdView = false;
     return m_currentPage;
@@ -114,12 +112,6 @@ void TChartControl::SetYMinimum(double value)
         m_yMinimum = value;
         m_chart.setAxisMinimum(AxisId::Vertical, value);
     }
-}
-
-void TChartControl::appendToEverySeries(double value)
-{
-    for (int s = 0; s < m_chart.seriesCount(); ++s)
-        m_chart.append(s, value, kPointColour);
 }
 
 void TChartControl::scrollForward()

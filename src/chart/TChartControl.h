@@ -37,7 +37,6 @@ public:
     double YMinimum() const { return m_yMinimum; }
 
 private:
-    void appendToEverySeries(double value);
     void scrollForward();
     void scrollBack();
     int32_t pagesForPoints() const;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 void fill(ChartEngine& engine, int series, int points)
@@ -54,6 +57,65 @@ TEST(ChartEngine, AppendedPointsKeepValueAndColourUntilCleared)
     engine.append(0, 9.0, Qt::green);
     EXPECT_EQ(engine.series(0).value(0), 9.0);
     EXPECT_EQ(engine.series(0).pointColour(0), QColor(Qt::green));
+}
+
+// Whole numbers are kept narrow until the first value that is not; every value, before and
+// after, reads back exactly.
+TEST(ChartValues, EveryValueReadsBackExactly)
+{
+    const double kValues[] = {0.0, 25.0, -2147483648.0, 2147483647.0, 1372.0, -0.0, 2147483648.0, 0.1, -1e300,
+                              std::numeric_limits<double>::infinity()};
+    for (const double tail : kValues) {
+        SCOPED_TRACE(tail);
+        ChartValues values;
+        for (const double v : {7.0, -50.0, 1855.0, tail, 3.0})
+            values.append(v);
+        ASSERT_EQ(values.size(), 5);
+        EXPECT_EQ(values.at(0), 7.0);
+        EXPECT_EQ(values.at(1), -50.0);
+        EXPECT_EQ(values.at(2), 1855.0);
+        EXPECT_EQ(values.at(3), tail);
+        EXPECT_EQ(std::signbit(values.at(3)), std::signbit(tail));
+        EXPECT_EQ(values.at(4), 3.0);
+    }
+    ChartValues notANumber;
+    notANumber.append(1.0);
+    notANumber.append(std::nan(""));
+    EXPECT_EQ(notANumber.at(0), 1.0);
+    EXPECT_TRUE(std::isnan(notANumber.at(1)));
+}
+
+// Filled alike, the series share their values; changed alone, one series never changes another.
+TEST(ChartEngine, SeriesFilledAlikeShareTheirValuesAndStaySeparateWhenChangedAlone)
+{
+    ChartEngine engine;
+    std::vector<ChartChange> changes;
+    engine.setChangeListener([&](const ChartChange& c) { changes.push_back(c); });
+    engine.appendToEverySeries(5.0, Qt::blue);
+    engine.appendToEverySeries(6.5, Qt::red);
+    ASSERT_EQ(changes.size(), 4u);
+    EXPECT_EQ(changes[3].series, 1);
+    EXPECT_EQ(changes[3].position, 1);
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_EQ(engine.series(s).count(), 2);
+        EXPECT_EQ(engine.series(s).value(1), 6.5);
+        EXPECT_EQ(engine.series(s).pointColour(1), QColor(Qt::red));
+    }
+
+    engine.append(1, 9.0, Qt::green);
+    EXPECT_EQ(engine.series(0).count(), 2);
+    EXPECT_EQ(engine.series(1).value(2), 9.0);
+    engine.appendToEverySeries(1.0, Qt::blue);
+    EXPECT_EQ(engine.series(0).value(2), 1.0);
+    EXPECT_EQ(engine.series(1).value(3), 1.0);
+    engine.clear(0);
+    EXPECT_EQ(engine.series(1).count(), 4);
+
+    engine.clearEverySeries();
+    engine.appendToEverySeries(2.0, Qt::blue);
+    EXPECT_EQ(engine.series(0).count(), 1);
+    EXPECT_EQ(engine.series(1).count(), 1);
+    EXPECT_EQ(engine.series(1).value(0), 2.0);
 }
 
 TEST(ChartEngine, AxisEndsCannotCrossAndAFailedChangeKeepsTheAxis)
