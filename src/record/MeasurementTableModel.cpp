@@ -2,6 +2,8 @@
 
 #include "record/MeasurementTable.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kColumnCount = 4;
@@ -80,12 +82,16 @@ QVariant MeasurementTableModel::headerData(int section, Qt::Orientation orientat
 
 void MeasurementTableModel::onRowsAppended(int, int last)
 {
-    if (last < kLargeTable || !m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kLargeTableRefreshMs) {
+    if (last < kLargeTable) {
         showPendingRows();
         return;
     }
-    if (!m_refresh.isActive())
-        m_refresh.start(int(kLargeTableRefreshMs - m_sinceRefresh.elapsed()));
+    if (m_refresh.isActive())
+        return;
+    // Even when a refresh is due, it waits for the event loop: a timer fires after the paints
+    // that the appending handler asked for, so the reading on the LCD never waits for the grid.
+    const qint64 sinceRefresh = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : kLargeTableRefreshMs;
+    m_refresh.start(int(std::max<qint64>(0, kLargeTableRefreshMs - sinceRefresh)));
 }
 
 void MeasurementTableModel::showPendingRows()
