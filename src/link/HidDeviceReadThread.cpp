@@ -52,9 +52,11 @@ void THidDeviceReadThread::run()
             pauseAfterFailure();
             continue;
         }
-        HidReadResult result = handle->readInputReport(m_readBuffer, m_device->WaitSlice());
-        while (result.status == HidReadResult::TimedOut && !stopRequested())
-            result = handle->readInputReport(m_readBuffer, m_device->WaitSlice());
+        HidReadResult result = handle->readInputReport(m_readBuffer, readTimeoutMs());
+        while (result.status == HidReadResult::TimedOut && !stopRequested()) {
+            releaseHeldReports();
+            result = handle->readInputReport(m_readBuffer, readTimeoutMs());
+        }
         if (result.status == HidReadResult::TimedOut)
             break;
         if (result.status == HidReadResult::Failed) {
@@ -74,11 +76,41 @@ void THidDeviceReadThread::run()
 
 void THidDeviceReadThread::queueReport(uint32_t size)
 {
+    const auto report = m_readBuffer.begin();
+    const bool repeat = std::equal(report, report + size, m_previousReport.begin(), m_previousReport.end());
+    if (!repeat)
+        m_previousReport.assign(report, report + size);
+    const auto now = std::chrono::steady_clock::now();
     std::unique_lock lock(m_lock);
     if (m_stop)
         return;
     m_queue.pushReport(m_readBuffer.data(), size);
+    if (repeat && !m_handOverPosted) {
+        if (!m_heldSince)
+            m_heldSince = now;
+        if (now - *m_heldSince < std::chrono::milliseconds(kRepeatHoldMs))
+            return;
+    }
     post(true);
+}
+
+int THidDeviceReadThread::readTimeoutMs() const
+{
+    const int slice = m_device->WaitSlice();
+    if (!m_heldSince)
+        return slice;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        *m_heldSince + std::chrono::milliseconds(kRepeatHoldMs) - std::chrono::steady_clock::now());
+    return int(std::clamp<int64_t>(left.count(), 1, slice));
+}
+
+void THidDeviceReadThread::releaseHeldReports()
+{
+    if (!m_heldSince || std::chrono::steady_clock::now() - *m_heldSince < std::chrono::milliseconds(kRepeatHoldMs))
+        return;
+    std::lock_guard lock(m_lock);
+    if (!m_stop)
+        post(false);
 }
 
 void THidDeviceReadThread::queueReadError(uint32_t error)
@@ -92,6 +124,8 @@ void THidDeviceReadThread::queueReadError(uint32_t error)
 // Called under the lock. One hand-over at a time is enough: the GUI thread empties the queue.
 void THidDeviceReadThread::post(bool queued)
 {
+    // Whatever was held back goes with this hand-over, or there is nothing to hand over.
+    m_heldSince.reset();
     if (!queued && m_queue.empty())
         return;
     if (std::exchange(m_handOverPosted, true))

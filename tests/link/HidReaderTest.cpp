@@ -1,6 +1,8 @@
 #include "link/DescribeDevice.h"
+#include "link/HidDeviceReadThread.h"
 #include "LinkTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -166,6 +168,33 @@ TEST_F(Reader, StopDoesNotWaitForTheGuiThread)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     QCoreApplication::processEvents();
     EXPECT_TRUE(received.empty()) << "nothing is handed over once stopped";
+}
+
+// A report that only repeats the one before it waits for news, briefly; news is never held.
+TEST_F(Reader, ARepeatedReportWaitsForTheNextNewOneButOnlyBriefly)
+{
+    device->SetWaitSlice(1000);  // the hold, not the wait slice, must end the wait
+    device->SetReportHandler(recorder());
+    const QByteArray idle = bytes({0x01, 0xF0, 0, 0});
+    bus->queueInputReports(id, {bytes({0x01, 0xF2, 0x41, 0x42}), idle});
+    ASSERT_TRUE(processUntil([&] { return received.size() == 2; }));
+
+    QElapsedTimer held;
+    held.start();
+    bus->queueInputReports(id, {idle, idle});
+    while (held.elapsed() < THidDeviceReadThread::kRepeatHoldMs / 2) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(received.size(), 2u) << "repeats are held back";
+    ASSERT_TRUE(processUntil([&] { return received.size() == 4; })) << "and handed over once the hold runs out";
+
+    bus->queueInputReports(id, {idle, bytes({0x01, 0xF1, 0x43, 0}), idle});
+    ASSERT_TRUE(processUntil([&] { return received.size() == 7; }));
+    const QByteArray news = bytes({0xF2, 0x41, 0x42}), empty = bytes({0xF0, 0, 0});
+    const QByteArray expected[] = {news, empty, empty, empty, empty, bytes({0xF1, 0x43, 0}), empty};
+    for (size_t i = 0; i < received.size(); ++i)
+        EXPECT_EQ(received[i].data, expected[i]) << "report " << i;
 }
 
 TEST_F(Reader, HandlerMayStopItsOwnReaderOrReleaseItsDevice)
