@@ -270,7 +270,7 @@ void THidDevice::StopReader()
     if (reader->InHandOver()) {
         // Stopped from inside its own handler, which is still running on the reader's behalf:
         // the reader object must outlive it.
-        reader->deleteLater();
+        reader->ReleaseAfterHandOver();
         return;
     }
     delete reader;

@@ -201,6 +201,12 @@ void THidDeviceReadThread::deliverPending()
                 reportFailure(QStringLiteral("Unknown error"));
         }
         m_inHandOver = false;
+        if (m_releaseAfterHandOver) {
+            // Asked here, at the loop level that called this, and not by the handler, which may
+            // have run a loop of its own: that loop would have deleted the object under us.
+            deleteLater();
+            return;
+        }
     }
     std::lock_guard lock(m_lock);
     if (!m_stop)

@@ -40,6 +40,9 @@ public:
     void Terminate();
     // GUI thread: whether a handler of this reader is running right now, further up the stack.
     bool InHandOver() const { return m_inHandOver; }
+    // GUI thread, after Terminate() and while in a hand-over: the object goes once the running
+    // handler has returned.
+    void ReleaseAfterHandOver() { m_releaseAfterHandOver = true; }
 
 signals:
     void handOverPosted();
@@ -78,5 +81,6 @@ private:
     bool m_handOverPosted = false;
     HidReportQueue m_queue;
 
-    bool m_inHandOver = false;  // GUI thread only
+    bool m_inHandOver = false;            // GUI thread only
+    bool m_releaseAfterHandOver = false;  // GUI thread only
 };
