@@ -10,6 +10,8 @@
 
 using measurement_storage::RowHead;
 
+static_assert(sizeof(RowHead) == 12, "a row's head is what a row costs besides its texts");
+
 namespace {
 
 constexpr QByteArrayView kFieldNames[MeasurementTable::kFieldCount] = {"No", "Time", "Value", "Unit"};
@@ -65,18 +67,22 @@ void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByt
 {
     if (m_rowCount == INT_MAX)
         throw ProgramError("The measurement table is full");
-    const int slot = m_rowCount & (kChunkRows - 1);
-    if (slot == 0)
-        m_chunks.push_back(std::make_unique_for_overwrite<Chunk>());
     if (m_textPageUsed > kTextPageSize - kMaxRowText) {
         // A row's texts never straddle two pages; the few bytes left at the end stay unused.
         m_textPages.push_back(std::make_unique_for_overwrite<char[]>(size_t(kTextPageSize)));
         m_textPageUsed = 0;
     }
-    RowHead& head = m_chunks.back()->heads[slot];
+    const uint64_t position = (uint64_t(m_textPages.size() - 1) << kTextPageShift) + uint64_t(m_textPageUsed);
+    const int slot = m_rowCount & (kChunkRows - 1);
+    if (slot == 0) {
+        m_chunks.push_back(std::make_unique_for_overwrite<Chunk>());
+        m_chunks.back()->textStart = position;
+    }
+    Chunk& chunk = *m_chunks.back();
+    RowHead& head = chunk.heads[slot];
     char* const start = m_textPages.back().get() + m_textPageUsed;
     char* out = start;
-    head.text = start;
+    head.textOffset = uint32_t(position - chunk.textStart);
     head.no = no.value_or(0);
     head.present = no ? 1 : 0;
     for (int i = 0; i < 3; ++i) {
@@ -267,14 +273,11 @@ void MeasurementTable::removeRowsFrom(int first)
         m_textPages.clear();
         m_textPageUsed = kTextPageSize;
     } else {
-        const RowHead& kept = m_chunks[size_t(first - 1) >> kChunkShift]->heads[(first - 1) & (kChunkRows - 1)];
-        const auto at = reinterpret_cast<uintptr_t>(kept.text);
-        size_t page = m_textPages.size() - 1;
-        while (page > 0 && (at < reinterpret_cast<uintptr_t>(m_textPages[page].get()) ||
-                            at >= reinterpret_cast<uintptr_t>(m_textPages[page].get()) + kTextPageSize))
-            --page;
-        m_textPages.resize(page + 1);
-        m_textPageUsed = (kept.text - m_textPages[page].get()) + kept.length[0] + kept.length[1] + kept.length[2];
+        const Chunk& chunk = *m_chunks[size_t(first - 1) >> kChunkShift];
+        const RowHead& kept = chunk.heads[(first - 1) & (kChunkRows - 1)];
+        const uint64_t position = chunk.textStart + kept.textOffset;
+        m_textPages.resize(size_t(position >> kTextPageShift) + 1);
+        m_textPageUsed = qsizetype(position & (kTextPageSize - 1)) + kept.length[0] + kept.length[1] + kept.length[2];
     }
     m_chunks.resize(size_t(first + kChunkRows - 1) >> kChunkShift);
     m_rowCount = first;

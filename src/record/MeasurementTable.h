@@ -10,9 +10,10 @@
 
 namespace measurement_storage {
 
-// 16 bytes per row; the row's three texts follow one another in a text page.
+// 12 bytes per row; the row's three texts follow one another in a text page, at textOffset
+// bytes past where the texts of its chunk start.
 struct RowHead {
-    const char* text;
+    uint32_t textOffset;
     int32_t no;
     uint8_t length[3];  // Time, Value, Unit
     uint8_t present;    // bit n set: field n holds a value
@@ -37,7 +38,7 @@ public:
     {
         if (!(m_head->present & (1u << field)))
             return std::nullopt;
-        const char* p = m_head->text;
+        const char* p = m_text;
         for (int i = 0; i < field - 1; ++i)
             p += m_head->length[i];
         return QByteArrayView(p, m_head->length[field - 1]);
@@ -45,8 +46,9 @@ public:
 
 private:
     friend class MeasurementTable;
-    explicit MeasurementRow(const measurement_storage::RowHead* head) : m_head(head) {}
+    MeasurementRow(const measurement_storage::RowHead* head, const char* text) : m_head(head), m_text(text) {}
     const measurement_storage::RowHead* m_head;
+    const char* m_text;
 };
 
 // The in-memory measurement table: the fields No (32-bit signed), Time, Value and Unit (texts
@@ -78,7 +80,9 @@ public:
     // Random access for the grid and the exporters; index must be below rowCount().
     MeasurementRow row(int index) const
     {
-        return MeasurementRow(&m_chunks[size_t(index) >> kChunkShift]->heads[index & (kChunkRows - 1)]);
+        const Chunk& chunk = *m_chunks[size_t(index) >> kChunkShift];
+        const measurement_storage::RowHead& head = chunk.heads[index & (kChunkRows - 1)];
+        return MeasurementRow(&head, textAt(chunk.textStart + head.textOffset));
     }
 
     // Appends and posts a complete row in one step; texts longer than 20 bytes are cut, and a
@@ -156,11 +160,20 @@ signals:
 private:
     static constexpr int kChunkShift = 12;
     static constexpr int kChunkRows = 1 << kChunkShift;
-    static constexpr qsizetype kTextPageSize = 64 * 1024;
+    static constexpr int kTextPageShift = 16;
+    static constexpr qsizetype kTextPageSize = qsizetype(1) << kTextPageShift;
 
+    // Texts are placed by their position in the text pages taken one after another: page
+    // position >> kTextPageShift, at the position's low bits in it. A chunk's rows have theirs
+    // within a few pages, so a row keeps 32 bits of it where a pointer would take 64.
     struct Chunk {
+        uint64_t textStart;                              // the position of its first row's texts
         measurement_storage::RowHead heads[kChunkRows];  // left uninitialised until written
     };
+    const char* textAt(uint64_t position) const
+    {
+        return m_textPages[size_t(position >> kTextPageShift)].get() + (position & (kTextPageSize - 1));
+    }
     struct PendingRow;
 
     void store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3]);

@@ -498,7 +498,7 @@ TEST_F(TableImport, ALoadStopsBeforeTheTablePassesTheMemoryCeiling)
     MeasurementTable saved;
     for (int i = 0; i < 1'000'000; ++i)
         saved.appendRow(i, "a", std::nullopt, std::nullopt);
-    const qint64 ceiling = 16 << 20;
+    const qint64 ceiling = 8 << 20;
     for (const QString& path : {saveReport(saved), savePacket(saved)}) {
         SCOPED_TRACE(path.toStdString());
         MeasurementTable table;
