@@ -72,12 +72,11 @@ void ChartEngine::appendToEverySeries(double value, QColor colour)
     // however many series share it.
     for (ChartSeries& s : m_series)
         s.appendColour(colour);
-    std::vector<ChartValues*> appended;
-    for (ChartSeries& s : m_series) {
-        if (std::find(appended.begin(), appended.end(), s.m_values.get()) != appended.end())
-            continue;
-        s.m_values->append(value);
-        appended.push_back(s.m_values.get());
+    for (auto s = m_series.begin(); s != m_series.end(); ++s) {
+        const bool sharedWithAnEarlierOne =
+            std::any_of(m_series.begin(), s, [&](const ChartSeries& earlier) { return earlier.m_values == s->m_values; });
+        if (!sharedWithAnEarlierOne)
+            s->m_values->append(value);
     }
     for (int series = 0; series < seriesCount(); ++series)
         notify({ChartChange::PointAppended, series, m_series[size_t(series)].count() - 1});
@@ -87,7 +86,7 @@ void ChartEngine::clearEverySeries()
 {
     const auto shared = std::make_shared<ChartValues>();
     for (ChartSeries& s : m_series) {
-        s.clear();
+        s.m_colourRuns.clear();
         s.m_values = shared;
     }
     for (int series = 0; series < seriesCount(); ++series)

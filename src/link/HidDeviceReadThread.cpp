@@ -80,12 +80,12 @@ void THidDeviceReadThread::queueReport(uint32_t size)
     const bool repeat = std::equal(report, report + size, m_previousReport.begin(), m_previousReport.end());
     if (!repeat)
         m_previousReport.assign(report, report + size);
-    const auto now = std::chrono::steady_clock::now();
     std::unique_lock lock(m_lock);
     if (m_stop)
         return;
     m_queue.pushReport(m_readBuffer.data(), size);
     if (repeat && !m_handOverPosted) {
+        const auto now = std::chrono::steady_clock::now();
         if (!m_heldSince)
             m_heldSince = now;
         if (now - *m_heldSince < std::chrono::milliseconds(kRepeatHoldMs))
