@@ -42,6 +42,9 @@ public:
     MeasurementSession& session() const { return *m_session; }
     // The session's state.
     ProgramState& state() const;
+    // At start-up: offers the recording an earlier run left unsaved, with a progress dialog
+    // while a long one is put back.
+    void restoreUnsavedRecording();
 
     // The USB link
     void USBConClick();

@@ -1,5 +1,6 @@
-// Saving the measurement table from the record bar, the Record menu and the limit prompt, and
-// loading saved tables back from the record bar.
+// Saving the measurement table from the record bar, the Record menu and the limit prompt,
+// loading saved tables back from the record bar, and restoring the recording an earlier run left
+// unsaved.
 #include "app/TFCOMM.h"
 
 #include "app/FileDialogs.h"
@@ -8,9 +9,12 @@
 #include "session/MeasurementSession.h"
 #include "tablefile/TableLoadProgress.h"
 #include "tablefile/TableSaveProgress.h"
+#include "widgets/DelayedProgress.h"
 
 #include <QAction>
 #include <QToolButton>
+
+#include <optional>
 
 void TFCOMM::connectFileHandlers()
 {
@@ -39,5 +43,22 @@ void TFCOMM::SpeedButton2Click()
     if (fileName.isEmpty())
         return;
     LoadTableShowingProgress(this, m_messages, m_session->table(), fileName);
+    update();
+}
+
+void TFCOMM::restoreUnsavedRecording()
+{
+    // Made at the first block of rows, so the time the question was open does not count towards
+    // the dialog's delay.
+    std::optional<DelayedProgress> progress;
+    m_session->offerRestore({
+        .step = [this, &progress](qint64 done, qint64 total) {
+            if (!progress)
+                progress.emplace(this, DelayedProgress::Dialog{QStringLiteral("Restoring the last recording..."),
+                                                               QString(), QStringLiteral("RestoreProgress")});
+            return progress->callback()(done, total);
+        },
+        .close = [&progress] { progress.reset(); },
+    });
     update();
 }

@@ -5,7 +5,6 @@
 #include "app/TqApplication.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
-#include "session/MeasurementSession.h"
 #include "session/RecordingJournal.h"
 #include "sim/SimulatedCableOutage.h"
 #include "sim/SimulatedHidBackend.h"
@@ -38,6 +37,6 @@ int main(int argc, char** argv)
                             });
     }
     window.show();
-    window.session().offerRestore();
+    window.restoreUnsavedRecording();
     return app.exec();
 }

@@ -3,7 +3,6 @@
 #include "app/TqApplication.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
-#include "session/MeasurementSession.h"
 #include "session/RecordingJournal.h"
 
 #include <cstdio>
@@ -19,6 +18,6 @@ int main(int argc, char** argv)
     registerLcdFont();
     TFCOMM window(screenMessages(), {}, onBoardComPortPath, journalFolder);
     window.show();
-    window.session().offerRestore();
+    window.restoreUnsavedRecording();
     return app.exec();
 }

@@ -29,6 +29,23 @@ QByteArray unitName(const QByteArray& unitGlyph)
     return {};
 }
 
+// Counts all the rows when none of them was saved; otherwise says how many were not, since
+// the rest are already in a file.
+QString restoreQuestion(const JournalRecording& recording)
+{
+    const QLocale locale = QLocale::system();
+    const QString head = QStringLiteral("The last recording (%1 readings, from %2 to %3) ")
+                             .arg(recording.rows)
+                             .arg(locale.toString(recording.first, QLocale::ShortFormat),
+                                  locale.toString(recording.last, QLocale::ShortFormat));
+    if (recording.savedRows == 0)
+        return head + QStringLiteral("was not saved. Restore it?");
+    const int64_t unsaved = recording.rows - recording.savedRows;
+    const QString lost = unsaved == 1 ? QStringLiteral("its last reading was")
+                                      : QStringLiteral("its last %1 readings were").arg(unsaved);
+    return head + QStringLiteral("was saved only in part: %1 not saved. Restore it?").arg(lost);
+}
+
 }  // namespace
 
 MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_ptr<HidBackend> hidBackend,
@@ -67,6 +84,8 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
         m_journal = new RecordingJournal(journalFolder, this);
         connect(m_journal, &RecordingJournal::failed, this,
                 [&messages](const QString& reason) { messages.tell(reason, MessageTone::Warning); });
+        connect(m_journal, &RecordingJournal::recovered, this,
+                [&messages](const QString& text) { messages.tell(text, MessageTone::Information); });
     }
 }
 
@@ -169,34 +188,66 @@ void MeasurementSession::tableSaved(int64_t savePoint)
         m_journal->markSaved(savePoint);
 }
 
-void MeasurementSession::offerRestore()
+void MeasurementSession::offerRestore(const RestoreProgress& progress)
 {
     if (!m_journal)
         return;
     const std::optional<JournalRecording> unsaved = m_journal->unsavedRecording();
     if (!unsaved)
         return;
-    const QLocale locale = QLocale::system();
-    const QString question =
-        QStringLiteral("The last recording (%1 readings, from %2 to %3) was not saved. Restore it?")
-            .arg(unsaved->rows)
-            .arg(locale.toString(unsaved->first, QLocale::ShortFormat), locale.toString(unsaved->last, QLocale::ShortFormat));
-    if (m_ports.messages.askInBox(question, QStringLiteral("Tarvion TQ-612"), MessageChoices::YesNo,
+    if (m_ports.messages.askInBox(restoreQuestion(*unsaved), QStringLiteral("Tarvion TQ-612"), MessageChoices::YesNo,
                                   MessageTone::Question)
         != MessageAnswer::Yes) {
         m_journal->decline(unsaved->id);
         return;
     }
+    QString failure;
+    const bool restored = restoreRows(*unsaved, progress, &failure);
+    if (progress.close)
+        progress.close();
+    if (!restored) {
+        m_journal->leaveOffered(unsaved->id);
+        m_ports.messages.tell(QStringLiteral("The last recording could not be restored: %1. It stays in the journal "
+                                             "and is offered again at the next start.")
+                                  .arg(failure),
+                              MessageTone::Warning);
+        return;
+    }
+    m_journal->adopt(*unsaved);
+}
+
+bool MeasurementSession::restoreRows(const JournalRecording& recording, const RestoreProgress& progress,
+                                     QString* failure)
+{
+    const int first = m_table->rowCount();
     std::optional<int32_t> lastNo;
     int32_t restored = 0;
-    m_journal->readTableRows(unsaved->id, [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
-                                              QByteArrayView unit) {
-        m_table->appendRow(no, time, value, unit);
-        lastNo = no;
-        ++restored;
-    });
+    bool whole = false;
+    {
+        // The grid hears of a block of rows at once, and the window gets its turn between blocks.
+        std::optional<MeasurementTable::AppendBatch> batch;
+        whole = m_journal->readTableRows(
+            recording.id,
+            [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value, QByteArrayView unit) {
+                if (!batch)
+                    batch.emplace(*m_table);
+                m_table->appendRow(no, time, value, unit);
+                lastNo = no;
+                if (++restored % kRestoreBlockRows == 0) {
+                    batch.reset();
+                    if (progress.step)
+                        progress.step(restored, recording.rows);
+                }
+            },
+            failure);
+    }
+    if (!whole) {
+        // Only the rows taken out again: emptying the table would end the journal's recording too.
+        m_table->removeRowsFrom(first);
+        return false;
+    }
     if (lastNo)
         m_state.RecordNo = *lastNo + 1;
     m_state.RowCount = restored;
-    m_journal->adopt(*unsaved);
+    return true;
 }

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class CableConnection;
@@ -18,6 +19,7 @@ class ReadingPipeline;
 class SerialLink;
 class RecordingJournal;
 class TSerialPortDriver;
+struct JournalRecording;
 
 // One measurement without any window: the program's state, the measurement table, the chart's
 // data and its pager, the recorder, the road a reading takes, and both links to the instrument,
@@ -58,10 +60,21 @@ public:
     // Empties the table and the chart and numbers from 1 again (a new download does this).
     void startNewRecording();
 
+    // How a long restore shows that it is working, as the window's DelayedProgress does: told
+    // between blocks of rows how many of the total are back (a restore cannot be cancelled, so
+    // the answer is not heeded), and taken down before the restore says anything more.
+    struct RestoreProgress {
+        std::function<bool(qint64 done, qint64 total)> step;
+        std::function<void()> close;
+    };
+    static constexpr int kRestoreBlockRows = 4096;
+
     // At start-up: when an earlier run left a recording with rows neither saved nor emptied,
     // asks whether to restore it; Yes puts its rows back into the table with their numbers and
-    // goes on recording into it, No keeps it in the journal and never asks for it again.
-    void offerRestore();
+    // goes on recording into it, No keeps it in the journal and never asks for it again. A
+    // restore is whole or not done: when any row cannot be read the table stays empty, the
+    // user is told why, and the recording is offered again at the next start.
+    void offerRestore(const RestoreProgress& progress = {});
     // What a save started now holds, and the mark that it succeeded.
     int64_t savePoint() const;
     void tableSaved(int64_t savePoint);
@@ -82,6 +95,9 @@ private:
     void recordingEmptied() override;
 
     void startMeasurementState();
+    // Puts the recording's rows into the table; false, with the table as it was, when any of
+    // them could not be read.
+    bool restoreRows(const JournalRecording& recording, const RestoreProgress& progress, QString* failure);
     // The local date and time with its offset from UTC, as a reading is stamped with it.
     QDateTime now();
 

@@ -1,0 +1,145 @@
+// A recording an earlier run left in the journal, offered to a later session and restored whole
+// or not at all, over a real journal in a temporary folder.
+#include "AnsweredMessages.h"
+#include "FaultyVfs.h"
+#include "JournalRowAt.h"
+#include "ScreenlessPanels.h"
+#include "record/MeasurementTable.h"
+#include "session/MeasurementSession.h"
+#include "session/RecordingJournal.h"
+#include "sim/SimulatedHidBackend.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+// Enough rows that reading them back spans dozens of pages and more than one block of the restore.
+constexpr int kRows = 5000;
+
+JournalRow reading(int32_t no)
+{
+    const QDateTime at = QDateTime(QDate(2026, 12, 10), QTime(13, 14, 15), Qt::OffsetFromUTC, 3600).addSecs(no);
+    const double value = 20.0 + no % 100 / 10.0;
+    return journalRowAt(no, at, value, " " + QByteArray::number(value, 'f', 1));
+}
+
+QByteArray tableText(const JournalRow& row)
+{
+    return QByteArray::number(*row.no) + "|" + row.time + "|" + row.valueText + "|" + row.unitText;
+}
+
+// The rows go into the main file, where the restore must read them from.
+void checkpoint(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
+class SessionRestoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void restoresWholeOrNotAtAll_data()
+    {
+        QTest::addColumn<int>("savedRows");
+        QTest::addColumn<bool>("readFails");
+        QTest::addColumn<QString>("questionEnd");
+        QTest::newRow("read error part-way") << 0 << true << QStringLiteral(") was not saved. Restore it?");
+        QTest::newRow("clean") << 0 << false << QStringLiteral(") was not saved. Restore it?");
+        QTest::newRow("saved in part")
+            << 2000 << false
+            << QStringLiteral(") was saved only in part: its last 3000 readings were not saved. Restore it?");
+        QTest::newRow("saved all but one")
+            << kRows - 1 << false
+            << QStringLiteral(") was saved only in part: its last reading was not saved. Restore it?");
+    }
+    void restoresWholeOrNotAtAll()
+    {
+        QFETCH(int, savedRows);
+        QFETCH(bool, readFails);
+        QFETCH(QString, questionEnd);
+        FaultyVfs disk;
+        QTemporaryDir folder;
+        std::vector<JournalRow> written;
+        {
+            RecordingJournal earlier(folder.path());
+            for (int32_t no = 1; no <= kRows; ++no) {
+                written.push_back(reading(no));
+                earlier.append(written.back());
+                if (no == savedRows)
+                    earlier.markSaved(earlier.savePoint());
+            }
+        }
+        checkpoint(folder.filePath(RecordingJournal::kFileName));
+
+        AnsweredMessages dialogs;
+        QStringList events;
+        dialogs.answerBox = [&](const AnsweredMessages::Box&) {
+            // Once the question is answered, so that only reading the rows back meets the bad page.
+            if (readFails)
+                disk.fail(FaultyVfs::Call::Read, SQLITE_IOERR_READ, RecordingJournal::kFileName, 20);
+            return int(PlatformMessageBox::IDYES);
+        };
+        dialogs.answerMessage = [&events](const AnsweredMessages::Message&) {
+            events << QStringLiteral("message");
+            return 1;
+        };
+        ScreenlessPanels panels;
+        MeasurementSession later(panels.ports(dialogs), std::make_shared<SimulatedHidBackend>(), {}, folder.path());
+        int appended = 0;
+        connect(&later.table(), &MeasurementTable::rowsAppended, this,
+                [&appended](int first, int last) { appended += last - first + 1; });
+        later.offerRestore({
+            .step = [&events](qint64 done, qint64 total) {
+                events << QStringLiteral("%1 of %2").arg(done).arg(total);
+                return true;
+            },
+            .close = [&events] { events << QStringLiteral("close"); },
+        });
+        disk.clear();
+
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QVERIFY(dialogs.boxes[0].text.startsWith(QStringLiteral("The last recording (5000 readings, from ")));
+        QVERIFY2(dialogs.boxes[0].text.endsWith(questionEnd), qPrintable(dialogs.boxes[0].text));
+        const MeasurementTable& table = later.table();
+        if (readFails) {
+            QCOMPARE(disk.failures(), 1);
+            QVERIFY(appended > 0);
+            QCOMPARE(table.rowCount(), 0);
+            QCOMPARE(later.state().RecordNo, 1);
+            QCOMPARE(later.state().RowCount, 0);
+            QCOMPARE(dialogs.messages.size(), 1);
+            QCOMPARE(dialogs.messages[0].kind, MessageKind::Warning);
+            const QString& told = dialogs.messages[0].text;
+            QVERIFY2(told.startsWith(QStringLiteral("The last recording could not be restored: ")), qPrintable(told));
+            QVERIFY(told.endsWith(QStringLiteral(". It stays in the journal and is offered again at the next start.")));
+            QCOMPARE(events.mid(events.size() - 2), QStringList({QStringLiteral("close"), QStringLiteral("message")}));
+            // Released while this session still runs, and still a recording of its own.
+            later.journal()->flush();
+            RecordingJournal again(folder.path());
+            const std::optional<JournalRecording> offered = again.unsavedRecording();
+            QVERIFY(offered);
+            QCOMPARE(offered->rows, int64_t(kRows));
+            QCOMPARE(offered->savedRows, int64_t(savedRows));
+            return;
+        }
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(table.rowCount(), kRows);
+        for (int i = 0; i < kRows; ++i)
+            QCOMPARE(rowText(table, i), tableText(written[i]));
+        QCOMPARE(later.state().RecordNo, kRows + 1);
+        QCOMPARE(later.state().RowCount, kRows);
+        QCOMPARE(events, QStringList({QStringLiteral("4096 of 5000"), QStringLiteral("close")}));
+    }
+};
+
+QTEST_MAIN(SessionRestoreTest)
+#include "SessionRestoreTest.moc"
