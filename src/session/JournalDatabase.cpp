@@ -1,21 +1,35 @@
 #include "session/JournalDatabase.h"
 
+#include <QFile>
+#include <QUrl>
 
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // How long a statement waits for another program's transaction before the journal gives up.
 constexpr int kBusyTimeoutMs = 2000;
 
-const char* const kSchema = R"sql(
+// Readings are the user's own: no other local user reads them.
+constexpr mode_t kFileMode = 0600;
+
+// AUTOINCREMENT, so that the id of a removed recording never names another one: a program that
+// still writes to it (or its lock file) cannot mix its rows into a stranger's.
+const char* const kRecordingsTable = R"sql(
 CREATE TABLE recordings(
-  id INTEGER PRIMARY KEY,
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
   started INTEGER NOT NULL,
   updated INTEGER NOT NULL,
   status TEXT NOT NULL DEFAULT 'recording',
   saved_rows INTEGER NOT NULL DEFAULT 0
 );
+)sql";
+
+const char* const kSchema = R"sql(
 CREATE TABLE readings(
   recording INTEGER NOT NULL REFERENCES recordings(id),
   seq INTEGER NOT NULL,
@@ -89,14 +103,64 @@ struct Statement {
     operator sqlite3_stmt*() const { return handle; }
 };
 
+bool isLink(const QByteArray& path)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool exists(const QByteArray& path)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0;
+}
+
+// The journal's files are created 0600 (SQLite gives its log and index the database's mode), and
+// those an earlier version left readable by others are narrowed.
+void keepPrivate(const QByteArray& file)
+{
+    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+    if (fd < 0)
+        return;  // SQLite's own open then says why
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0777) != kFileMode)
+        ::fchmod(fd, kFileMode);
+    ::close(fd);
+}
+
+// A URI, so that the query can say how to read; the path's own '?' and '#' are escaped.
+QByteArray readOnlyUri(const QString& path, bool immutable)
+{
+    return QByteArray("file:") + QUrl::toPercentEncoding(path, "/") + "?mode=ro" + (immutable ? "&immutable=1" : "");
+}
+
 }  // namespace
 
-JournalDatabase::JournalDatabase(const QString& path)
+JournalDatabase::JournalDatabase(const QString& path, Access access)
 {
-    const QByteArray file = path.toLocal8Bit();
+    const QByteArray file = QFile::encodeName(path);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        if (isLink(file + suffix))
+            throw JournalError(JournalError::Kind::Corrupt, "the journal's file " + (file + suffix).toStdString()
+                                                                + " is a link, not the journal itself");
+    }
+    int flags = SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+    QByteArray name = file;
+    if (access == Access::ReadWrite) {
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            if (*suffix == 0 || exists(file + suffix))
+                keepPrivate(file + suffix);
+        }
+    } else {
+        // Without a write-ahead log nothing is being written (a writer keeps one while it has
+        // the database open), so the file can be read as it is, with no index file beside it:
+        // this is what lets a read-only folder or mount be read at all.
+        flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        name = readOnlyUri(path, !exists(file + "-wal"));
+    }
     // Each connection stays on the thread that opened it, so SQLite need not lock around every call.
-    const int opened = sqlite3_open_v2(file.constData(), &m_db,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int opened = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (opened != SQLITE_OK) {
         const JournalError error(kindOf(opened), std::string("cannot open the journal: ")
                                                      + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(opened)));
@@ -105,24 +169,40 @@ JournalDatabase::JournalDatabase(const QString& path)
     }
     try {
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=FULL");
-        // Reading a long recording back straight from the mapped file saves copying every page.
-        exec("PRAGMA mmap_size=1073741824");
+        if (access == Access::ReadWrite) {
+            exec("PRAGMA journal_mode=WAL");
+            exec("PRAGMA synchronous=FULL");
+            // Reading a long recording back straight from the mapped file saves copying every page.
+            exec("PRAGMA mmap_size=1073741824");
+        }
         Statement version{prepare("PRAGMA user_version")};
         if (sqlite3_step(version) != SQLITE_ROW)
             fail(sqlite3_errcode(m_db), "reading the journal's version");
         const int found = sqlite3_column_int(version, 0);
+        sqlite3_reset(version);
         if (found > kSchemaVersion)
             throw JournalError(JournalError::Kind::Newer, "the journal was written by a newer version of the program");
-        if (found == 0) {
+        m_empty = found == 0;
+        if (access == Access::ReadWrite && found < kSchemaVersion) {
             begin();
-            exec(kSchema);
-            exec("PRAGMA user_version=1");
+            if (found == 0) {
+                exec(kRecordingsTable);
+                exec(kSchema);
+            } else {
+                // Only the recordings' ids changed: they are copied into a table that never
+                // hands out an id twice.
+                exec("ALTER TABLE recordings RENAME TO recordings_v1");
+                exec(kRecordingsTable);
+                exec("INSERT INTO recordings SELECT id, started, updated, status, saved_rows FROM recordings_v1;"
+                     "DROP TABLE recordings_v1;");
+            }
+            exec("PRAGMA user_version=2");
             commit();
+            m_empty = false;
         }
-        m_append = prepare("INSERT INTO readings(recording, seq, no, time, value_text, unit_text, taken_at, "
-                           "utc_offset, value, unit) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        if (access == Access::ReadWrite)
+            m_append = prepare("INSERT INTO readings(recording, seq, no, time, value_text, unit_text, taken_at, "
+                               "utc_offset, value, unit) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     } catch (...) {
         sqlite3_finalize(m_append);
         sqlite3_close(m_db);
@@ -230,9 +310,12 @@ void JournalDatabase::setSavedRows(int64_t recording, int64_t savedRows, const Q
 
 std::vector<JournalRecording> JournalDatabase::recordings()
 {
+    if (m_empty)
+        return {};
+    // A recording's rows are numbered from 0 without gaps, so its last row tells their number
+    // without reading them all.
     Statement select{prepare(
-        "SELECT r.id, r.status, r.saved_rows, "
-        "  (SELECT count(*) FROM readings WHERE recording = r.id), "
+        "SELECT r.id, r.status, r.saved_rows, l.seq, "
         "  f.taken_at, f.utc_offset, l.taken_at, l.utc_offset "
         "FROM recordings r "
         "LEFT JOIN readings f ON f.recording = r.id AND f.seq = 0 "
@@ -246,11 +329,12 @@ std::vector<JournalRecording> JournalDatabase::recordings()
         recording.id = sqlite3_column_int64(select, 0);
         recording.status = QString::fromUtf8(textColumn(select, 1));
         recording.savedRows = sqlite3_column_int64(select, 2);
-        recording.rows = sqlite3_column_int64(select, 3);
-        if (sqlite3_column_type(select, 4) != SQLITE_NULL) {
+        if (sqlite3_column_type(select, 3) != SQLITE_NULL)
+            recording.rows = sqlite3_column_int64(select, 3) + 1;
+        if (sqlite3_column_type(select, 4) != SQLITE_NULL)
             recording.first = dateTimeOf(sqlite3_column_int64(select, 4), sqlite3_column_int(select, 5));
+        if (sqlite3_column_type(select, 6) != SQLITE_NULL)
             recording.last = dateTimeOf(sqlite3_column_int64(select, 6), sqlite3_column_int(select, 7));
-        }
         found.push_back(recording);
     }
     if (result != SQLITE_DONE)
@@ -312,24 +396,72 @@ void JournalDatabase::forEachTableRow(int64_t recording, const TableRowVisitor& 
         fail(result, "reading the journal");
 }
 
-void JournalDatabase::removeFinishedBefore(const QDateTime& before)
+void JournalDatabase::keepIdsAbove(int64_t id)
+{
+    // sqlite_sequence holds the highest id handed out; it has no row before the first one.
+    Statement raise{prepare("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = 'recordings'")};
+    sqlite3_bind_int64(raise, 1, id);
+    int result = sqlite3_step(raise);
+    if (result != SQLITE_DONE)
+        fail(result, "writing the journal");
+    if (sqlite3_changes64(m_db) == 0) {
+        Statement insert{prepare("INSERT INTO sqlite_sequence(name, seq) VALUES('recordings', ?1)")};
+        sqlite3_bind_int64(insert, 1, id);
+        result = sqlite3_step(insert);
+        if (result != SQLITE_DONE)
+            fail(result, "writing the journal");
+    }
+}
+
+bool JournalDatabase::holdsRecording(int64_t recording)
+{
+    Statement select{prepare("SELECT 1 FROM recordings WHERE id = ?")};
+    sqlite3_bind_int64(select, 1, recording);
+    const int result = sqlite3_step(select);
+    if (result != SQLITE_ROW && result != SQLITE_DONE)
+        fail(result, "reading the journal");
+    return result == SQLITE_ROW;
+}
+
+std::vector<int64_t> JournalDatabase::finishedBefore(const QDateTime& before)
+{
+    Statement select{prepare("SELECT id FROM recordings r WHERE updated < ? AND (status = 'emptied' OR saved_rows >= "
+                             " coalesce((SELECT max(seq) + 1 FROM readings WHERE recording = r.id), 0)) ORDER BY id")};
+    sqlite3_bind_int64(select, 1, before.toMSecsSinceEpoch());
+    std::vector<int64_t> found;
+    int result;
+    while ((result = sqlite3_step(select)) == SQLITE_ROW)
+        found.push_back(sqlite3_column_int64(select, 0));
+    if (result != SQLITE_DONE)
+        fail(result, "tidying the journal");
+    return found;
+}
+
+int64_t JournalDatabase::removeSome(int64_t recording, int64_t rows)
 {
     begin();
     try {
-        exec("CREATE TEMP TABLE IF NOT EXISTS finished(id INTEGER PRIMARY KEY); DELETE FROM finished;");
-        Statement pick{prepare("INSERT INTO finished SELECT id FROM recordings r WHERE updated < ? AND "
-                               "(status = 'emptied' OR saved_rows >= "
-                               " (SELECT count(*) FROM readings WHERE recording = r.id))")};
-        sqlite3_bind_int64(pick, 1, before.toMSecsSinceEpoch());
-        const int result = sqlite3_step(pick);
+        // From the last row down, so that what is left of a recording removed half-way is still
+        // numbered from 0 without gaps.
+        Statement remove{prepare("DELETE FROM readings WHERE recording = ?1 AND seq > "
+                                 "(SELECT max(seq) FROM readings WHERE recording = ?1) - ?2")};
+        sqlite3_bind_int64(remove, 1, recording);
+        sqlite3_bind_int64(remove, 2, rows);
+        int result = sqlite3_step(remove);
         if (result != SQLITE_DONE)
             fail(result, "tidying the journal");
-        exec("DELETE FROM readings WHERE recording IN (SELECT id FROM finished);"
-             "DELETE FROM recordings WHERE id IN (SELECT id FROM finished);");
+        const int64_t removed = sqlite3_changes64(m_db);
+        if (removed == 0) {
+            Statement forget{prepare("DELETE FROM recordings WHERE id = ?")};
+            sqlite3_bind_int64(forget, 1, recording);
+            result = sqlite3_step(forget);
+            if (result != SQLITE_DONE)
+                fail(result, "tidying the journal");
+        }
         commit();
+        return removed;
     } catch (...) {
         rollback();
         throw;
     }
 }
-

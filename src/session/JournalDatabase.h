@@ -51,19 +51,29 @@ private:
 // The recording journal's SQLite database: its schema, and the statements that write and read
 // it. One connection per thread; every failure throws JournalError.
 //
-// Schema (user_version 1):
-//   recordings(id INTEGER PRIMARY KEY, started INTEGER, updated INTEGER, status TEXT,
+// Schema (user_version 2; version 1 differed only in letting a removed recording's id be used again):
+//   recordings(id INTEGER PRIMARY KEY AUTOINCREMENT, started INTEGER, updated INTEGER, status TEXT,
 //              saved_rows INTEGER)                         -- times in ms since 1970 UTC
 //   readings(recording, seq, no, time, value_text, unit_text, taken_at, utc_offset, value, unit)
-//            PRIMARY KEY (recording, seq), WITHOUT ROWID   -- seq: the row's place, from 0
+//            PRIMARY KEY (recording, seq), WITHOUT ROWID   -- seq: the row's place, from 0, without gaps
 //   readings_iso: a view of readings with taken_at as ISO 8601 text with its UTC offset
 class JournalDatabase {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
-    // Opens or creates the database, in WAL mode with full syncs, and checks its schema: a
-    // database from a newer version throws Newer, one that is no database Corrupt.
-    explicit JournalDatabase(const QString& path);
+    enum class Access {
+        // Creates the file (0600) and its schema as needed, in WAL mode with full syncs.
+        ReadWrite,
+        // Changes nothing on disk, not even on a read-only folder or mount: no schema, no
+        // write-ahead log of its own, no change of journal mode. A file without tables reads as a
+        // journal without recordings.
+        ReadOnly,
+    };
+
+    // Opens the database and checks its schema: a database from a newer version throws Newer,
+    // one that is no database Corrupt. A link in place of the file (or of its write-ahead log)
+    // is never followed: it throws Corrupt, so it is set aside like a damaged file.
+    explicit JournalDatabase(const QString& path, Access access = Access::ReadWrite);
     ~JournalDatabase();
     JournalDatabase(const JournalDatabase&) = delete;
     JournalDatabase& operator=(const JournalDatabase&) = delete;
@@ -72,7 +82,13 @@ public:
     void commit();
     void rollback() noexcept;
 
+    // A new recording, started now; its id was never used before in this database.
     int64_t createRecording(const QDateTime& now);
+    // No recording created from now on gets an id at or below `id`: ids that lock files beside
+    // the database may still name are never handed out again, even by a new database.
+    void keepIdsAbove(int64_t id);
+    // Whether the recording is still there (housekeeping or another program may have removed it).
+    bool holdsRecording(int64_t recording);
     void appendRow(int64_t recording, int64_t seq, const JournalRow& row);
     void setStatus(int64_t recording, const QString& status, const QDateTime& now);
     void setSavedRows(int64_t recording, int64_t savedRows, const QDateTime& now);
@@ -88,8 +104,12 @@ public:
     using TableRowVisitor = std::function<void(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
                                                QByteArrayView unit)>;
     void forEachTableRow(int64_t recording, const TableRowVisitor& visit);
-    // Removes recordings that were saved whole or emptied and not touched since `before`.
-    void removeFinishedBefore(const QDateTime& before);
+    // The recordings saved whole or emptied and not touched since `before`, oldest first.
+    std::vector<int64_t> finishedBefore(const QDateTime& before);
+    // Removes up to `rows` of the recording's rows, and the recording itself once none are left;
+    // returns how many rows went. Each call is one short transaction, so a long recording is
+    // removed in steps that never hold the journal up for long.
+    int64_t removeSome(int64_t recording, int64_t rows);
 
 private:
     void exec(const char* sql);
@@ -98,4 +118,5 @@ private:
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_append = nullptr;
+    bool m_empty = false;  // a file without the journal's tables, read only
 };
