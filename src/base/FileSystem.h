@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
@@ -37,6 +38,10 @@ public:
     // error set when it cannot be made. It counts as in use until it is closed, even when this
     // process dies with it open (see removeIfAbandoned).
     virtual std::unique_ptr<QFile> createNew(const QString& path, std::error_code& error) const = 0;
+    // Writes every byte, going on where the system cut a write short; the system's reason when
+    // it cannot (a full disk: ENOSPC), which QFile leaves unset after a write that was cut short.
+    // Also called from a save's writer thread, on a file no other thread touches meanwhile.
+    virtual std::error_code write(QFile& file, QByteArrayView bytes) const = 0;
     // Returns once the file's data is on the disk.
     virtual std::error_code syncData(QFile& file) const = 0;
     // Puts `from` in the place of `to` in one step, replacing whatever `to` was.

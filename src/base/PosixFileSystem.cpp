@@ -77,6 +77,19 @@ std::unique_ptr<QFile> PosixFileSystem::createNew(const QString& path, std::erro
     return fileOn(fd, QIODevice::WriteOnly);
 }
 
+std::error_code PosixFileSystem::write(QFile& file, QByteArrayView bytes) const
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(file.handle(), bytes.data(), size_t(bytes.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return lastError();
+        bytes = bytes.sliced(written);
+    }
+    return {};
+}
+
 std::error_code PosixFileSystem::syncData(QFile& file) const
 {
     return ::fdatasync(file.handle()) == 0 ? std::error_code() : lastError();

@@ -144,6 +144,33 @@ std::unique_ptr<QFile> createTemporary(const FileSystem& files, const QDir& fold
     throw ExportWriteError(Stage::Create, QString::fromLocal8Bit(error.message()));
 }
 
+// What the writer writes to: every write goes through the file system, so the failure carries the
+// system's own reason ("No space left on device"), not the "Unknown error" QFile gives after a
+// write the disk cut short.
+class FileOutput : public QIODevice {
+public:
+    FileOutput(const FileSystem& files, QFile& file) : m_files(files), m_file(file)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (const std::error_code error = m_files.write(m_file, QByteArrayView(data, size))) {
+            setErrorString(QString::fromLocal8Bit(error.message()));
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    const FileSystem& m_files;
+    QFile& m_file;
+};
+
 void failOn(std::error_code error)
 {
     if (error)
@@ -165,9 +192,8 @@ void replaceFileSafely(const FileSystem& files, const QString& fileName, const s
     if (exists)
         file->setPermissions(targetInfo.permissions());
     try {
-        write(*file);
-        if (!file->flush())
-            throw ExportWriteError(Stage::Write, file->errorString());
+        FileOutput output(files, *file);
+        write(output);
         // Data that never reached the disk is a failed save like a failed write: the old
         // file stays.
         failOn(files.syncData(*file));

@@ -18,5 +18,6 @@ class QIODevice;
 // refused before anything is written. A save that was killed leaves its temporary file
 // behind; the next save of the same target into that folder removes it.
 //
+// `write` writes to a device whose failed write says the system's reason in errorString().
 // Throws ExportWriteError, and passes on whatever `write` throws.
 void replaceFileSafely(const FileSystem& files, const QString& fileName, const std::function<void(QIODevice&)>& write);

@@ -23,12 +23,17 @@ namespace {
 // The real file system with one step made to fail, or to run something first.
 class FaultyFiles : public PosixFileSystem {
 public:
+    std::error_code writeError;
     std::error_code syncDataError;
     std::error_code syncFolderError;
     std::error_code accessError;
     std::error_code createError;
     std::function<void()> beforeReplace;
 
+    std::error_code write(QFile& file, QByteArrayView bytes) const override
+    {
+        return writeError ? writeError : PosixFileSystem::write(file, bytes);
+    }
     std::error_code syncData(QFile& file) const override
     {
         return syncDataError ? syncDataError : PosixFileSystem::syncData(file);
@@ -129,15 +134,17 @@ QString failureFor(const QString& fileName, const QString& reason, bool refused)
            (refused ? QLatin1Char('\n') + reason + QLatin1Char('.') : QString());
 }
 
-// A save whose data did not reach the disk has failed and keeps the old file. Once the new file
-// is in place, a folder that cannot be synced still fails the save: a power cut could undo it.
-TEST_F(SaveFaults, FailedSyncsAreFailedSaves)
+// A save whose data did not reach the disk has failed, says the system's reason and keeps the old
+// file. Once the new file is in place, a folder that cannot be synced still fails the save: a
+// power cut could undo it.
+TEST_F(SaveFaults, FailedWritesAndSyncsAreFailedSaves)
 {
     const struct {
         const char* step;
         std::error_code FaultyFiles::*error;
         bool oldKept;
     } cases[] = {
+        {"write", &FaultyFiles::writeError, true},
         {"data", &FaultyFiles::syncDataError, true},
         {"folder", &FaultyFiles::syncFolderError, false},
     };
