@@ -20,9 +20,6 @@
 
 namespace {
 
-// Rows are turned into text this much at a time, so a long recording is never held whole.
-constexpr qsizetype kWriteChunk = 64 * 1024;
-
 QString dateTimeText(const QDateTime& at)
 {
     return at.isValid() ? QString::fromLatin1(isoDateTimeWithOffset(at)) : QStringLiteral("-");
@@ -64,11 +61,12 @@ QString aligned(const std::vector<QStringList>& lines, const std::vector<bool>& 
 }  // namespace
 
 RecordingCommands::RecordingCommands(const QString& programName, const QString& journalFolder, std::FILE* out,
-                                     std::FILE* errors)
+                                     std::FILE* errors, const FileSystem& files)
     : m_programName(programName),
       m_journalPath(journalFolder + QLatin1Char('/') + QLatin1String(RecordingJournal::kFileName)),
       m_out(out),
-      m_errors(errors)
+      m_errors(errors),
+      m_files(files)
 {
 }
 
@@ -79,7 +77,7 @@ int RecordingCommands::list()
         return 0;
     }
     try {
-        JournalDatabase journal(m_journalPath);
+        JournalDatabase journal(m_journalPath, JournalDatabase::Access::ReadOnly);
         const std::vector<JournalRecording> recordings = journal.recordings();
         if (recordings.empty()) {
             print(QStringLiteral("No recordings yet in the journal %1.\n").arg(m_journalPath));
@@ -102,7 +100,7 @@ int RecordingCommands::exportRecording(int64_t id, const QString& fileName)
     if (!journalExists())
         return fail(QStringLiteral("no recordings yet: there is no journal at %1.").arg(m_journalPath));
     try {
-        JournalDatabase journal(m_journalPath);
+        JournalDatabase journal(m_journalPath, JournalDatabase::Access::ReadOnly);
         const std::optional<JournalRecording> recording = journal.recording(id);
         if (!recording)
             return fail(QStringLiteral("the journal holds no recording %1; --recordings lists the ones it holds.")
@@ -123,21 +121,17 @@ int RecordingCommands::writeCsv(JournalDatabase& journal, const JournalRecording
     // Counted as written: a running program may still be adding to the recording.
     int64_t rows = 0;
     try {
-        replaceFileSafely(systemFileSystem(), fileName, [&](QIODevice& file) {
-            const auto put = [&file](const QByteArray& bytes) {
-                if (file.write(bytes) != bytes.size())
-                    throw ExportWriteError(ExportWriteError::Stage::Write, file.errorString());
-            };
-            QByteArray chunk(RecordingCsv::kHeader);
+        replaceFileSafely(m_files, fileName, [&](QIODevice& file) {
+            ExportBuffer out(file);
+            out.append(RecordingCsv::kHeader);
+            QByteArray line;
             journal.forEachRow(recording.id, [&](const JournalRow& row) {
-                RecordingCsv::appendLine(chunk, row);
+                line.resize(0);
+                RecordingCsv::appendLine(line, row);
+                out.append(line);
                 ++rows;
-                if (chunk.size() >= kWriteChunk) {
-                    put(chunk);
-                    chunk.resize(0);
-                }
             });
-            put(chunk);
+            out.finish();
         });
     } catch (const ExportWriteError& error) {
         const QString verb = error.stage() == ExportWriteError::Stage::Write ? QStringLiteral("write") : QStringLiteral("create");
@@ -161,7 +155,9 @@ int RecordingCommands::writeTable(JournalDatabase& journal, const JournalRecordi
     ConsoleMessages messages(m_programName, m_out, m_errors);
     try {
         // The text report tells its own failure; the data packet throws it.
-        return SaveTableToFile(table, fileName, messages) ? 0 : kFailed;
+        TableExportSettings settings;
+        settings.files = &m_files;
+        return SaveTableToFile(table, fileName, messages, settings) ? 0 : kFailed;
     } catch (const ProgramError& error) {
         return fail(failureText(error));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/FileSystem.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -11,14 +13,15 @@ struct JournalRecording;
 // What --recordings and --export-recording do, before any application object exists and without
 // a display: list the recordings of the journal in a folder, and write one of them to a file.
 // Results go to `out`, failures to `errors` after the program's name; each returns the program's
-// exit code, 0 or kFailed. A journal that does not exist is never created: there is simply
-// nothing recorded yet.
+// exit code, 0 or kFailed. The journal is only read, and nothing beside it changes, so both work
+// on a read-only folder or mount and while a program records into it; a journal that does not
+// exist is never created: there is simply nothing recorded yet. Files are written through `files`.
 class RecordingCommands {
 public:
     static constexpr int kFailed = 1;
 
     RecordingCommands(const QString& programName, const QString& journalFolder, std::FILE* out,
-                      std::FILE* errors);
+                      std::FILE* errors, const FileSystem& files = systemFileSystem());
 
     // A header line, then one line per recording: its id, the date and time of its first and
     // last rows, its number of rows, and whether it was saved.
@@ -39,4 +42,5 @@ private:
     QString m_journalPath;
     std::FILE* m_out;
     std::FILE* m_errors;
+    const FileSystem& m_files;
 };

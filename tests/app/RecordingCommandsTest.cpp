@@ -1,21 +1,26 @@
 // --recordings and --export-recording against real journals in a temporary folder.
 #include "app/RecordingCommands.h"
 #include "JournalRowAt.h"
+#include "PrivateMounts.h"
+#include "base/PosixFileSystem.h"
 #include "record/MeasurementTable.h"
 #include "session/JournalDatabase.h"
 #include "session/RecordingCsv.h"
 #include "session/RecordingJournal.h"
 #include "tablefile/TableImport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 
 namespace {
@@ -65,6 +70,95 @@ void writeFile(const QString& path, const QByteArray& contents)
     file.write(contents);
 }
 
+// The real file system on a disk that is full: every write fails as the system fails it.
+class FullDisk : public PosixFileSystem {
+public:
+    std::error_code write(QFile&, QByteArrayView) const override
+    {
+        return std::make_error_code(std::errc::no_space_on_device);
+    }
+};
+
+using Command = std::function<int(RecordingCommands&)>;
+
+// What the command returned and printed, as one text.
+std::string outcomeOf(const QString& folder, const Command& command)
+{
+    Captured out;
+    Captured errors;
+    RecordingCommands commands(QStringLiteral("tq612"), folder, out.stream(), errors.stream());
+    const int code = command(commands);
+    std::string text = "exit " + std::to_string(code) + "\n" + out.text();
+    return errors.text().empty() ? text : text + "errors: " + errors.text();
+}
+
+// Every entry of the folder, hidden ones too, with its mode, size and a digest of its contents.
+std::map<std::string, std::string> entriesOf(const QString& folder)
+{
+    std::map<std::string, std::string> entries;
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QFileInfo& entry : QDir(folder).entryInfoList(all)) {
+        struct stat status {};
+        ::lstat(QFile::encodeName(entry.filePath()).constData(), &status);
+        const QByteArray digest =
+            QCryptographicHash::hash(contentsOf(entry.filePath()), QCryptographicHash::Sha256).toHex();
+        entries[entry.fileName().toStdString()] =
+            QStringLiteral("mode %1, %2 bytes, ").arg(status.st_mode, 0, 8).arg(status.st_size).toStdString()
+            + digest.toStdString();
+    }
+    return entries;
+}
+
+const JournalRow kFirstRows[] = {reading(1, 20.0), reading(2, 20.5)};
+
+// The first version's journal: a rollback journal, not a write-ahead log, and recordings whose ids
+// could be used again; kFirstRows make its recording 1.
+void writeFirstVersionJournal(const QString& path)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    const char* const schema = R"sql(
+        PRAGMA user_version = 1;
+        CREATE TABLE recordings(id INTEGER PRIMARY KEY, started INTEGER NOT NULL, updated INTEGER NOT NULL,
+                                status TEXT NOT NULL DEFAULT 'recording', saved_rows INTEGER NOT NULL DEFAULT 0);
+        CREATE TABLE readings(recording INTEGER NOT NULL REFERENCES recordings(id), seq INTEGER NOT NULL,
+                              no INTEGER, time TEXT, value_text TEXT, unit_text TEXT, taken_at INTEGER NOT NULL,
+                              utc_offset INTEGER NOT NULL, value REAL, unit TEXT, PRIMARY KEY(recording, seq))
+                              WITHOUT ROWID;
+        INSERT INTO recordings(id, started, updated) VALUES(1, 0, 0);
+    )sql";
+    ASSERT_EQ(sqlite3_exec(db, schema, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_stmt* insert = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT INTO readings VALUES(1, ?, ?, ?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr),
+              SQLITE_OK);
+    int seq = 0;
+    for (const JournalRow& row : kFirstRows) {
+        sqlite3_reset(insert);
+        sqlite3_bind_int(insert, 1, seq++);
+        sqlite3_bind_int(insert, 2, *row.no);
+        sqlite3_bind_text(insert, 3, row.time.constData(), int(row.time.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 4, row.valueText.constData(), int(row.valueText.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 5, row.unitText.constData(), int(row.unitText.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(insert, 6, row.takenAt.toMSecsSinceEpoch());
+        sqlite3_bind_int(insert, 7, row.takenAt.offsetFromUtc());
+        sqlite3_bind_double(insert, 8, *row.value);
+        sqlite3_bind_text(insert, 9, row.unit.constData(), int(row.unit.size()), SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE) << sqlite3_errmsg(db);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+}
+
+// The listing, and recording 1 exported as CSV to `csv`: what both printed and the file written.
+std::string listedAndExported(const QString& folder, const QString& csv)
+{
+    std::string text = outcomeOf(folder, [](RecordingCommands& c) { return c.list(); });
+    text += outcomeOf(folder, [&](RecordingCommands& c) { return c.exportRecording(1, csv); });
+    text += contentsOf(csv).toStdString();
+    QFile::remove(csv);
+    return text;
+}
+
 class RecordingCommandsTest : public ::testing::Test {
 protected:
     // Four recordings: 1 emptied unsaved, 2 saved then emptied, 3 declined by a later run, and
@@ -84,6 +178,8 @@ protected:
             journal.append(reading(1, 30.0));
         }
         RecordingJournal later(folder());
+        const std::optional<JournalRecording> offered = later.unsavedRecording();
+        ASSERT_TRUE(offered && offered->id == 3);
         later.decline(3);
         JournalRow noValue = reading(8, 0, -18000);
         noValue.value.reset();
@@ -163,17 +259,21 @@ TEST_F(RecordingCommandsTest, TableFormatsLoadBackAsTheRecordingsTable)
 TEST_F(RecordingCommandsTest, FailuresSaySoAndWriteNothing)
 {
     writeFile(path("notafolder"), "a file");
+    const FullDisk fullDisk;
     const struct {
         const char* what;
         int64_t id;
         const char* file;
         const char* says;
+        const FileSystem* files = &systemFileSystem();
     } cases[] = {
         {"unknown id, csv", 99, "old.csv", "tq612: the journal holds no recording 99; --recordings lists"},
         {"unknown id, xml", 5, "old.xml", "the journal holds no recording 5"},
         {"csv not creatable", 4, "notafolder/four.csv", "tq612: cannot create"},
         {"data packet not creatable", 4, "notafolder/four.xml", "tq612: Cannot create file"},
         {"text report not creatable", 4, "notafolder/four.txt", "tq612: Could not save table to specified file"},
+        {"csv on a full disk", 4, "full.csv", "full.csv: No space left on device", &fullDisk},
+        {"data packet on a full disk", 4, "full.xml", "full.xml\". No space left on device", &fullDisk},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -182,7 +282,7 @@ TEST_F(RecordingCommandsTest, FailuresSaySoAndWriteNothing)
             writeFile(target, "old contents");
         Captured out;
         Captured errors;
-        RecordingCommands commands(QStringLiteral("tq612"), folder(), out.stream(), errors.stream());
+        RecordingCommands commands(QStringLiteral("tq612"), folder(), out.stream(), errors.stream(), *c.files);
         EXPECT_EQ(commands.exportRecording(c.id, target), RecordingCommands::kFailed);
         EXPECT_NE(errors.text().find(c.says), std::string::npos) << errors.text();
         EXPECT_EQ(out.text(), "");
@@ -204,11 +304,15 @@ TEST_F(RecordingCommandsTest, FailuresSaySoAndWriteNothing)
     struct stat status {};
     ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
-    // Nothing but the journal and what the cases wrote is left beside it: no temporary files.
+    // Nothing but the journal's own files and what the cases wrote is left beside it: no
+    // temporary files.
     QStringList left = QDir(folder()).entryList(QDir::Files);
-    left.removeIf([](const QString& name) { return name.startsWith(QLatin1String("journal.sqlite")); });
+    left.removeIf([](const QString& name) {
+        return name.startsWith(QLatin1String("journal.sqlite"))
+               || (name.startsWith(QLatin1String("recording-")) && name.endsWith(QLatin1String(".lock")));
+    });
     left.sort();
-    EXPECT_EQ(left, QStringList({"notafolder", "old.csv", "old.xml"}));
+    EXPECT_EQ(left, QStringList({"full.csv", "full.xml", "notafolder", "old.csv", "old.xml"}));
 }
 
 TEST(RecordingCommandsWithoutJournal, NoJournalMeansNoRecordingsAndNoneIsCreated)
@@ -243,6 +347,114 @@ TEST(RecordingCommandsWithoutJournal, ADamagedJournalIsAFailureOfBothCommands)
         << errors.text();
     EXPECT_EQ(out.text(), "");
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("out.csv"))));
+}
+
+// A disk that fills up part of the way through a write, the system's own: the CSV export names
+// the reason as the table formats do, and leaves nothing on it.
+TEST(RecordingCommandsOnAFullDisk, TheReasonIsNamed)
+{
+    QTemporaryDir folder;
+    QTemporaryDir small;
+    {
+        RecordingJournal journal(folder.path());
+        for (int no = 1; no <= 2000; ++no)
+            journal.append(reading(no, 20.0 + no / 10.0));
+    }
+    const PrivateMounts::Result full =
+        PrivateMounts::runWith(PrivateMounts::smallDisk(small.path(), 16), [&] {
+            std::string text;
+            for (const char* name : {"big.csv", "big.xml"}) {
+                const QString file = small.filePath(QString::fromLatin1(name));
+                text += outcomeOf(folder.path(), [&](RecordingCommands& c) { return c.exportRecording(1, file); });
+            }
+            return text + "left: " + QDir(small.path()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
+        });
+    if (!full.ran)
+        GTEST_SKIP() << "no small file system of its own on this machine: " << full.text;
+    EXPECT_EQ(full.text, "exit 1\nerrors: tq612: cannot write " + small.filePath("big.csv").toStdString()
+                             + ": No space left on device\n"
+                               "exit 1\nerrors: tq612: Cannot write file \""
+                             + small.filePath("big.xml").toStdString() + "\". No space left on device\nleft: ");
+}
+
+// The commands only read: a journal this version wrote and closed, an empty file of its name and
+// one from the first version are read alike on disk and on a read-only mount, and stay byte for
+// byte as they were, with nothing new beside them.
+TEST(RecordingCommandsOnlyRead, NothingChangesOnDiskAndAReadOnlyMountReadsAlike)
+{
+    const auto written = [](const QString& folder) {
+        RecordingJournal journal(folder);
+        for (const JournalRow& row : kFirstRows)
+            journal.append(row);
+    };
+    const struct {
+        const char* what;
+        std::function<void(const QString& folder)> make;
+        bool holdsTheRows;
+    } cases[] = {
+        {"written by this version", written, true},
+        {"an empty file", [](const QString& folder) { writeFile(folder + "/journal.sqlite", ""); }, false},
+        {"from the first version", [](const QString& folder) { writeFirstVersionJournal(folder + "/journal.sqlite"); },
+         true},
+    };
+    std::string noReadOnlyMount;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir folder;
+        QTemporaryDir outputs;
+        c.make(folder.path());
+        const std::map<std::string, std::string> before = entriesOf(folder.path());
+        const QString csv = outputs.filePath(QStringLiteral("one.csv"));
+        const std::string expected =
+            c.holdsTheRows ? "exit 0\n"
+                             "ID  First                          Last                           Rows  Saved\n"
+                             " 1  2026-12-10T13:14:16.250+01:00  2026-12-10T13:14:17.250+01:00     2  not saved\n"
+                             "exit 0\nSaved recording 1 (2 rows) to " + csv.toStdString() + ".\n"
+                             "No,Date and time,Value,Unit\r\n"
+                             "1,2026-12-10T13:14:16.250+01:00,20,\u00B0C\r\n"
+                             "2,2026-12-10T13:14:17.250+01:00,20.5,\u00B0C\r\n"
+                           : "exit 0\nNo recordings yet in the journal " + folder.filePath("journal.sqlite").toStdString()
+                                 + ".\n"
+                                   "exit 1\nerrors: tq612: the journal holds no recording 1; --recordings lists the "
+                                   "ones it holds.\n";
+        EXPECT_EQ(listedAndExported(folder.path(), csv), expected);
+        EXPECT_EQ(entriesOf(folder.path()), before);
+
+        const PrivateMounts::Result readOnly = PrivateMounts::runWith(
+            PrivateMounts::readOnly(folder.path()), [&] { return listedAndExported(folder.path(), csv); });
+        if (readOnly.ran)
+            EXPECT_EQ(readOnly.text, expected);
+        else
+            noReadOnlyMount = readOnly.text;
+        EXPECT_EQ(entriesOf(folder.path()), before);
+    }
+    if (!noReadOnlyMount.empty())
+        GTEST_SKIP() << "no read-only mount of its own on this machine (" << noReadOnlyMount
+                     << "); the cases on disk ran";
+}
+
+// A program recording meanwhile keeps its latest rows in the write-ahead log beside the journal:
+// the commands read them from there, and the program goes on recording.
+TEST(RecordingCommandsOnlyRead, ReadWhatARunningRecordingHasWritten)
+{
+    QTemporaryDir folder;
+    QTemporaryDir outputs;
+    const QString csv = outputs.filePath(QStringLiteral("one.csv"));
+    RecordingJournal journal(folder.path());
+    for (const JournalRow& row : kFirstRows)
+        journal.append(row);
+    journal.flush();
+    ASSERT_TRUE(QFile::exists(folder.filePath(QStringLiteral("journal.sqlite-wal"))));
+    const std::string read = listedAndExported(folder.path(), csv);
+    EXPECT_NE(read.find("     2  not saved\n"), std::string::npos) << read;
+    EXPECT_NE(read.find("Saved recording 1 (2 rows)"), std::string::npos) << read;
+    EXPECT_NE(read.find("2,2026-12-10T13:14:17.250+01:00,20.5,\u00B0C\r\n"), std::string::npos) << read;
+
+    journal.append(reading(3, 21.0));
+    journal.flush();
+    EXPECT_TRUE(journal.keeping());
+    const std::string later = outcomeOf(folder.path(), [](RecordingCommands& c) { return c.list(); });
+    EXPECT_NE(later.find("     3  not saved\n"), std::string::npos) << later;
 }
 
 }  // namespace
