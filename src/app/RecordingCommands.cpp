@@ -131,6 +131,7 @@ int RecordingCommands::writeCsv(JournalDatabase& journal, const JournalRecording
                 out.append(line);
                 ++rows;
             });
+            journal.checkReadWhole();
             out.finish();
         });
     } catch (const ExportWriteError& error) {
@@ -152,6 +153,7 @@ int RecordingCommands::writeTable(JournalDatabase& journal, const JournalRecordi
                                                    QByteArrayView value, QByteArrayView unit) {
         table.appendRow(no, time, value, unit);
     });
+    journal.checkReadWhole();
     ConsoleMessages messages(m_programName, m_out, m_errors);
     try {
         // The text report tells its own failure; the data packet throws it.

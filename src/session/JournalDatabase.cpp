@@ -128,6 +128,16 @@ void keepPrivate(const QByteArray& file)
     ::close(fd);
 }
 
+// What changes when a program writes the file: its identity, size and time of change.
+QByteArray fileState(const QByteArray& path)
+{
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return "gone";
+    return QByteArray::number(qulonglong(info.st_ino)) + ' ' + QByteArray::number(qlonglong(info.st_size)) + ' '
+           + QByteArray::number(qlonglong(info.st_mtim.tv_sec)) + '.' + QByteArray::number(qlonglong(info.st_mtim.tv_nsec));
+}
+
 // A URI, so that the query can say how to read; the path's own '?' and '#' are escaped.
 QByteArray readOnlyUri(const QString& path, bool immutable)
 {
@@ -136,9 +146,9 @@ QByteArray readOnlyUri(const QString& path, bool immutable)
 
 }  // namespace
 
-JournalDatabase::JournalDatabase(const QString& path, Access access)
+JournalDatabase::JournalDatabase(const QString& path, Access access) : m_file(QFile::encodeName(path))
 {
-    const QByteArray file = QFile::encodeName(path);
+    const QByteArray& file = m_file;
     for (const char* suffix : {"", "-wal", "-shm"}) {
         if (isLink(file + suffix))
             throw JournalError(JournalError::Kind::Corrupt, "the journal's file " + (file + suffix).toStdString()
@@ -157,7 +167,10 @@ JournalDatabase::JournalDatabase(const QString& path, Access access)
         // the database open), so the file can be read as it is, with no index file beside it:
         // this is what lets a read-only folder or mount be read at all.
         flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
-        name = readOnlyUri(path, !exists(file + "-wal"));
+        const bool unlocked = !exists(file + "-wal");
+        if (unlocked)
+            m_unlockedState = fileState(file);
+        name = readOnlyUri(path, unlocked);
     }
     // Each connection stays on the thread that opened it, so SQLite need not lock around every call.
     const int opened = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
@@ -172,6 +185,14 @@ JournalDatabase::JournalDatabase(const QString& path, Access access)
         if (access == Access::ReadWrite) {
             exec("PRAGMA journal_mode=WAL");
             exec("PRAGMA synchronous=FULL");
+            // Replaces SQLite's own copying of the log after a commit.
+            sqlite3_wal_hook(
+                m_db,
+                [](void* self, sqlite3*, const char*, int pages) {
+                    static_cast<JournalDatabase*>(self)->m_logPages = pages;
+                    return SQLITE_OK;
+                },
+                this);
             // Reading a long recording back straight from the mapped file saves copying every page.
             exec("PRAGMA mmap_size=1073741824");
         }
@@ -235,6 +256,13 @@ sqlite3_stmt* JournalDatabase::prepare(const char* sql)
     if (result != SQLITE_OK)
         fail(result, "reading the journal");
     return statement;
+}
+
+void JournalDatabase::checkReadWhole() const
+{
+    if (!m_unlockedState.isEmpty() && (exists(m_file + "-wal") || fileState(m_file) != m_unlockedState))
+        throw JournalError(JournalError::Kind::Other,
+                           "a program began recording into the journal while it was read; run the command again");
 }
 
 void JournalDatabase::begin()

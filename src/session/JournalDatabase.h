@@ -78,8 +78,17 @@ public:
     JournalDatabase(const JournalDatabase&) = delete;
     JournalDatabase& operator=(const JournalDatabase&) = delete;
 
+    // A read-only journal that nothing was writing is read without locks; throws Other when a
+    // program began writing it since it was opened, so that what was read may be torn. Readers of
+    // many rows call it at the end.
+    void checkReadWhole() const;
+
     void begin();
+    // The write-ahead log is never copied back into the database here (JournalCheckpointer does
+    // that elsewhere), so a commit costs the log's one sync and no more.
     void commit();
+    // Pages in the write-ahead log after the last commit.
+    int logPages() const { return m_logPages; }
     void rollback() noexcept;
 
     // A new recording, started now; its id was never used before in this database.
@@ -119,4 +128,7 @@ private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_append = nullptr;
     bool m_empty = false;  // a file without the journal's tables, read only
+    int m_logPages = 0;
+    QByteArray m_file;
+    QByteArray m_unlockedState;  // of the file when read without locks; empty otherwise
 };

@@ -27,6 +27,8 @@ constexpr std::chrono::milliseconds kLongestRetry{30000};
 // rows arriving meanwhile never wait long behind it.
 constexpr std::chrono::seconds kTidyAfterOpen{3};
 constexpr int64_t kTidyRowsPerStep = 5000;
+// The log is copied back into the database once it holds this many pages, as SQLite would.
+constexpr int kCheckpointPages = 1000;
 
 bool pathExists(const QString& path)
 {
@@ -277,7 +279,7 @@ void RecordingJournal::writeLoop()
             break;
     }
     lock.unlock();
-    m_database.reset();
+    closeDatabase();
     m_lock.reset();
     m_claim.reset();
     m_afterCommit.clear();
@@ -321,6 +323,8 @@ bool RecordingJournal::writeWaiting()
             startFailing(error);
             return false;
         }
+        if (m_database->logPages() >= kCheckpointPages)
+            m_checkpointer->request();
         for (const std::unique_ptr<RecordingLock>& released : m_afterCommit)
             released->remove();
         m_afterCommit.clear();
@@ -432,8 +436,9 @@ void RecordingJournal::openDatabase()
     try {
         m_database = std::make_unique<JournalDatabase>(m_path);
         m_database->keepIdsAbove(highestLockedId(m_folder));
+        m_checkpointer = std::make_unique<JournalCheckpointer>(QFile::encodeName(m_path));
     } catch (const JournalError& error) {
-        m_database.reset();
+        closeDatabase();
         if (error.kind() != JournalError::Kind::Corrupt)
             throw;
         replaceDamagedDatabase();
@@ -442,12 +447,19 @@ void RecordingJournal::openDatabase()
     m_tidyFrom = Clock::now() + kTidyAfterOpen;
 }
 
+void RecordingJournal::closeDatabase()
+{
+    m_checkpointer.reset();
+    m_database.reset();
+}
+
 void RecordingJournal::replaceDamagedDatabase()
 {
-    m_database.reset();
+    closeDatabase();
     const QString aside = moveAside(m_path);
     m_database = std::make_unique<JournalDatabase>(m_path);
     m_database->keepIdsAbove(highestLockedId(m_folder));
+    m_checkpointer = std::make_unique<JournalCheckpointer>(QFile::encodeName(m_path));
     const JournalSalvage salvage = salvageUnsavedRecordings(aside, *m_database);
 
     // What this program was writing, claiming or about to adopt goes on under its new id.
@@ -520,7 +532,7 @@ void RecordingJournal::tidyStep()
 
 void RecordingJournal::startFailing(const JournalError& error)
 {
-    m_database.reset();
+    closeDatabase();
     if (error.kind() == JournalError::Kind::Newer)
         m_givenUp = true;
     if (m_failure) {

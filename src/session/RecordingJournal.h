@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/JournalCheckpointer.h"
 #include "session/JournalDatabase.h"
 #include "session/RecordingLock.h"
 
@@ -112,6 +113,7 @@ private:
     bool writeWaiting();
     void apply(const Command& command);
     void openDatabase();
+    void closeDatabase();
     void replaceDamagedDatabase();
     std::optional<JournalRecording> findUnsaved();
     void tidyStep();
@@ -141,6 +143,7 @@ private:
 
     // The writer's own.
     std::unique_ptr<JournalDatabase> m_database;
+    std::unique_ptr<JournalCheckpointer> m_checkpointer;  // of m_database's file
     Position m_position;
     std::unique_ptr<RecordingLock> m_lock;   // the current recording's
     int64_t m_lockedRecording = 0;

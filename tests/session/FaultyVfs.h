@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 // SQLite's "unix" file layer with chosen file calls made to fail, for tests of what the journal
@@ -79,10 +81,19 @@ public:
         m_rules.push_back({call, sqliteError, std::move(fileSuffix), after, count, 0});
     }
 
+    // Every sync of files whose name ends with fileSuffix takes this much longer, as on a slow
+    // disk; until clear().
+    void slowSyncs(QByteArray fileSuffix, std::chrono::milliseconds by)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_slowSyncs.push_back({std::move(fileSuffix), by});
+    }
+
     void clear()
     {
         const std::lock_guard lock(m_mutex);
         m_rules.clear();
+        m_slowSyncs.clear();
     }
 
     // How many matching calls failed so far.
@@ -120,6 +131,17 @@ private:
         const size_t length = std::strlen(name);
         return size_t(rule.suffix.size()) <= length
                && std::memcmp(name + length - rule.suffix.size(), rule.suffix.constData(), rule.suffix.size()) == 0;
+    }
+
+    std::chrono::milliseconds syncDelay(const char* name) const
+    {
+        const std::lock_guard lock(m_mutex);
+        std::chrono::milliseconds delay{0};
+        for (const SlowSync& slow : m_slowSyncs) {
+            if (matches({Call::Sync, 0, slow.suffix, 0, 0, 0}, Call::Sync, name))
+                delay += slow.by;
+        }
+        return delay;
     }
 
     // SQLITE_OK for a call that goes through, the error otherwise.
@@ -189,6 +211,7 @@ private:
     }
     static int sync(sqlite3_file* f, int flags)
     {
+        std::this_thread::sleep_for(file(f).owner->syncDelay(file(f).name));
         if (const int error = failing<Call::Sync>(f))
             return error;
         return real(f)->pMethods->xSync(real(f), flags);
@@ -239,5 +262,10 @@ private:
     sqlite3_vfs m_vfs{};
     mutable std::mutex m_mutex;
     std::vector<Rule> m_rules;
+    struct SlowSync {
+        QByteArray suffix;
+        std::chrono::milliseconds by;
+    };
+    std::vector<SlowSync> m_slowSyncs;
     std::atomic<int> m_failures{0};
 };

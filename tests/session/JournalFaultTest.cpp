@@ -6,6 +6,7 @@
 #include "session/RecordingJournal.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -119,6 +120,31 @@ private slots:
         journal.flush();
         QCOMPARE(journalled(journal.path()), numbersFrom(1, 35));
         QCOMPARE(failed.size(), 1);
+    }
+
+    // Copying the log back into the database, and that copy's sync, never hold a commit up: on a
+    // disk whose database syncs crawl, rows still reach the disk as fast as the log syncs.
+    void aSlowCopyOfTheLogHoldsNoCommitUp()
+    {
+        QTemporaryDir folder;
+        FaultyVfs disk;
+        RecordingJournal journal(folder.path());
+        int32_t no = 1;
+        journal.append(reading(no++));
+        journal.flush();
+        disk.slowSyncs("journal.sqlite", std::chrono::milliseconds(1000));
+        qint64 slowest = 0;
+        // Enough rows that the log fills past its copying point more than once.
+        for (int batch = 0; batch < 30; ++batch) {
+            for (int i = 0; i < 5000; ++i)
+                journal.append(reading(no++));
+            QElapsedTimer clock;
+            clock.start();
+            journal.flush();
+            slowest = std::max(slowest, clock.elapsed());
+        }
+        QVERIFY2(slowest < 700, qPrintable(QStringLiteral("a flush took %1 ms").arg(slowest)));
+        disk.clear();
     }
 
     // Every episode of not keeping readings is told, also after a damaged journal was replaced.
@@ -259,6 +285,21 @@ private slots:
                                                                 QDir::Files | QDir::System, QDir::Name);
         QVERIFY(!aside.isEmpty());
         QVERIFY(isLink(folder.filePath(aside[0] + linked)));
+    }
+
+    // A journal that nothing writes is read without locks (a read-only mount allows no other
+    // way); a reader whom a new writer overtook says so instead of passing on a torn read.
+    void aLocklessReadThatAWriterOvertookIsRefused()
+    {
+        QTemporaryDir folder;
+        { RecordingJournal journal(folder.path()); journal.append(reading(1)); }
+        JournalDatabase reader(folder.filePath(RecordingJournal::kFileName), JournalDatabase::Access::ReadOnly);
+        QCOMPARE(reader.rows(reader.recordings().at(0).id).size(), size_t(1));
+        reader.checkReadWhole();
+        RecordingJournal writer(folder.path());
+        writer.append(reading(2));
+        writer.flush();
+        QVERIFY_THROWS_EXCEPTION(JournalError, reader.checkReadWhole());
     }
 
     // Readings are the user's own, whatever the umask.

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// Copies the journal's write-ahead log back into the database on a thread and connection of its
+// own, so that a commit never waits for that copy and its sync: on a slow disk the rows handed
+// over then lag at most one commit behind. Started by the first request; sleeps between them.
+class JournalCheckpointer {
+public:
+    explicit JournalCheckpointer(QByteArray path) : m_path(std::move(path)) {}
+    // Waits for a copy under way.
+    ~JournalCheckpointer();
+    JournalCheckpointer(const JournalCheckpointer&) = delete;
+    JournalCheckpointer& operator=(const JournalCheckpointer&) = delete;
+
+    // Asks for a copy; returns at once. Requests made while one runs make one more.
+    void request();
+
+private:
+    void run();
+
+    QByteArray m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_requested = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
