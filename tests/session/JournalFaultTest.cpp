@@ -1,6 +1,7 @@
 // The recording journal under a disk that errs for a while, a damaged file, and links and
 // permissions that would hand the readings to someone else.
 #include "FaultyVfs.h"
+#include "app/PrivateMounts.h"
 #include "JournalRowAt.h"
 #include "session/JournalDatabase.h"
 #include "session/RecordingJournal.h"
@@ -300,6 +301,36 @@ private slots:
         writer.append(reading(2));
         writer.flush();
         QVERIFY_THROWS_EXCEPTION(JournalError, reader.checkReadWhole());
+    }
+
+    // The reason names what cannot be written: the journal's file, when only it is read-only.
+    void aReadOnlyJournalFileIsNamedAsTheFile()
+    {
+        QTemporaryDir folder;
+        {
+            RecordingJournal create(folder.path());
+            create.append(reading(1));
+        }
+        const QString path = folder.filePath(RecordingJournal::kFileName);
+        const QByteArray file = QFile::encodeName(path);
+        const PrivateMounts::Result result = PrivateMounts::runWith(
+            [&file]() -> std::optional<std::string> {
+                if (::mount(file.constData(), file.constData(), nullptr, MS_BIND, nullptr) != 0
+                    || ::mount(nullptr, file.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+                    return PrivateMounts::systemFailure("cannot make the journal's file read-only");
+                return std::nullopt;
+            },
+            [&folder] {
+                RecordingJournal journal(folder.path());
+                QSignalSpy failed(&journal, &RecordingJournal::failed);
+                journal.append(reading(2));
+                journal.flush();
+                return failed.wait(5000) ? failed[0][0].toString().toStdString() : std::string("nothing told");
+            });
+        if (!result.ran)
+            QSKIP(result.text.c_str());
+        const QString told = QString::fromStdString(result.text);
+        QVERIFY2(told.contains(QStringLiteral("the file %1 cannot be written").arg(path)), qPrintable(told));
     }
 
     // Readings are the user's own, whatever the umask.
