@@ -386,24 +386,29 @@ std::vector<JournalRow> JournalDatabase::rows(int64_t recording)
     return found;
 }
 
+JournalRow JournalDatabase::rowAt(sqlite3_stmt* statement, int first)
+{
+    JournalRow row;
+    if (sqlite3_column_type(statement, first) != SQLITE_NULL)
+        row.no = sqlite3_column_int(statement, first);
+    row.time = textColumn(statement, first + 1);
+    row.valueText = textColumn(statement, first + 2);
+    row.unitText = textColumn(statement, first + 3);
+    row.takenAt = dateTimeOf(sqlite3_column_int64(statement, first + 4), sqlite3_column_int(statement, first + 5));
+    if (sqlite3_column_type(statement, first + 6) != SQLITE_NULL)
+        row.value = sqlite3_column_double(statement, first + 6);
+    row.unit = textColumn(statement, first + 7);
+    return row;
+}
+
 void JournalDatabase::forEachRow(int64_t recording, const RowVisitor& visit)
 {
     Statement select{prepare("SELECT no, time, value_text, unit_text, taken_at, utc_offset, value, unit "
                              "FROM readings WHERE recording = ? ORDER BY seq")};
     sqlite3_bind_int64(select, 1, recording);
     int result;
-    while ((result = sqlite3_step(select)) == SQLITE_ROW) {
-        JournalRow row;
-        if (sqlite3_column_type(select, 0) != SQLITE_NULL)
-            row.no = sqlite3_column_int(select, 0);
-        row.time = textColumn(select, 1);
-        row.valueText = textColumn(select, 2);
-        row.unitText = textColumn(select, 3);
-        row.takenAt = dateTimeOf(sqlite3_column_int64(select, 4), sqlite3_column_int(select, 5));
-        if (sqlite3_column_type(select, 6) != SQLITE_NULL)
-            row.value = sqlite3_column_double(select, 6);
-        row.unit = textColumn(select, 7);
-        visit(row);
+    while ((result = sqlite3_step(select)) == SQLITE_ROW)
+        visit(rowAt(select, 0));
     }
     if (result != SQLITE_DONE)
         fail(result, "reading the journal");

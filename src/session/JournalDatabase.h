@@ -107,6 +107,9 @@ public:
     std::vector<JournalRow> rows(int64_t recording);
     // The same rows one at a time, so an export of ten million holds one row, not all of them.
     using RowVisitor = std::function<void(const JournalRow& row)>;
+    // The row a statement stands on, from its columns no, time, value_text, unit_text, taken_at,
+    // utc_offset, value and unit, the first of them at `first`.
+    static JournalRow rowAt(sqlite3_stmt* statement, int first);
     void forEachRow(int64_t recording, const RowVisitor& visit);
     // The table's texts of every row of the recording, in order, straight from the database:
     // a restore of a million rows builds nothing else.

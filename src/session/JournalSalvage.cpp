@@ -39,23 +39,6 @@ QByteArray textColumn(sqlite3_stmt* statement, int column)
     return QByteArray(text, sqlite3_column_bytes(statement, column));
 }
 
-// The columns no, time, value_text, unit_text, taken_at, utc_offset, value, unit from `first` on.
-JournalRow rowAt(sqlite3_stmt* statement, int first)
-{
-    JournalRow row;
-    if (sqlite3_column_type(statement, first) != SQLITE_NULL)
-        row.no = sqlite3_column_int(statement, first);
-    row.time = textColumn(statement, first + 1);
-    row.valueText = textColumn(statement, first + 2);
-    row.unitText = textColumn(statement, first + 3);
-    row.takenAt = QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(statement, first + 4), Qt::OffsetFromUTC,
-                                                 sqlite3_column_int(statement, first + 5));
-    if (sqlite3_column_type(statement, first + 6) != SQLITE_NULL)
-        row.value = sqlite3_column_double(statement, first + 6);
-    row.unit = textColumn(statement, first + 7);
-    return row;
-}
-
 // What the damaged journal's list of recordings says of one of them.
 struct Listed {
     QDateTime started;
@@ -138,7 +121,7 @@ public:
         sqlite3_bind_int64(select, 2, recording);
         SkippingScan scan(select, highestSeq);
         for (bool more = scan.seek(0); more; more = scan.next())
-            visit(scan.key(), rowAt(select, 1));
+            visit(scan.key(), JournalDatabase::rowAt(select, 1));
     }
 
 private:
