@@ -409,7 +409,6 @@ void JournalDatabase::forEachRow(int64_t recording, const RowVisitor& visit)
     int result;
     while ((result = sqlite3_step(select)) == SQLITE_ROW)
         visit(rowAt(select, 0));
-    }
     if (result != SQLITE_DONE)
         fail(result, "reading the journal");
 }
