@@ -110,6 +110,54 @@ private slots:
         QVERIFY(!third.unsavedRecording());
     }
 
+    // A journal of the first version, whose recordings' ids could come back, is taken over with
+    // its recordings; from then on no id is handed out twice.
+    void aFirstVersionJournalIsTakenOverWithItsRecordings()
+    {
+        QTemporaryDir folder;
+        {
+            RecordingJournal journal(folder.path());
+            journal.append(reading(1, 20.0));
+            journal.startNewRecording();
+            journal.append(reading(1, 21.0));
+            journal.append(reading(2, 22.0));
+        }
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(folder.filePath(RecordingJournal::kFileName)).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, R"sql(
+            ALTER TABLE recordings RENAME TO current;
+            CREATE TABLE recordings(id INTEGER PRIMARY KEY, started INTEGER NOT NULL, updated INTEGER NOT NULL,
+                                    status TEXT NOT NULL DEFAULT 'recording', saved_rows INTEGER NOT NULL DEFAULT 0);
+            INSERT INTO recordings SELECT * FROM current;
+            DROP TABLE current;
+            DELETE FROM sqlite_sequence;
+            PRAGMA user_version = 1;)sql", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        RecordingJournal journal(folder.path());
+        const std::optional<JournalRecording> unsaved = journal.unsavedRecording();
+        QVERIFY(unsaved);
+        QCOMPARE(unsaved->id, int64_t(2));
+        QCOMPARE(unsaved->rows, int64_t(2));
+        journal.adopt(*unsaved);
+        journal.append(reading(3, 23.0));
+        journal.flush();
+        QCOMPARE(journal.rowsOf(2).size(), size_t(3));
+        // The last recording removed by hand: its id is still not handed out again.
+        {
+            sqlite3* handle = nullptr;
+            sqlite3_open(QFile::encodeName(journal.path()).constData(), &handle);
+            QCOMPARE(one(handle, "PRAGMA user_version"), QStringLiteral("2"));
+            sqlite3_exec(handle, "DELETE FROM readings WHERE recording = 2; DELETE FROM recordings WHERE id = 2;",
+                         nullptr, nullptr, nullptr);
+            sqlite3_close(handle);
+        }
+        journal.append(reading(4, 24.0));
+        journal.flush();
+        JournalDatabase database(journal.path(), JournalDatabase::Access::ReadOnly);
+        QCOMPARE(database.recordings().back().id, int64_t(3));
+    }
+
     void aDeclinedRecordingStaysButIsNotOfferedAgain()
     {
         QTemporaryDir folder;
