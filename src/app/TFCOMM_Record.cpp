@@ -106,9 +106,10 @@ bool TFCOMM::RecordSITimeKeyPress(const QKeyEvent& key)
 
 void TFCOMM::chooseRecordLimit(int32_t limit)
 {
-    state().RecordLimit = limit;
+    // Ticked first, so the menu already shows the limit the prompt that may follow speaks of.
     for (const RecordLimitItem& item : kRecordLimitItems)
         m_menu->recordLimit(item.objectName)->setChecked(isRecordLimitTicked(item, limit));
+    m_session->recorder().chooseRecordLimit(limit);
 }
 
 void TFCOMM::N10001Click()

@@ -59,8 +59,14 @@ void Recorder::recordReading(const Reading& reading)
             ++m_state.RecordNo;
         }
     }
-    // Also reached when the limit was just lowered to the number of rows.
     if (m_state.RowCount == m_state.RecordLimit)
+        promptAtLimit();
+}
+
+void Recorder::chooseRecordLimit(int32_t limit)
+{
+    m_state.RecordLimit = limit;
+    if (m_state.RowCount >= limit)
         promptAtLimit();
 }
 

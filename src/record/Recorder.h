@@ -69,6 +69,10 @@ public:
     // Once per decoded frame.
     void recordReading(const Reading& reading);
 
+    // The record-limit menu's choice. A limit at or below the rows recorded stops recording, so it
+    // asks at once, as reaching the limit does, rather than leave readings silently unrecorded.
+    void chooseRecordLimit(int32_t limit);
+
     // One tick of the one-second sampling timer.
     void tickSamplingTimer();
 

@@ -204,6 +204,16 @@ private slots:
         QTRY_COMPARE(grid()->rowCount(), 1001);  // past a thousand rows the grid shows them in batches
         QVERIFY(!named<QAction>(*m_window, "N10001")->isChecked());
         QVERIFY(named<QAction>(*m_window, "N50001")->isChecked());
+
+        // A limit below the rows recorded stops recording, and says so at once.
+        answerFileDialog("SaveDialog1", QString(), &shownName);
+        named<QAction>(*m_window, "N10001")->trigger();
+        QCOMPARE(answers.boxes.size(), 2);
+        QCOMPARE(answers.boxes[1].text, answers.boxes[0].text);
+        QVERIFY(named<QAction>(*m_window, "N10001")->isChecked());
+        receiveReadings(*m_window, 5);
+        QCOMPARE(named<MeasurementTable>(*m_window, "cds1")->rowCount(), 1001);
+        QCOMPARE(answers.boxes.size(), 2);
     }
 
     void closeDataAsksBeforeStartingAgain_data()

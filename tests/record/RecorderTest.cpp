@@ -128,7 +128,7 @@ protected:
     {
         for (const RecordLimitItem& item : kRecordLimitItems)
             if (QByteArray(item.caption) == caption)
-                state.RecordLimit = item.limit;
+                recorder.chooseRecordLimit(item.limit);
     }
 
     ProgramState state;
@@ -290,27 +290,56 @@ INSTANTIATE_TEST_SUITE_P(Answers, RecorderLimitTest, testing::Values(IDOK, IDCAN
                              return info.param == IDOK ? "Ok" : "Cancel";
                          });
 
-TEST_F(RecorderTest, LoweringTheLimitBelowTheRowsStopsWithoutAPrompt)
+struct LimitChoice {
+    const char* name;
+    int rows;           // recorded before the limit is chosen
+    const char* limit;  // the menu item's caption
+    int answer;
+    bool prompt;
+};
+
+void PrintTo(const LimitChoice& c, std::ostream* os)
 {
-    controls.sampling = false;
-    readMany(4000);
-    chooseLimit("1000");
-    readMany(3);
-    EXPECT_EQ(table.rowCount(), 4000);
-    EXPECT_TRUE(controls.questions.empty());
+    *os << c.name;
 }
 
-TEST_F(RecorderTest, LimitChosenAtTheRowCountPromptsWithTheNextReadingEvenIfNoSample)
+class RecorderLimitChoiceTest : public RecorderTest, public testing::WithParamInterface<LimitChoice> {};
+
+// A limit at or below the rows recorded asks at once, exactly as reaching it does; recording then
+// stays stopped, without asking again, until the limit is raised.
+TEST_P(RecorderLimitChoiceTest, ALimitAtOrBelowTheRowsRecordedAsksAtOnce)
 {
+    const LimitChoice& c = GetParam();
     controls.sampling = false;
-    readMany(5000);
+    controls.answer = c.answer;
+    readMany(c.rows);
     controls.sampling = true;  // the countdown of the last row is still running
-    chooseLimit("5000");
-    read("1", 0.1f);
-    EXPECT_EQ(table.rowCount(), 5000);
-    ASSERT_EQ(controls.questions.size(), 1u);
-    EXPECT_EQ(controls.questions[0].text, limitText(5000));
+
+    chooseLimit(c.limit);
+    ASSERT_EQ(controls.questions.size(), c.prompt ? 1u : 0u);
+    if (c.prompt) {
+        EXPECT_EQ(controls.questions[0].text, limitText(state.RecordLimit));
+        EXPECT_EQ(controls.questions[0].flags, MB_OKCANCEL | MB_ICONQUESTION);
+    }
+    EXPECT_EQ(controls.saves, c.prompt && c.answer == IDOK ? 1 : 0);
+
+    controls.sampling = false;
+    readMany(3);
+    EXPECT_EQ(table.rowCount(), c.rows + (c.prompt ? 0 : 3));
+    EXPECT_EQ(controls.questions.size(), c.prompt ? 1u : 0u);
+
+    chooseLimit("limitless");
+    readMany(1);
+    EXPECT_EQ(table.rowCount(), c.rows + (c.prompt ? 1 : 4));
+    EXPECT_EQ(controls.questions.size(), c.prompt ? 1u : 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Choices, RecorderLimitChoiceTest,
+                         testing::Values(LimitChoice{"BelowTheRowsOk", 1065, "1000", IDOK, true},
+                                         LimitChoice{"FarBelowTheRowsCancel", 4000, "1000", IDCANCEL, true},
+                                         LimitChoice{"AtTheRows", 5000, "5000", IDCANCEL, true},
+                                         LimitChoice{"AboveTheRows", 500, "1000", IDOK, false}),
+                         [](const testing::TestParamInfo<LimitChoice>& info) { return info.param.name; });
 
 TEST_F(RecorderTest, RaisedLimitResumesAndPromptsAgainAtTheNewLimit)
 {
