@@ -120,7 +120,7 @@ void CableConnection::noteRemoval(THidDevice* HidDev)
     if (HidDev == selectCable()) {
         if (m_ports.connection.connectTicked())
             m_cutShort = m_ports.connection.downloadTicked() ? CutShort::Download : CutShort::Recording;
-        m_ports.connection.releaseConnectToggle();
+        releaseConnection();
     }
 }
 
@@ -166,7 +166,7 @@ THidDevice* CableConnection::cableOrNotice(const QString& notice, MessageTone to
     THidDevice* cable = selectCable();
     if (!cable) {
         m_ports.messages.tell(notice, tone);
-        m_ports.connection.releaseConnectToggle();
+        releaseConnection();
     }
     return cable;
 }
@@ -253,7 +253,7 @@ void CableConnection::tickWatchdog()
         }
         if (m_state.ReportCount >= kSilentReports) {
             m_state.ReportCount = 0;
-            m_ports.connection.releaseConnectToggle();
+            releaseConnection();
             if (m_state.CurrentDevice)
                 m_state.CurrentDevice->SetReportHandler({});
             m_ports.readings.connectionLost();
@@ -266,6 +266,12 @@ void CableConnection::tickWatchdog()
         ++m_state.IdleTicks;
     }
     showConnectCaption();
+}
+
+void CableConnection::releaseConnection()
+{
+    m_ports.connection.releaseConnectToggle();
+    m_ports.connection.setDownloadEnabled(true);
 }
 
 void CableConnection::showConnectCaption()

@@ -65,6 +65,8 @@ private:
     THidDevice* cableOrNotice(const QString& notice, MessageTone tone);
     void sendOutputReport(const std::vector<uint8_t>& report);
     void showConnectCaption();
+    // However the connection ends, the toggle comes up and a download may be chosen again.
+    void releaseConnection();
     // Says what the cable's going while connected cut short, once the connection is released.
     void tellCableUnplugged();
 

@@ -210,7 +210,7 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(messages.shown,
                  QStringList{"USB interface cable is securely connected, please check if the meter is ready."});
-        QVERIFY(!named<QCheckBox>(*rig.window, "RecallData")->isEnabled());  // the watchdog runs no disconnect
+        QVERIFY(named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
     }
 
     void unplugWhileConnectedSaysWhatStoppedOnceTheConnectionIsReleased_data()

@@ -295,6 +295,44 @@ TEST(CableConnection, WithoutACableEachCommandTellsTheUserAndReleasesTheToggle)
     }
 }
 
+TEST(CableConnection, DownloadDataMayBeChosenAgainHoweverTheConnectionEnds)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> end;
+    };
+    const Case cases[] = {
+        {"disconnected", [](Rig& rig) { rig.clickConnect(); }},
+        {"a silent meter given up",
+         [](Rig& rig) {
+             rig.state.ReportCount = 3000;
+             rig.tick(3);
+         }},
+        {"the cable pulled out",
+         [](Rig& rig) {
+             rig.bus->unplug(rig.cable);
+             ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.isEmpty(); }));
+         }},
+        {"no cable for the keep-alive poll",
+         [](Rig& rig) {
+             rig.deviceList.current = -1;
+             rig.connection->sendPoll();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.cable = rig.bus->plugCable();
+        rig.start();
+        rig.clickConnect();
+        ASSERT_FALSE(rig.topBar.downloadEnabled);
+
+        c.end(rig);
+        EXPECT_FALSE(rig.topBar.connected);
+        EXPECT_TRUE(rig.topBar.downloadEnabled);
+    }
+}
+
 TEST(CableConnection, TheDeviceListSelectsTheLastExactCableLine)
 {
     Rig rig;
