@@ -117,7 +117,7 @@ void measureLargeJournal(const QString& folder)
         MeasurementTable restored;
         journal.forEachTableRow(journal.recordings().front().id,
                                 [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
-                                    QByteArrayView unit) { restored.appendRow(no, time, value, unit); });
+                                    QByteArrayView unit, float) { restored.appendRow(no, time, value, unit); });
         return restored.rowCount() == kLargeRows;
     }));
 
@@ -181,7 +181,7 @@ int main(int argc, char** argv)
         JournalDatabase database(folder.filePath(RecordingJournal::kFileName), JournalDatabase::Access::ReadOnly);
         database.forEachTableRow(database.recordings().front().id,
                                  [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
-                                     QByteArrayView unit) { restored.appendRow(no, time, value, unit); });
+                                     QByteArrayView unit, float) { restored.appendRow(no, time, value, unit); });
     }
     const double restoreSeconds = clock.elapsed() / 1000.0;
 

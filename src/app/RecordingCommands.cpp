@@ -150,7 +150,7 @@ int RecordingCommands::writeTable(JournalDatabase& journal, const JournalRecordi
     // Filled as a restore fills the window's table, so the file is the one the window would save.
     MeasurementTable table;
     journal.forEachTableRow(recording.id, [&table](std::optional<int32_t> no, QByteArrayView time,
-                                                   QByteArrayView value, QByteArrayView unit) {
+                                                   QByteArrayView value, QByteArrayView unit, float) {
         table.appendRow(no, time, value, unit);
     });
     journal.checkReadWhole();

@@ -66,9 +66,10 @@ void ChartEngine::clear(int series)
     notify({ChartChange::SeriesCleared, series});
 }
 
-void ChartEngine::appendToEverySeries(double value, QColor colour)
+template <typename AppendTo>
+void ChartEngine::appendToEveryStore(QColor colour, AppendTo appendTo)
 {
-    // Colours first, while every count still says where the value lands; then each store once,
+    // Colours first, while every count still says where the values land; then each store once,
     // however many series share it.
     for (ChartSeries& s : m_series)
         s.appendColour(colour);
@@ -76,10 +77,28 @@ void ChartEngine::appendToEverySeries(double value, QColor colour)
         const bool sharedWithAnEarlierOne =
             std::any_of(m_series.begin(), s, [&](const ChartSeries& earlier) { return earlier.m_values == s->m_values; });
         if (!sharedWithAnEarlierOne)
-            s->m_values->append(value);
+            appendTo(*s->m_values);
     }
+}
+
+void ChartEngine::appendToEverySeries(double value, QColor colour)
+{
+    appendToEveryStore(colour, [value](ChartValues& store) { store.append(value); });
     for (int series = 0; series < seriesCount(); ++series)
         notify({ChartChange::PointAppended, series, m_series[size_t(series)].count() - 1});
+}
+
+void ChartEngine::appendToEverySeries(std::span<const float> values, QColor colour)
+{
+    if (values.empty())
+        return;
+    appendToEveryStore(colour, [values](ChartValues& store) {
+        for (const float value : values)
+            store.append(double(value));
+    });
+    const auto appended = int64_t(values.size());
+    for (int series = 0; series < seriesCount(); ++series)
+        notify({ChartChange::PointsAppended, series, m_series[size_t(series)].count() - appended});
 }
 
 void ChartEngine::clearEverySeries()

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 enum class SeriesKind { FastLine, Area };
@@ -63,7 +64,8 @@ enum class AxisId { Horizontal, Vertical };
 // What a change listener is told. For an append, series and position say where the point
 // landed, so a view can skip points outside what it shows.
 struct ChartChange {
-    enum Kind { PointAppended, SeriesCleared, SeriesActivated, AxisChanged };
+    // PointsAppended: many points at once, position being the first of them.
+    enum Kind { PointAppended, PointsAppended, SeriesCleared, SeriesActivated, AxisChanged };
     Kind kind;
     int series = -1;
     int64_t position = -1;
@@ -86,6 +88,8 @@ public:
     // The same as appending the value to each series in turn, or clearing each in turn, but the
     // series then share one store of values instead of holding a copy each.
     void appendToEverySeries(double value, QColor colour);
+    // As appending each value to every series in turn, with one change told per series.
+    void appendToEverySeries(std::span<const float> values, QColor colour);
     void clearEverySeries();
     // Only active series are drawn and count for the scroll limits.
     void setActive(int series, bool active = true);
@@ -104,6 +108,9 @@ public:
 private:
     ChartAxis& axisRef(AxisId id) { return id == AxisId::Horizontal ? m_horizontal : m_vertical; }
     void notify(const ChartChange& change) const;
+    // Calls appendTo once for each store of values, however many series share it.
+    template <typename AppendTo>
+    void appendToEveryStore(QColor colour, AppendTo appendTo);
 
     std::vector<ChartSeries> m_series;
     ChartAxis m_horizontal{0.0, 100.0};

@@ -3,6 +3,9 @@
 #include "base/IntegerText.h"
 #include "chart/ChartEngine.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 const QColor kPointColour(Qt::blue);
 }
@@ -25,6 +28,33 @@ int32_t TChartControl::AddPoint(double value)
     if (!m_holdView) {
         // Moves only when the new point lies beyond the right end of the view.
         scrollForward();
+        m_currentPage = m_pageCount;
+    }
+    return m_currentPage;
+}
+
+int32_t TChartControl::AddPoints(std::span<const float> values)
+{
+    const int64_t firstNew = m_chart.series(0).count();
+    m_chart.appendToEverySeries(values, kPointColour);
+    m_pageCount = pagesForPoints();
+    if (!m_holdView) {
+        // AddPoint scrolls one page whenever its point lies beyond the view; the same shifts
+        // here, added up and made at once.
+        const int64_t last = m_chart.series(0).count() - 1;
+        double maximum = m_chart.axis(AxisId::Horizontal).maximum;
+        int64_t pages = 0;
+        for (int64_t position = firstNew; position <= last;) {
+            if (double(position) > maximum) {
+                maximum += m_pageSize;
+                ++pages;
+                ++position;
+            } else {
+                position = std::max(position + 1, int64_t(std::floor(maximum)) + 1);
+            }
+        }
+        if (pages > 0)
+            m_chart.scrollHorizontal(double(pages) * m_pageSize);
         m_currentPage = m_pageCount;
     }
     return m_currentPage;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 class ChartEngine;
 
@@ -16,6 +17,8 @@ public:
 
     // Each returns the page in view afterwards.
     int32_t AddPoint(double value);
+    // The same as AddPoint for each value in turn, in one pass over the chart.
+    int32_t AddPoints(std::span<const float> values);
     int32_t FirstPage();
     int32_t PreviousPage();
     int32_t NextPage();

@@ -8,6 +8,7 @@
 #include "record/MeasurementTable.h"
 #include "record/SamplingInterval.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -68,6 +69,15 @@ void Recorder::chooseRecordLimit(int32_t limit)
     m_state.RecordLimit = limit;
     if (m_state.RowCount >= limit)
         promptAtLimit();
+}
+
+void Recorder::plotRestoredReadings(std::span<const float> readings)
+{
+    if (readings.empty())
+        return;
+    m_host.setPageLabel(m_pager.AddPoints(readings));
+    // The axis only grows with the peak, so the largest reading leaves it where each in turn would.
+    raisePeak(double(*std::max_element(readings.begin(), readings.end())));
 }
 
 QByteArray Recorder::timeText() const

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <span>
 
 class MeasurementTable;
 class TChartControl;
@@ -68,6 +69,10 @@ public:
 
     // Once per decoded frame.
     void recordReading(const Reading& reading);
+
+    // Rows an earlier run recorded and the table got back: their readings go on the chart as
+    // if they had just been recorded, with the same pages, page label and value axis.
+    void plotRestoredReadings(std::span<const float> readings);
 
     // The record-limit menu's choice. A limit at or below the rows recorded stops recording, so it
     // asks at once, as reaching the limit does, rather than leave readings silently unrecorded.

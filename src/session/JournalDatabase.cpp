@@ -415,14 +415,15 @@ void JournalDatabase::forEachRow(int64_t recording, const RowVisitor& visit)
 
 void JournalDatabase::forEachTableRow(int64_t recording, const TableRowVisitor& visit)
 {
-    Statement select{prepare("SELECT no, time, value_text, unit_text FROM readings WHERE recording = ? ORDER BY seq")};
+    Statement select{
+        prepare("SELECT no, time, value_text, unit_text, value FROM readings WHERE recording = ? ORDER BY seq")};
     sqlite3_bind_int64(select, 1, recording);
     int result;
     while ((result = sqlite3_step(select)) == SQLITE_ROW) {
         std::optional<int32_t> no;
         if (sqlite3_column_type(select, 0) != SQLITE_NULL)
             no = sqlite3_column_int(select, 0);
-        visit(no, textView(select, 1), textView(select, 2), textView(select, 3));
+        visit(no, textView(select, 1), textView(select, 2), textView(select, 3), float(sqlite3_column_double(select, 4)));
     }
     if (result != SQLITE_DONE)
         fail(result, "reading the journal");

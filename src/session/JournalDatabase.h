@@ -111,10 +111,10 @@ public:
     // utc_offset, value and unit, the first of them at `first`.
     static JournalRow rowAt(sqlite3_stmt* statement, int first);
     void forEachRow(int64_t recording, const RowVisitor& visit);
-    // The table's texts of every row of the recording, in order, straight from the database:
-    // a restore of a million rows builds nothing else.
+    // The table's texts of every row of the recording, in order, straight from the database,
+    // with the reading the chart plotted: a restore of a million rows builds nothing else.
     using TableRowVisitor = std::function<void(std::optional<int32_t> no, QByteArrayView time, QByteArrayView value,
-                                               QByteArrayView unit)>;
+                                               QByteArrayView unit, float reading)>;
     void forEachTableRow(int64_t recording, const TableRowVisitor& visit);
     // The recordings saved whole or emptied and not touched since `before`, oldest first.
     std::vector<int64_t> finishedBefore(const QDateTime& before);

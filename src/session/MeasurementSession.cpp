@@ -16,6 +16,7 @@
 #include <QLocale>
 
 #include <charconv>
+#include <vector>
 
 namespace {
 
@@ -222,16 +223,21 @@ bool MeasurementSession::restoreRows(const JournalRecording& recording, const Re
     const int first = m_table->rowCount();
     std::optional<int32_t> lastNo;
     int32_t restored = 0;
+    // Plotted only once every row is back, so a restore that fails leaves the chart as it was.
+    std::vector<float> readings;
+    readings.reserve(size_t(recording.rows));
     bool whole = false;
     {
         // The grid hears of a block of rows at once, and the window gets its turn between blocks.
         std::optional<MeasurementTable::AppendBatch> batch;
         whole = m_journal->readTableRows(
             recording.id,
-            [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value, QByteArrayView unit) {
+            [&](std::optional<int32_t> no, QByteArrayView time, QByteArrayView value, QByteArrayView unit,
+                float reading) {
                 if (!batch)
                     batch.emplace(*m_table);
                 m_table->appendRow(no, time, value, unit);
+                readings.push_back(reading);
                 lastNo = no;
                 if (++restored % kRestoreBlockRows == 0) {
                     batch.reset();
@@ -249,5 +255,6 @@ bool MeasurementSession::restoreRows(const JournalRecording& recording, const Re
     if (lastNo)
         m_state.RecordNo = *lastNo + 1;
     m_state.RowCount = restored;
+    m_recorder->plotRestoredReadings(readings);
     return true;
 }

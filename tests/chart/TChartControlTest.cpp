@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // The pager as start-up leaves it: page size 100, value axis -50 .. 100.
@@ -226,4 +228,59 @@ TEST_F(Pager, RefusesPageSizesBelowOne)
     EXPECT_EQ(pager.AddPoint(1.0), 2);
     ChartEngine other;
     EXPECT_THROW(TChartControl(other, 0), ProgramError);
+}
+
+// Many points added at once (a restored recording) must leave the chart exactly as adding them
+// one by one does: same points, page count, page in view and view, following or holding.
+TEST(PagerInBulk, LeavesTheChartAsAddingOneByOneDoes)
+{
+    struct Case {
+        const char* name;
+        int32_t pageSize;
+        int earlierPoints;
+        int32_t (TChartControl::*paging)();  // after the earlier points, or none
+        int added;
+    };
+    const Case cases[] = {
+        {"a fresh chart, pages filled and one begun", 100, 0, nullptr, 331},
+        {"exactly one page of readings", 100, 0, nullptr, 100},
+        {"one point a page", 1, 0, nullptr, 7},
+        {"after a new size left the view a page short", 50, 200, nullptr, 120},
+        {"holding an earlier page", 100, 250, &TChartControl::PreviousPage, 500},
+        {"holding the first page", 10, 35, &TChartControl::FirstPage, 3},
+        {"nothing", 100, 20, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChartEngine oneByOneChart;
+        ChartEngine bulkChart;
+        TChartControl oneByOne(oneByOneChart, 100);
+        TChartControl bulk(bulkChart, 100);
+        std::vector<float> added;
+        for (int i = 0; i < c.added; ++i)
+            added.push_back(float(i % 41) + 0.25f);
+        for (TChartControl* pager : {&oneByOne, &bulk}) {
+            for (int i = 0; i < c.earlierPoints; ++i)
+                pager->AddPoint(double(i % 13));
+            pager->SetPageSize(c.pageSize);
+            if (c.paging)
+                (pager->*c.paging)();
+        }
+        int32_t page = oneByOne.CurrentPage();
+        for (const float value : added)
+            page = oneByOne.AddPoint(double(value));
+
+        EXPECT_EQ(bulk.AddPoints(added), page);
+        EXPECT_EQ(bulk.PageCount(), oneByOne.PageCount());
+        EXPECT_EQ(bulk.HoldView(), oneByOne.HoldView());
+        EXPECT_EQ(bulkChart.axis(AxisId::Horizontal).minimum, oneByOneChart.axis(AxisId::Horizontal).minimum);
+        EXPECT_EQ(bulkChart.axis(AxisId::Horizontal).maximum, oneByOneChart.axis(AxisId::Horizontal).maximum);
+        for (int s = 0; s < bulkChart.seriesCount(); ++s) {
+            ASSERT_EQ(bulkChart.series(s).count(), oneByOneChart.series(s).count());
+            for (int64_t p = 0; p < bulkChart.series(s).count(); ++p) {
+                ASSERT_EQ(bulkChart.series(s).value(p), oneByOneChart.series(s).value(p)) << p;
+                ASSERT_EQ(bulkChart.series(s).pointColour(p), oneByOneChart.series(s).pointColour(p)) << p;
+            }
+        }
+    }
 }

@@ -23,7 +23,8 @@ constexpr int kRows = 5000;
 JournalRow reading(int32_t no)
 {
     const QDateTime at = QDateTime(QDate(2026, 12, 10), QTime(13, 14, 15), Qt::OffsetFromUTC, 3600).addSecs(no);
-    const double value = 20.0 + no % 100 / 10.0;
+    // Past 100 now and then, so the restored peak widens the value axis.
+    const double value = 20.0 + no % 900 / 10.0;
     return journalRowAt(no, at, value, " " + QByteArray::number(value, 'f', 1));
 }
 
@@ -97,6 +98,8 @@ private slots:
         int appended = 0;
         connect(&later.table(), &MeasurementTable::rowsAppended, this,
                 [&appended](int first, int last) { appended += last - first + 1; });
+        QList<int32_t> pagesShown;
+        connect(&later, &MeasurementSession::pageShown, this, [&pagesShown](int32_t page) { pagesShown << page; });
         later.offerRestore({
             .step = [&events](qint64 done, qint64 total) {
                 events << QStringLiteral("%1 of %2").arg(done).arg(total);
@@ -116,6 +119,8 @@ private slots:
             QCOMPARE(table.rowCount(), 0);
             QCOMPARE(later.state().RecordNo, 1);
             QCOMPARE(later.state().RowCount, 0);
+            QCOMPARE(later.chart().series(0).count(), int64_t(1));
+            QVERIFY(pagesShown.isEmpty());
             QCOMPARE(dialogs.messages.size(), 1);
             QCOMPARE(dialogs.messages[0].kind, MessageKind::Warning);
             const QString& told = dialogs.messages[0].text;
@@ -138,6 +143,22 @@ private slots:
         QCOMPARE(later.state().RecordNo, kRows + 1);
         QCOMPARE(later.state().RowCount, kRows);
         QCOMPARE(events, QStringList({QStringLiteral("4096 of 5000"), QStringLiteral("close")}));
+
+        // On the chart as if just recorded: the same points, page, view and value axis.
+        ChartEngine recordedChart;
+        TChartControl recorded(recordedChart, 100);
+        for (const JournalRow& row : written)
+            recorded.AddPoint(double(float(*row.value)));
+        const ChartEngine& chart = later.chart();
+        QCOMPARE(chart.series(0).count(), int64_t(kRows + 1));
+        for (int64_t p = 0; p <= kRows; ++p)
+            QCOMPARE(chart.series(0).value(p), recordedChart.series(0).value(p));
+        QCOMPARE(pagesShown, QList<int32_t>({recorded.CurrentPage()}));
+        QCOMPARE(later.pager().CurrentPage(), 51);
+        QCOMPARE(chart.axis(AxisId::Horizontal).minimum, recordedChart.axis(AxisId::Horizontal).minimum);
+        QCOMPARE(chart.axis(AxisId::Horizontal).maximum, recordedChart.axis(AxisId::Horizontal).maximum);
+        QCOMPARE(chart.axis(AxisId::Vertical).maximum, 200.0);
+        QCOMPARE(later.state().PeakValue, double(float(109.9)));
     }
 };
 
