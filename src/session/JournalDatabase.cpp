@@ -183,8 +183,8 @@ JournalDatabase::JournalDatabase(const QString& path, Access access) : m_file(QF
     try {
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         if (access == Access::ReadWrite) {
-            exec("PRAGMA journal_mode=WAL");
-            exec("PRAGMA synchronous=FULL");
+            exec("PRAGMA journal_mode=WAL", "opening the journal");
+            exec("PRAGMA synchronous=FULL", "opening the journal");
             // Replaces SQLite's own copying of the log after a commit.
             sqlite3_wal_hook(
                 m_db,
@@ -194,9 +194,9 @@ JournalDatabase::JournalDatabase(const QString& path, Access access) : m_file(QF
                 },
                 this);
             // Reading a long recording back straight from the mapped file saves copying every page.
-            exec("PRAGMA mmap_size=1073741824");
+            exec("PRAGMA mmap_size=1073741824", "opening the journal");
         }
-        Statement version{prepare("PRAGMA user_version")};
+        Statement version{prepare("PRAGMA user_version", "opening the journal")};
         if (sqlite3_step(version) != SQLITE_ROW)
             fail(sqlite3_errcode(m_db), "reading the journal's version");
         const int found = sqlite3_column_int(version, 0);
@@ -207,23 +207,25 @@ JournalDatabase::JournalDatabase(const QString& path, Access access) : m_file(QF
         if (access == Access::ReadWrite && found < kSchemaVersion) {
             begin();
             if (found == 0) {
-                exec(kRecordingsTable);
-                exec(kSchema);
+                exec(kRecordingsTable, "setting up the journal");
+                exec(kSchema, "setting up the journal");
             } else {
                 // Only the recordings' ids changed: they are copied into a table that never
                 // hands out an id twice.
-                exec("ALTER TABLE recordings RENAME TO recordings_v1");
-                exec(kRecordingsTable);
+                exec("ALTER TABLE recordings RENAME TO recordings_v1", "setting up the journal");
+                exec(kRecordingsTable, "setting up the journal");
                 exec("INSERT INTO recordings SELECT id, started, updated, status, saved_rows FROM recordings_v1;"
-                     "DROP TABLE recordings_v1;");
+                     "DROP TABLE recordings_v1;",
+                     "setting up the journal");
             }
-            exec("PRAGMA user_version=2");
+            exec("PRAGMA user_version=2", "setting up the journal");
             commit();
             m_empty = false;
         }
         if (access == Access::ReadWrite)
             m_append = prepare("INSERT INTO readings(recording, seq, no, time, value_text, unit_text, taken_at, "
-                               "utc_offset, value, unit) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                               "utc_offset, value, unit) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                               "opening the journal");
     } catch (...) {
         sqlite3_finalize(m_append);
         sqlite3_close(m_db);
@@ -242,19 +244,19 @@ void JournalDatabase::fail(int code, const char* doing)
     throw JournalError(kindOf(code), std::string(doing) + ": " + sqlite3_errmsg(m_db));
 }
 
-void JournalDatabase::exec(const char* sql)
+void JournalDatabase::exec(const char* sql, const char* doing)
 {
     const int result = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
     if (result != SQLITE_OK)
-        fail(result, "writing the journal");
+        fail(result, doing);
 }
 
-sqlite3_stmt* JournalDatabase::prepare(const char* sql)
+sqlite3_stmt* JournalDatabase::prepare(const char* sql, const char* doing)
 {
     sqlite3_stmt* statement = nullptr;
     const int result = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
     if (result != SQLITE_OK)
-        fail(result, "reading the journal");
+        fail(result, doing);
     return statement;
 }
 
@@ -267,12 +269,12 @@ void JournalDatabase::checkReadWhole() const
 
 void JournalDatabase::begin()
 {
-    exec("BEGIN IMMEDIATE");
+    exec("BEGIN IMMEDIATE", "writing the journal");
 }
 
 void JournalDatabase::commit()
 {
-    exec("COMMIT");
+    exec("COMMIT", "writing the journal");
 }
 
 void JournalDatabase::rollback() noexcept
@@ -282,7 +284,7 @@ void JournalDatabase::rollback() noexcept
 
 int64_t JournalDatabase::createRecording(const QDateTime& now)
 {
-    Statement insert{prepare("INSERT INTO recordings(started, updated) VALUES(?, ?)")};
+    Statement insert{prepare("INSERT INTO recordings(started, updated) VALUES(?, ?)", "writing the journal")};
     sqlite3_bind_int64(insert, 1, now.toMSecsSinceEpoch());
     sqlite3_bind_int64(insert, 2, now.toMSecsSinceEpoch());
     const int result = sqlite3_step(insert);
@@ -316,7 +318,7 @@ void JournalDatabase::appendRow(int64_t recording, int64_t seq, const JournalRow
 
 void JournalDatabase::setStatus(int64_t recording, const QString& status, const QDateTime& now)
 {
-    Statement update{prepare("UPDATE recordings SET status = ?, updated = ? WHERE id = ?")};
+    Statement update{prepare("UPDATE recordings SET status = ?, updated = ? WHERE id = ?", "writing the journal")};
     bindText(update, 1, status.toLocal8Bit());
     sqlite3_bind_int64(update, 2, now.toMSecsSinceEpoch());
     sqlite3_bind_int64(update, 3, recording);
@@ -327,7 +329,8 @@ void JournalDatabase::setStatus(int64_t recording, const QString& status, const 
 
 void JournalDatabase::setSavedRows(int64_t recording, int64_t savedRows, const QDateTime& now)
 {
-    Statement update{prepare("UPDATE recordings SET saved_rows = max(saved_rows, ?), updated = ? WHERE id = ?")};
+    Statement update{prepare("UPDATE recordings SET saved_rows = max(saved_rows, ?), updated = ? WHERE id = ?",
+                                     "writing the journal")};
     sqlite3_bind_int64(update, 1, savedRows);
     sqlite3_bind_int64(update, 2, now.toMSecsSinceEpoch());
     sqlite3_bind_int64(update, 3, recording);
@@ -349,7 +352,8 @@ std::vector<JournalRecording> JournalDatabase::recordings()
         "LEFT JOIN readings f ON f.recording = r.id AND f.seq = 0 "
         "LEFT JOIN readings l ON l.recording = r.id "
         "  AND l.seq = (SELECT max(seq) FROM readings WHERE recording = r.id) "
-        "ORDER BY r.id")};
+        "ORDER BY r.id",
+        "reading the journal")};
     std::vector<JournalRecording> found;
     int result;
     while ((result = sqlite3_step(select)) == SQLITE_ROW) {
@@ -404,7 +408,8 @@ JournalRow JournalDatabase::rowAt(sqlite3_stmt* statement, int first)
 void JournalDatabase::forEachRow(int64_t recording, const RowVisitor& visit)
 {
     Statement select{prepare("SELECT no, time, value_text, unit_text, taken_at, utc_offset, value, unit "
-                             "FROM readings WHERE recording = ? ORDER BY seq")};
+                             "FROM readings WHERE recording = ? ORDER BY seq",
+                             "reading the journal")};
     sqlite3_bind_int64(select, 1, recording);
     int result;
     while ((result = sqlite3_step(select)) == SQLITE_ROW)
@@ -416,7 +421,8 @@ void JournalDatabase::forEachRow(int64_t recording, const RowVisitor& visit)
 void JournalDatabase::forEachTableRow(int64_t recording, const TableRowVisitor& visit)
 {
     Statement select{
-        prepare("SELECT no, time, value_text, unit_text, value FROM readings WHERE recording = ? ORDER BY seq")};
+        prepare("SELECT no, time, value_text, unit_text, value FROM readings WHERE recording = ? ORDER BY seq",
+                "reading the journal")};
     sqlite3_bind_int64(select, 1, recording);
     int result;
     while ((result = sqlite3_step(select)) == SQLITE_ROW) {
@@ -432,13 +438,13 @@ void JournalDatabase::forEachTableRow(int64_t recording, const TableRowVisitor& 
 void JournalDatabase::keepIdsAbove(int64_t id)
 {
     // sqlite_sequence holds the highest id handed out; it has no row before the first one.
-    Statement raise{prepare("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = 'recordings'")};
+    Statement raise{prepare("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = 'recordings'", "writing the journal")};
     sqlite3_bind_int64(raise, 1, id);
     int result = sqlite3_step(raise);
     if (result != SQLITE_DONE)
         fail(result, "writing the journal");
     if (sqlite3_changes64(m_db) == 0) {
-        Statement insert{prepare("INSERT INTO sqlite_sequence(name, seq) VALUES('recordings', ?1)")};
+        Statement insert{prepare("INSERT INTO sqlite_sequence(name, seq) VALUES('recordings', ?1)", "writing the journal")};
         sqlite3_bind_int64(insert, 1, id);
         result = sqlite3_step(insert);
         if (result != SQLITE_DONE)
@@ -448,7 +454,7 @@ void JournalDatabase::keepIdsAbove(int64_t id)
 
 bool JournalDatabase::holdsRecording(int64_t recording)
 {
-    Statement select{prepare("SELECT 1 FROM recordings WHERE id = ?")};
+    Statement select{prepare("SELECT 1 FROM recordings WHERE id = ?", "reading the journal")};
     sqlite3_bind_int64(select, 1, recording);
     const int result = sqlite3_step(select);
     if (result != SQLITE_ROW && result != SQLITE_DONE)
@@ -459,7 +465,8 @@ bool JournalDatabase::holdsRecording(int64_t recording)
 std::vector<int64_t> JournalDatabase::finishedBefore(const QDateTime& before)
 {
     Statement select{prepare("SELECT id FROM recordings r WHERE updated < ? AND (status = 'emptied' OR saved_rows >= "
-                             " coalesce((SELECT max(seq) + 1 FROM readings WHERE recording = r.id), 0)) ORDER BY id")};
+                             " coalesce((SELECT max(seq) + 1 FROM readings WHERE recording = r.id), 0)) ORDER BY id",
+                             "tidying the journal")};
     sqlite3_bind_int64(select, 1, before.toMSecsSinceEpoch());
     std::vector<int64_t> found;
     int result;
@@ -477,7 +484,8 @@ int64_t JournalDatabase::removeSome(int64_t recording, int64_t rows)
         // From the last row down, so that what is left of a recording removed half-way is still
         // numbered from 0 without gaps.
         Statement remove{prepare("DELETE FROM readings WHERE recording = ?1 AND seq > "
-                                 "(SELECT max(seq) FROM readings WHERE recording = ?1) - ?2")};
+                                 "(SELECT max(seq) FROM readings WHERE recording = ?1) - ?2",
+                                 "tidying the journal")};
         sqlite3_bind_int64(remove, 1, recording);
         sqlite3_bind_int64(remove, 2, rows);
         int result = sqlite3_step(remove);
@@ -485,7 +493,7 @@ int64_t JournalDatabase::removeSome(int64_t recording, int64_t rows)
             fail(result, "tidying the journal");
         const int64_t removed = sqlite3_changes64(m_db);
         if (removed == 0) {
-            Statement forget{prepare("DELETE FROM recordings WHERE id = ?")};
+            Statement forget{prepare("DELETE FROM recordings WHERE id = ?", "tidying the journal")};
             sqlite3_bind_int64(forget, 1, recording);
             result = sqlite3_step(forget);
             if (result != SQLITE_DONE)

@@ -124,8 +124,9 @@ public:
     int64_t removeSome(int64_t recording, int64_t rows);
 
 private:
-    void exec(const char* sql);
-    sqlite3_stmt* prepare(const char* sql);
+    // `doing` names what failed in the error, such as "reading the journal".
+    void exec(const char* sql, const char* doing);
+    sqlite3_stmt* prepare(const char* sql, const char* doing);
     [[noreturn]] void fail(int code, const char* doing);
 
     sqlite3* m_db = nullptr;

@@ -224,6 +224,45 @@ private slots:
         sqlite3_close(holder);
     }
 
+    // An error names what the journal was doing: a listing that only reads must not say it was
+    // writing, and a start-up that finds the file damaged says it was opening it.
+    void errorsSayWhatTheJournalWasDoing_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("words");
+        const QByteArray damaged(8192, 'x');
+        QTest::newRow("damaged, opened to record") << damaged << "open to record" << "opening the journal: ";
+        QTest::newRow("damaged, listed") << damaged << "list" << "reading the journal";
+        // A file without tables reads as a journal without recordings, and cannot take one.
+        QTest::newRow("no tables, written") << QByteArray() << "write" << "writing the journal: ";
+    }
+    void errorsSayWhatTheJournalWasDoing()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, action);
+        QFETCH(QString, words);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(RecordingJournal::kFileName);
+        QFile journal(path);
+        QVERIFY(journal.open(QIODevice::WriteOnly));
+        journal.write(file);
+        journal.close();
+        QString error;
+        try {
+            if (action == QLatin1String("open to record")) {
+                JournalDatabase opened(path);
+            } else if (action == QLatin1String("list")) {
+                JournalDatabase(path, JournalDatabase::Access::ReadOnly).recordings();
+            } else {
+                JournalDatabase(path, JournalDatabase::Access::ReadOnly).createRecording(QDateTime::currentDateTime());
+            }
+        } catch (const JournalError& e) {
+            error = QString::fromUtf8(e.what());
+        }
+        QVERIFY2(error.startsWith(words), qPrintable(error));
+    }
+
     void aDamagedDatabaseIsKeptAsideAndANewOneStarted()
     {
         QTemporaryDir folder;
