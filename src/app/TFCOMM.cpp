@@ -6,6 +6,7 @@
 #include "app/TopBar.h"
 #include "base/LocaleTexts.h"
 #include "base/ProgramState.h"
+#include "base/UnkeptRows.h"
 #include "chart/ChartPanel.h"
 #include "base/UserMessages.h"
 #include "display/DialGauge.h"
@@ -152,7 +153,8 @@ void TFCOMM::AboutClick()
 
 void TFCOMM::FormCloseQuery(bool& canClose)
 {
-    canClose = m_messages.askInBox(QStringLiteral("Are you ensure to exit the program?"),
+    canClose = m_messages.askInBox(withUnkeptRows(QStringLiteral("Are you ensure to exit the program?"),
+                                                  m_session->unkeptRows()),
                                    QStringLiteral("Tarvion TQ-612"), MessageChoices::YesNo, MessageTone::Warning)
                == MessageAnswer::Yes;
 }

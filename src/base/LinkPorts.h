@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+
 // What both links to the instrument, the USB cable and the serial port, ask of the program
 // around them. Called on the GUI thread only.
 
@@ -17,4 +19,6 @@ public:
     virtual void switchOffSamplingInterval() = 0;               // unticks RecordSI, so every stored reading is kept
     virtual void startNewRecording() = 0;                       // empties the table and the chart, numbering from 1
     virtual void connectionLost() = 0;                          // no more frames come: the connection light goes out
+    // Rows recorded since the last save that nothing but the table keeps, while the journal cannot write.
+    virtual int64_t unkeptRows() const { return 0; }
 };

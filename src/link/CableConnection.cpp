@@ -1,5 +1,6 @@
 #include "link/CableConnection.h"
 
+#include "base/UnkeptRows.h"
 #include "link/DescribeDevice.h"
 #include "link/HidDevice.h"
 #include "link/HidDeviceController.h"
@@ -231,7 +232,8 @@ void CableConnection::connectOrDisconnect()
         current->SetReportHandler({this, &CableConnection::frameReport});
     m_ports.connection.setDownloadEnabled(false);
     if (m_ports.connection.downloadTicked()) {
-        if (m_ports.messages.confirm(QStringLiteral("Are you sure that you want to delete this record?")))
+        if (m_ports.messages.confirm(withUnkeptRows(QStringLiteral("Are you sure that you want to delete this record?"),
+                                                    m_ports.readings.unkeptRows())))
             m_ports.readings.startNewRecording();
         m_storedReadingsBeforeDownload = m_framer.storedReadings();
         sendCommand(CableReports::kStartDownload);

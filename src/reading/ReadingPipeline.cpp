@@ -34,6 +34,11 @@ void ReadingPipeline::startNewRecording()
     m_recorder.startNewRecording();
 }
 
+int64_t ReadingPipeline::unkeptRows() const
+{
+    return m_recorder.unkeptRows();
+}
+
 void ReadingPipeline::connectionLost()
 {
     m_indicator.showNotConnected();

@@ -25,6 +25,7 @@ public:
     void switchOffSamplingInterval() override;
     void startNewRecording() override;
     void connectionLost() override;
+    int64_t unkeptRows() const override;
 
     // Records the reading the state holds now, as a frame that decoded does.
     void recordCurrentReading();

@@ -2,6 +2,7 @@
 
 #include "base/LocaleTexts.h"
 #include "base/ProgramState.h"
+#include "base/UnkeptRows.h"
 #include "base/UserMessages.h"
 #include "base/Reading.h"
 #include "chart/TChartControl.h"
@@ -121,8 +122,9 @@ void Recorder::restartSamplingCountdown()
 
 void Recorder::closeData()
 {
-    if (m_messages.askInBox(QStringLiteral("Do you want to remove on-screen data and create new data?"), kCaption,
-                            MessageChoices::YesNo, MessageTone::Question)
+    if (m_messages.askInBox(withUnkeptRows(QStringLiteral("Do you want to remove on-screen data and create new data?"),
+                                           m_host.unkeptRows()),
+                            kCaption, MessageChoices::YesNo, MessageTone::Question)
         == MessageAnswer::Yes)
         startNewRecording();
 }

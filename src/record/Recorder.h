@@ -56,6 +56,8 @@ public:
     // Every row the recorder appends, and every emptying of the table.
     virtual void rowRecorded(const RecordedRow&) {}
     virtual void recordingEmptied() {}
+    // Rows recorded since the last save that nothing but the table keeps, while the journal cannot write.
+    virtual int64_t unkeptRows() const { return 0; }
 };
 
 // Turns readings into rows of the measurement table and points of the chart, under the record
@@ -86,6 +88,7 @@ public:
 
     // Asks whether to drop the table's rows; on Yes starts a new recording.
     void closeData();
+    int64_t unkeptRows() const { return m_host.unkeptRows(); }
 
     // Empties the table and the chart and numbers from 1 again. The Repeat filter's last
     // reading, the peak, the countdown and the limit are kept.

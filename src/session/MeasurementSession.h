@@ -78,6 +78,9 @@ public:
     // What a save started now holds, and the mark that it succeeded.
     int64_t savePoint() const;
     void tableSaved(int64_t savePoint);
+    // Rows recorded since the last successful save while the journal cannot keep readings: the
+    // table alone holds them. None while the journal keeps readings, or without a journal.
+    int64_t unkeptRows() const override;
 
 signals:
     // The chart shows this page after a recorded point.
@@ -112,6 +115,7 @@ private:
     TSerialPortDriver* m_serialPort = nullptr;  // COMM2, a child
     std::unique_ptr<SerialLink> m_serialLink;
     RecordingJournal* m_journal = nullptr;  // a child, or none
+    int64_t m_savedPoint = 0;  // the journal's save point when the last successful save started
     qint64 m_offsetMinute = -1;
     int m_utcOffset = 0;
 };

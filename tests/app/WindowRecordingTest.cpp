@@ -1,6 +1,7 @@
 // Readings through the real window: decoder, LCD panel, recorder, table, grid and chart, and
 // the controls that steer recording and saving.
 #include "base/LocaleTexts.h"
+#include "session/RecordingJournal.h"
 #include "chart/ChartView.h"
 #include "display/LcdDot.h"
 #include "WindowTestSupport.h"
@@ -254,6 +255,61 @@ private slots:
         QCOMPARE(cell(0, 0), "1");
         QCOMPARE(selectedRow(), 0);
         QCOMPARE(pageLabel(), "1");
+    }
+
+    // While the journal cannot write, a question whose Yes drops the table's rows says how many of
+    // them nothing else keeps: those recorded since the last successful save.
+    void questionsThatDropTheRowsSayHowManyOnlyTheTableHolds_data()
+    {
+        QTest::addColumn<QString>("question");
+        QTest::newRow("exit") << QStringLiteral("Are you ensure to exit the program?");
+        QTest::newRow("Close Data") << QStringLiteral("Do you want to remove on-screen data and create new data?");
+    }
+    void questionsThatDropTheRowsSayHowManyOnlyTheTableHolds()
+    {
+        QFETCH(QString, question);
+        QTemporaryDir folder;
+        // The journal's folder cannot be made: a file stands where its parent should be.
+        QFile blocker(folder.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        AnsweredMessages& answers = freshAnswers();
+        m_window.reset();  // one HID controller at a time
+        m_window = std::make_unique<TFCOMM>(windowDialogs(), nullptr, onBoardComPortPath,
+                                            folder.filePath(QStringLiteral("blocker/journal")));
+        named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
+        QTRY_VERIFY(!m_window->session().journal()->keeping());
+
+        QString asked;
+        const auto ask = [&] {
+            answers.boxes.clear();
+            answers.answerBox = [](const AnsweredMessages::Box&) { return int(IDNO); };
+            if (question.startsWith(QLatin1String("Are"))) {
+                bool canClose = true;
+                m_window->FormCloseQuery(canClose);
+            } else {
+                named<QToolButton>(*m_window, "RecordNew")->click();
+            }
+            asked = answers.boxes.size() == 1 ? answers.boxes[0].text : QString();
+        };
+        ask();
+        QCOMPARE(asked, question);
+
+        receiveReadings(*m_window, 3);
+        ask();
+        QCOMPARE(asked, question + QStringLiteral("\n3 readings are not saved and not kept anywhere else: the journal "
+                                                 "cannot write them now."));
+
+        QString shownName;
+        answerFileDialog("SaveDialog1", folder.filePath(QStringLiteral("table.txt")), &shownName);
+        named<QToolButton>(*m_window, "saveas")->click();
+        ask();
+        QCOMPARE(asked, question);
+
+        receiveReadings(*m_window, 1);
+        ask();
+        QCOMPARE(asked, question + QStringLiteral("\n1 reading is not saved and not kept anywhere else: the journal "
+                                                 "cannot write it now."));
     }
 
     void saveWritesTheTableThroughTheSaveDialog()

@@ -84,6 +84,7 @@ struct FakeReadings : ReadingTarget {
     int samplingSwitchedOff = 0;
     int newRecordings = 0;
     int connectionsLost = 0;
+    int64_t unkept = 0;
     std::function<void()> whileDecoding;
 
     void decodeFrame(const QByteArray& frameText) override
@@ -95,6 +96,7 @@ struct FakeReadings : ReadingTarget {
     void switchOffSamplingInterval() override { ++samplingSwitchedOff; }
     void startNewRecording() override { ++newRecordings; }
     void connectionLost() override { ++connectionsLost; }
+    int64_t unkeptRows() const override { return unkept; }
 };
 
 struct FakeMessages : UserMessages {
@@ -253,11 +255,16 @@ TEST(CableConnection, DownloadAsksFirstThenReadsTheStoredReadingsAndStopsAfterTh
         rig.start();
         rig.topBar.download = true;
         rig.messages.answerYes = yes;
+        // Rows only the table holds are counted in the question.
+        rig.readings.unkept = yes ? 0 : 2;
         std::vector<Received> sentWhenAsked;
         rig.messages.whileAsking = [&] { sentWhenAsked = rig.received(); };
 
         rig.clickConnect();
-        EXPECT_EQ(rig.messages.questions, QStringList{kDeleteRecord});
+        EXPECT_EQ(rig.messages.questions,
+                  QStringList{yes ? kDeleteRecord
+                                  : kDeleteRecord + "\n2 readings are not saved and not kept anywhere else: the "
+                                                    "journal cannot write them now."});
         EXPECT_EQ(sentWhenAsked, (std::vector<Received>{kFeature, kPoll}));
         EXPECT_EQ(rig.readings.newRecordings, yes ? 1 : 0);
         ASSERT_TRUE(processUntil([&] { return rig.received().back() == kStop; }));
