@@ -9,9 +9,9 @@ void LoadTableShowingProgress(QWidget* window, UserMessages& messages, Measureme
         window, {QStringLiteral("Loading table from ") + fileName, QStringLiteral("Cancel"), QString()}, showAfter);
     TableImportSettings settings;
     settings.progress = progress.callback();
-    settings.reportFailure = [&progress, &messages] {
+    const TableLoadResult result = LoadTableFromFile(fileName, table, false, settings);
+    if (result.outcome == ImportOutcome::Failed) {
         progress.close();
-        showLoadFailure(messages);
-    };
-    LoadTableFromFile(fileName, table, false, settings);
+        showLoadFailure(messages, result.stoppedAt);
+    }
 }

@@ -103,9 +103,11 @@ const char* lineEnd(const char* p, const char* end)
 // dropped as it goes and a data line condensed, so the buffer never grows, whatever the lines.
 class TextReportLines {
 public:
-    TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress, qint64 memoryCeiling)
+    TextReportLines(QIODevice& in, MeasurementTable& table, const ImportProgress& progress, qint64 memoryCeiling,
+                    TextReportPlace& place)
         : m_in(in),
           m_table(table),
+          m_place(place),
           m_memoryCeiling(memoryCeiling),
           m_bytes(in, progress),
           m_buffer(size_t(std::max<qint64>(importBlockSize(in), 2 * kLongestCondensedLine)))
@@ -141,8 +143,8 @@ private:
         qsizetype kept = m_end - m_begin;
         if (kept == qsizetype(m_buffer.size())) {
             // One line fills the whole buffer, so it already starts at the front.
-            kept = m_lineNumber < kHeadLines ? 0  // a head line's content is never needed
-                                             : condenseLine(m_buffer.data(), kept);
+            kept = m_place.line <= kHeadLines ? 0  // a head line's content is never needed
+                                              : condenseLine(m_buffer.data(), kept);
         } else if (kept > 0) {
             std::memmove(m_buffer.data(), m_begin, size_t(kept));
         }
@@ -188,15 +190,18 @@ private:
 
     bool takeLine(QByteArrayView line)
     {
-        if (m_lineNumber < kHeadLines) {
-            ++m_lineNumber;
-            return true;
+        if (m_place.line > kHeadLines) {
+            if (!appendLine(line, m_table, m_pieces))
+                return false;
+            ++m_place.rowsAdded;
         }
-        return appendLine(line, m_table, m_pieces);
+        ++m_place.line;
+        return true;
     }
 
     QIODevice& m_in;
     MeasurementTable& m_table;
+    TextReportPlace& m_place;
     qint64 m_memoryCeiling;
     ImportByteCount m_bytes;
     std::vector<char> m_buffer;
@@ -204,14 +209,13 @@ private:
     const char* m_end = nullptr;
     bool m_atEnd = false;
     bool m_skipLineFeed = false;
-    int m_lineNumber = 0;
     std::vector<QByteArrayView> m_pieces;
 };
 
 }  // namespace
 
 ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
-                             qint64 memoryCeiling)
+                             qint64 memoryCeiling, TextReportPlace& place)
 {
-    return TextReportLines(in, table, progress, memoryCeiling).read();
+    return TextReportLines(in, table, progress, memoryCeiling, place).read();
 }

@@ -4,4 +4,4 @@
 
 // The text report half of importTable.
 ImportOutcome readTextReport(QIODevice& in, MeasurementTable& table, const ImportProgress& progress,
-                             qint64 memoryCeiling);
+                             qint64 memoryCeiling, TextReportPlace& place);

@@ -383,7 +383,8 @@ private slots:
         named<QToolButton>(*m_window, "OpenDataFiles")->click();
         QCOMPARE(shownName, QStringLiteral("table.xml"));
         QCOMPARE(answers.messages.size(), 1);
-        QCOMPARE(answers.messages[0].text, QStringLiteral("Failed to Load File!"));
+        QCOMPARE(answers.messages[0].text,
+                 QStringLiteral("Failed to Load File!\nThe load stopped at line 4: no rows were added."));
         QCOMPARE(answers.messages[0].kind, MessageKind::Warning);
         QCOMPARE(answers.messages[0].buttons, MessageButton::OK);
         QCOMPARE(grid()->rowCount(), 4);

@@ -1,5 +1,6 @@
 #include "tablefile/TableImport.h"
 
+#include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketWriter.h"
 #include "tablefile/ExportBuffer.h"
@@ -210,7 +211,7 @@ struct TextCase {
     const char* name;
     QByteArray file;
     std::vector<Row> rows;
-    bool fails;
+    qint64 failsAtLine;  // 0: the file loads whole
 };
 
 void PrintTo(const TextCase& c, std::ostream* os)
@@ -220,14 +221,40 @@ void PrintTo(const TextCase& c, std::ostream* os)
 
 const QByteArray kHead = "Report created on: 05.03.24\r\n\r\nNo\tTime\tValue\tUnit\r\n";
 
+// Rows 1 to count with the time "t", as report lines and as rows.
+QByteArray numberedLines(int count)
+{
+    QByteArray lines;
+    for (int no = 1; no <= count; ++no)
+        lines += QByteArray::number(no) + "\tt\r\n";
+    return lines;
+}
+
+std::vector<Row> numberedRows(int count)
+{
+    std::vector<Row> rows;
+    for (int no = 1; no <= count; ++no)
+        rows.push_back({no, "t"});
+    return rows;
+}
+
 class TextReportCases : public TableImport, public ::testing::WithParamInterface<TextCase> {};
 
 TEST_P(TextReportCases, LoadWholeRowsAndStopAtTheFirstBadLine)
 {
     const TextCase& c = GetParam();
     MeasurementTable table;
-    EXPECT_EQ(load(writeFile(QStringLiteral("case.txt"), c.file), table), c.fails ? 1 : 0);
+    const TableLoadResult result = LoadTableFromFile(writeFile(QStringLiteral("case.txt"), c.file), table, false);
+    EXPECT_EQ(result.outcome, c.failsAtLine ? ImportOutcome::Failed : ImportOutcome::Loaded);
     EXPECT_EQ(rowsOf(table), c.rows);
+    // A failure says where the file broke and how many rows came before it.
+    if (c.failsAtLine) {
+        ASSERT_TRUE(result.stoppedAt);
+        EXPECT_EQ(result.stoppedAt->line, c.failsAtLine);
+        EXPECT_EQ(result.stoppedAt->rowsAdded, qint64(c.rows.size()));
+    } else {
+        EXPECT_FALSE(result.stoppedAt);
+    }
     // A failing line leaves nothing behind to be completed by a later append.
     EXPECT_FALSE(table.isAppending());
     table.append();
@@ -238,32 +265,69 @@ TEST_P(TextReportCases, LoadWholeRowsAndStopAtTheFirstBadLine)
 INSTANTIATE_TEST_SUITE_P(
     TableImport, TextReportCases,
     ::testing::Values(
-        TextCase{"ThreeLinesAddNothing", kHead, {}, false},
-        TextCase{"EmptyFile", "", {}, false},
-        TextCase{"HeadLinesAreSkippedWhateverTheyHold", "1\ta\r\n2\tb\r\n3\tc\r\n4\td\r\n", {{4, "d"}}, false},
+        TextCase{"ThreeLinesAddNothing", kHead, {}, 0},
+        TextCase{"EmptyFile", "", {}, 0},
+        TextCase{"HeadLinesAreSkippedWhateverTheyHold", "1\ta\r\n2\tb\r\n3\tc\r\n4\td\r\n", {{4, "d"}}, 0},
         TextCase{"EveryLineEndAndNoneAtTheEnd",
                  "h1\rh2\nh3\r\n1\ta\r2\tb\n3\tc\r\n4\td",
                  {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}},
-                 false},
-        TextCase{"LineFeedThenCarriageReturnEndTwoLines", kHead + "1\ta\n\r2\tb\r\n", {{1, "a"}}, true},
+                 0},
+        TextCase{"LineFeedThenCarriageReturnEndTwoLines", kHead + "1\ta\n\r2\tb\r\n", {{1, "a"}}, 5},
         TextCase{"FewerPiecesLeaveFieldsEmpty",
                  kHead + "1\r\n2\tt\r\n3\tt\tv\r\n4\t\t\t\r\n",
                  {{1}, {2, "t"}, {3, "t", "v"}, {4, "", "", ""}},
-                 false},
-        TextCase{"NumbersByTheIntegerRule", kHead + "  +5\r\n-0\r\n", {{5}, {0}}, false},
-        TextCase{"TextsAreCutTo20", kHead + "1\t123456789012345678901234\r\n", {{1, "12345678901234567890"}}, false},
+                 0},
+        TextCase{"NumbersByTheIntegerRule", kHead + "  +5\r\n-0\r\n", {{5}, {0}}, 0},
+        TextCase{"TextsAreCutTo20", kHead + "1\t123456789012345678901234\r\n", {{1, "12345678901234567890"}}, 0},
         TextCase{"BlankLastLineFailsAfterTheRowsBeforeIt",
                  kHead + "1\ta\tb\tc\r\n\r\n",
                  {{1, "a", "b", "c"}},
-                 true},
-        TextCase{"FifthPieceFailsTheWholeLine", kHead + "1\ta\r\n2\ta\tb\tc\td\r\n3\ta\r\n", {{1, "a"}}, true},
-        TextCase{"NumberThatDoesNotConvertFails", kHead + "1\ta\r\nx\ta\r\n", {{1, "a"}}, true},
-        TextCase{"NumberBeyond32BitsFails", kHead + "2147483648\ta\r\n", {}, true},
+                 5},
+        TextCase{"FifthPieceFailsTheWholeLine", kHead + "1\ta\r\n2\ta\tb\tc\td\r\n3\ta\r\n", {{1, "a"}}, 5},
+        TextCase{"NumberThatDoesNotConvertFails", kHead + "1\ta\r\nx\ta\r\n", {{1, "a"}}, 5},
+        TextCase{"NumberBeyond32BitsFails", kHead + "2147483648\ta\r\n", {}, 4},
+        TextCase{"BadRowAfterAHundredRows", kHead + numberedLines(100) + "1O1\tt\r\n" + numberedLines(99),
+                 numberedRows(100), 104},
         TextCase{"TextEndsAtTheFirstNul",
                  kHead + QByteArray("1\tab\0c\r\nnot a row\r\n", 19),
                  {{1, "ab"}},
-                 false}),
+                 0}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+
+// A text report that stopped part-way says where and what it had added, so that a half table
+// is not taken for the whole file; a file that never loaded says only that it failed.
+TEST(LoadFailureMessage, SaysWhereATextReportStopped)
+{
+    struct ToldMessages : UserMessages {
+        MessageAnswer askInBox(const QString&, const QString&, MessageChoices, MessageTone) override
+        {
+            ADD_FAILURE() << "a failed load is told in the program's dialog";
+            return MessageAnswer::Ok;
+        }
+        MessageAnswer askInDialog(const QString& text, MessageTone tone, MessageChoices choices) override
+        {
+            EXPECT_EQ(tone, MessageTone::Warning);
+            EXPECT_EQ(choices, MessageChoices::Ok);
+            told << text;
+            return MessageAnswer::Ok;
+        }
+        QStringList told;
+    };
+    const struct {
+        std::optional<TextReportPlace> stoppedAt;
+        QString text;
+    } cases[] = {
+        {std::nullopt, "Failed to Load File!"},
+        {TextReportPlace{104, 100}, "Failed to Load File!\nThe load stopped at line 104: 100 rows were added."},
+        {TextReportPlace{5, 1}, "Failed to Load File!\nThe load stopped at line 5: 1 row was added."},
+        {TextReportPlace{2, 0}, "Failed to Load File!\nThe load stopped at line 2: no rows were added."},
+    };
+    for (const auto& c : cases) {
+        ToldMessages messages;
+        showLoadFailure(messages, c.stoppedAt);
+        EXPECT_EQ(messages.told, QStringList{c.text});
+    }
+}
 
 TEST_F(TableImport, LinesAcrossBlockBoundariesAndLongerThanABlock)
 {
@@ -506,14 +570,19 @@ TEST_F(TableImport, ALoadStopsBeforeTheTablePassesTheMemoryCeiling)
         TableImportSettings settings;
         settings.reportFailure = [&failures] { ++failures; };
         settings.memoryCeiling = ceiling;
-        LoadTableFromFile(path, table, false, settings);
+        const TableLoadResult result = LoadTableFromFile(path, table, false, settings);
         EXPECT_EQ(failures, 1);
         EXPECT_LE(table.memoryUsage(), ceiling);
         if (tableFileFormat(path) == TableFileFormat::TextReport) {
             EXPECT_GT(table.rowCount(), 0);
             EXPECT_LT(table.rowCount(), saved.rowCount());
+            // The rows kept are told, with the first line that is not among them.
+            ASSERT_TRUE(result.stoppedAt);
+            EXPECT_EQ(result.stoppedAt->rowsAdded, table.rowCount());
+            EXPECT_EQ(result.stoppedAt->line, 3 + table.rowCount() + 1);
         } else {
             EXPECT_EQ(table.rowCount(), 0);
+            EXPECT_FALSE(result.stoppedAt);
         }
 
         // With room enough the same file loads whole.
