@@ -27,7 +27,10 @@ QString dateTimeText(const QDateTime& at)
 
 QString savedText(const JournalRecording& recording)
 {
-    QString text = recording.saved() ? QStringLiteral("saved") : QStringLiteral("not saved");
+    // A recording saved part of the way is neither: the rows recorded after the save are not safe.
+    QString text = recording.saved()           ? QStringLiteral("saved")
+                   : recording.savedRows <= 0 ? QStringLiteral("not saved")
+                                              : QStringLiteral("%1 of %2 saved").arg(recording.savedRows).arg(recording.rows);
     // "recording" is every recording's status until it is emptied or declined; it says nothing.
     if (recording.status != QLatin1String("recording"))
         text += QStringLiteral(", ") + recording.status;

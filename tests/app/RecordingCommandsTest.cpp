@@ -162,7 +162,7 @@ std::string listedAndExported(const QString& folder, const QString& csv)
 class RecordingCommandsTest : public ::testing::Test {
 protected:
     // Four recordings: 1 emptied unsaved, 2 saved then emptied, 3 declined by a later run, and
-    // 4, in another offset from UTC, left as it was.
+    // 4, in another offset from UTC, saved after its first row and left as it was.
     void SetUp() override
     {
         ASSERT_TRUE(m_folder.isValid());
@@ -185,6 +185,7 @@ protected:
         noValue.value.reset();
         noValue.unit = "F";
         later.append(reading(7, -4.25, -18000));
+        later.markSaved(later.savePoint());
         later.append(noValue);
     }
 
@@ -210,7 +211,7 @@ TEST_F(RecordingCommandsTest, ListsEveryRecordingWithItsTimesRowsAndWhetherSaved
               " 1  2026-12-10T13:14:16.250+01:00  2026-12-10T13:14:17.250+01:00     2  not saved, emptied\n"
               " 2  2026-12-10T13:14:16.250+01:00  2026-12-10T13:14:18.250+01:00     3  saved, emptied\n"
               " 3  2026-12-10T13:14:16.250+01:00  2026-12-10T13:14:16.250+01:00     1  not saved, declined\n"
-              " 4  2026-12-10T13:14:22.250-05:00  2026-12-10T13:14:23.250-05:00     2  not saved\n");
+              " 4  2026-12-10T13:14:22.250-05:00  2026-12-10T13:14:23.250-05:00     2  1 of 2 saved\n");
     EXPECT_EQ(m_errors.text(), "");
 }
 
