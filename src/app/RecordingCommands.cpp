@@ -61,6 +61,26 @@ QString aligned(const std::vector<QStringList>& lines, const std::vector<bool>& 
     return text;
 }
 
+// The command prints its own line for a saved file, as for CSV; the window's "Scuss!" is not
+// for a terminal. What goes wrong is still told as the table formats tell it.
+class FailuresOnly : public UserMessages {
+public:
+    explicit FailuresOnly(UserMessages& messages) : m_messages(messages) {}
+
+    MessageAnswer askInBox(const QString& text, const QString& caption, MessageChoices choices,
+                           MessageTone tone) override
+    {
+        return tone == MessageTone::Information ? MessageAnswer::Ok : m_messages.askInBox(text, caption, choices, tone);
+    }
+    MessageAnswer askInDialog(const QString& text, MessageTone tone, MessageChoices choices) override
+    {
+        return tone == MessageTone::Information ? MessageAnswer::Ok : m_messages.askInDialog(text, tone, choices);
+    }
+
+private:
+    UserMessages& m_messages;
+};
+
 }  // namespace
 
 RecordingCommands::RecordingCommands(const QString& programName, const QString& journalFolder, std::FILE* out,
@@ -141,10 +161,7 @@ int RecordingCommands::writeCsv(JournalDatabase& journal, const JournalRecording
         const QString verb = error.stage() == ExportWriteError::Stage::Write ? QStringLiteral("write") : QStringLiteral("create");
         return fail(QStringLiteral("cannot %1 %2: %3").arg(verb, fileName, error.reason()));
     }
-    print(QStringLiteral("Saved recording %1 (%2 %3) to %4.\n")
-              .arg(recording.id)
-              .arg(rows)
-              .arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"), fileName));
+    printSaved(recording, rows, fileName);
     return 0;
 }
 
@@ -157,20 +174,32 @@ int RecordingCommands::writeTable(JournalDatabase& journal, const JournalRecordi
         table.appendRow(no, time, value, unit);
     });
     journal.checkReadWhole();
-    ConsoleMessages messages(m_programName, m_out, m_errors);
+    ConsoleMessages console(m_programName, m_out, m_errors);
+    FailuresOnly messages(console);
     try {
         // The text report tells its own failure; the data packet throws it.
         TableExportSettings settings;
         settings.files = &m_files;
-        return SaveTableToFile(table, fileName, messages, settings) ? 0 : kFailed;
+        if (!SaveTableToFile(table, fileName, messages, settings))
+            return kFailed;
     } catch (const ProgramError& error) {
         return fail(failureText(error));
     }
+    printSaved(recording, table.rowCount(), fileName);
+    return 0;
 }
 
 bool RecordingCommands::journalExists() const
 {
     return QFileInfo(m_journalPath).isFile();
+}
+
+void RecordingCommands::printSaved(const JournalRecording& recording, int64_t rows, const QString& fileName)
+{
+    print(QStringLiteral("Saved recording %1 (%2 %3) to %4.\n")
+              .arg(recording.id)
+              .arg(rows)
+              .arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"), fileName));
 }
 
 void RecordingCommands::print(const QString& text)

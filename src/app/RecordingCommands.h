@@ -35,6 +35,8 @@ private:
     int writeCsv(JournalDatabase& journal, const JournalRecording& recording, const QString& fileName);
     int writeTable(JournalDatabase& journal, const JournalRecording& recording, const QString& fileName);
     bool journalExists() const;
+    // "Saved recording ID (N rows) to FILE.", whatever the format.
+    void printSaved(const JournalRecording& recording, int64_t rows, const QString& fileName);
     void print(const QString& text);
     int fail(const QString& problem);
 
