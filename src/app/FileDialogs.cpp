@@ -1,7 +1,9 @@
 #include "app/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QRegularExpression>
 
 namespace FileDialogs {
@@ -34,6 +36,50 @@ QString suffixForChoice(const QStringList& nameFilters, const QString& chosen)
 }
 
 namespace {
+
+// Icons and type names from a file's name alone. Qt's own provider reads a file whose name says
+// nothing of its type, on the window's thread, while the dialog lists a folder: a kernel file such
+// as /proc/kmsg, a device or a named pipe may never answer, and the window would hang for good.
+class TypesByName : public QFileIconProvider {
+public:
+    QIcon icon(const QFileInfo& info) const override
+    {
+        if (info.isRoot())
+            return QFileIconProvider::icon(Drive);
+        if (info.isDir())
+            return QFileIconProvider::icon(Folder);
+        const QMimeType type = typeOf(info);
+        return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), QFileIconProvider::icon(File)));
+    }
+
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isRoot() || info.isDir())
+            return QFileIconProvider::type(info);
+        const QMimeType type = typeOf(info);
+        return type.comment().isEmpty() ? type.name() : type.comment();
+    }
+
+private:
+    QMimeType typeOf(const QFileInfo& info) const
+    {
+        return m_types.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    }
+
+    QMimeDatabase m_types;
+};
+
+// Holds a dialog's TypesByName for as long as its file model can ask: the model is a child the
+// dialog made before this one, and a widget deletes its children in the order they came, so the
+// model and its reader thread are gone first.
+class TypesByNameHolder : public QObject {
+public:
+    explicit TypesByNameHolder(QFileDialog* dialog) : QObject(dialog) { dialog->setIconProvider(&m_types); }
+
+private:
+    TypesByName m_types;
+};
+
 QFileDialog* createDialog(QWidget* parent, const QString& objectName, const QString& filterPairs)
 {
     auto* dialog = new QFileDialog(parent);
@@ -41,8 +87,10 @@ QFileDialog* createDialog(QWidget* parent, const QString& objectName, const QStr
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setNameFilters(nameFilters(filterPairs));
+    new TypesByNameHolder(dialog);
     return dialog;
 }
+
 }  // namespace
 
 QFileDialog* createOpenDialog(QWidget* parent, const QString& objectName, const QString& filterPairs)

@@ -7,7 +7,8 @@ class QFileDialog;
 class QWidget;
 
 // The window's open and save dialogs. They are Qt's own dialogs rather than the desktop's,
-// so they look the same everywhere and tests can drive them.
+// so they look the same everywhere and tests can drive them. They tell a file's type by its name
+// alone: listing a folder never opens a file in it, so no special file can hang the window.
 namespace FileDialogs {
 
 // Filters are written as "description|pattern|description|pattern...", a pattern being one
