@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-serialport-dev libqt6opengl6-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-serialport-dev qt6-svg-dev libqt6opengl6-dev libqt6svg6
   libgl-dev libvulkan-dev
   libudev-dev libexpat1-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev

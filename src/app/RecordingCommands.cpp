@@ -9,7 +9,7 @@
 #include "session/RecordingJournal.h"
 #include "base/FileSystem.h"
 #include "tablefile/ExportBuffer.h"
-#include "tablefile/FileReplacement.h"
+#include "base/FileReplacement.h"
 #include "tablefile/TableExport.h"
 
 #include <QFileInfo>

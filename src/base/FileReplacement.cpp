@@ -1,7 +1,7 @@
-#include "tablefile/FileReplacement.h"
+#include "base/FileReplacement.h"
 
 #include "base/FileSystem.h"
-#include "tablefile/ExportBuffer.h"
+#include "base/FileWriteError.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,7 @@
 
 namespace {
 
-using Stage = ExportWriteError::Stage;
+using Stage = FileWriteError::Stage;
 
 // A temporary file is named ".<target name>.<hash of the target name>-<random>.tq612-part":
 // recognisable by anyone listing the folder, and by the next save of the same target through
@@ -72,7 +72,7 @@ QString followLinks(const QString& fileName)
             return path;
         path = info.symLinkTarget();
     }
-    throw ExportWriteError(Stage::Create, QString::fromLocal8Bit(std::make_error_code(
+    throw FileWriteError(Stage::Create, QString::fromLocal8Bit(std::make_error_code(
                                               std::errc::too_many_symbolic_link_levels).message()));
 }
 
@@ -104,15 +104,15 @@ bool checkTarget(const FileSystem& files, const QString& fileName, const QString
         return false;  // creating the file will tell whatever else is wrong
     if (type != std::filesystem::file_type::regular) {
         const QString what = kindName(type) + QStringLiteral(", not a regular file");
-        throw ExportWriteError(Stage::Refused, target == fileName ? QStringLiteral("It is ") + what
+        throw FileWriteError(Stage::Refused, target == fileName ? QStringLiteral("It is ") + what
                                                                   : QStringLiteral("It leads to ") + target +
                                                                         QStringLiteral(", ") + what);
     }
     error = files.writeAccess(target);
     if (error == std::errc::read_only_file_system)
-        throw ExportWriteError(Stage::Refused, readOnlyReason());
+        throw FileWriteError(Stage::Refused, readOnlyReason());
     if (error)
-        throw ExportWriteError(Stage::Refused, QStringLiteral("Existing file %1 is not writable").arg(target));
+        throw FileWriteError(Stage::Refused, QStringLiteral("Existing file %1 is not writable").arg(target));
     return true;
 }
 
@@ -140,8 +140,8 @@ std::unique_ptr<QFile> createTemporary(const FileSystem& files, const QDir& fold
             break;
     }
     if (error == std::errc::read_only_file_system)
-        throw ExportWriteError(Stage::Refused, readOnlyReason());
-    throw ExportWriteError(Stage::Create, QString::fromLocal8Bit(error.message()));
+        throw FileWriteError(Stage::Refused, readOnlyReason());
+    throw FileWriteError(Stage::Create, QString::fromLocal8Bit(error.message()));
 }
 
 // What the writer writes to: every write goes through the file system, so the failure carries the
@@ -174,7 +174,7 @@ private:
 void failOn(std::error_code error)
 {
     if (error)
-        throw ExportWriteError(Stage::Write, QString::fromLocal8Bit(error.message()));
+        throw FileWriteError(Stage::Write, QString::fromLocal8Bit(error.message()));
 }
 
 }  // namespace

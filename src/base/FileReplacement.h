@@ -19,5 +19,5 @@ class QIODevice;
 // behind; the next save of the same target into that folder removes it.
 //
 // `write` writes to a device whose failed write says the system's reason in errorString().
-// Throws ExportWriteError, and passes on whatever `write` throws.
+// Throws FileWriteError, and passes on whatever `write` throws.
 void replaceFileSafely(const FileSystem& files, const QString& fileName, const std::function<void(QIODevice&)>& write);

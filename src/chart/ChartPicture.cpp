@@ -2,7 +2,7 @@
 
 #include "base/LocaleTexts.h"
 #include "base/UserMessages.h"
-#include "chart/BitmapFile.h"
+#include "chart/ChartPictureFile.h"
 
 #include <QFont>
 #include <QPainter>
@@ -24,8 +24,8 @@ QImage stampedWithDate(const QImage& chart, const QString& dateText)
     return stamped;
 }
 
-ChartPictureSaver::ChartPictureSaver(Ports ports, UserMessages& messages)
-    : m_ports(std::move(ports)), m_messages(messages)
+ChartPictureSaver::ChartPictureSaver(Ports ports, UserMessages& messages, const FileSystem& files)
+    : m_ports(std::move(ports)), m_messages(messages), m_files(files)
 {
 }
 
@@ -38,6 +38,6 @@ void ChartPictureSaver::save() const
     const QImage chart = m_ports.renderChart();
     m_ports.putOnClipboard(chart);
     const QString dateText = QString::fromLocal8Bit(LocaleTexts::shortDateText(today, m_ports.locale));
-    writeBitmapFile(stampedWithDate(chart, dateText), fileName);
+    writeChartPicture(stampedWithDate(chart, dateText), fileName, m_files);
     m_messages.tell(QStringLiteral("Graphic has saved on %1").arg(fileName), MessageTone::Information);
 }

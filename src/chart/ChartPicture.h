@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/FileSystem.h"
+
 #include <QDate>
 #include <QImage>
 #include <QLocale>
@@ -17,8 +19,9 @@ constexpr int kDateStampFromTop = 6;
 // its top left corner at (width - kDateStampFromRight, kDateStampFromTop).
 QImage stampedWithDate(const QImage& chart, const QString& dateText);
 
-// Saving the chart as a bitmap stamped with today's date, from the chart tool bar's save
-// button. The chart without the stamp also goes to the clipboard, so it can be pasted elsewhere.
+// Saving the chart as a picture stamped with today's date, from the chart tool bar's save
+// button, in the type the chosen name asks for (see writeChartPicture). The chart without the
+// stamp also goes to the clipboard, so it can be pasted elsewhere.
 class ChartPictureSaver {
 public:
     // What the saver reaches around it; every one is called on the GUI thread.
@@ -32,8 +35,8 @@ public:
         QLocale locale;  // whose short date format the stamp uses
     };
 
-    // The messages say where the picture went.
-    ChartPictureSaver(Ports ports, UserMessages& messages);
+    // The messages say where the picture went; the file goes through `files`.
+    ChartPictureSaver(Ports ports, UserMessages& messages, const FileSystem& files = systemFileSystem());
 
     // Asks for the name, then renders, copies, stamps and writes the picture and says where it
     // went. A failed write throws ProgramError and says nothing of success.
@@ -42,4 +45,5 @@ public:
 private:
     Ports m_ports;
     UserMessages& m_messages;
+    const FileSystem& m_files;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/FileWriteError.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -11,23 +13,8 @@ class QIODevice;
 #include <stdexcept>
 #include <thread>
 
-// A file that could not be created or written, with the reason the file gives. Refused: the
-// name leads to nothing a table may be saved in (a pipe, a device, a read-only file system),
-// and the reason says what it is.
-class ExportWriteError : public std::runtime_error {
-public:
-    enum class Stage { Refused, Create, Write };
-    ExportWriteError(Stage stage, const QString& reason)
-        : std::runtime_error(reason.toStdString()), m_stage(stage), m_reason(reason)
-    {
-    }
-    Stage stage() const { return m_stage; }
-    const QString& reason() const { return m_reason; }
-
-private:
-    Stage m_stage;
-    QString m_reason;
-};
+// The table's files are replaced as every file the program saves is.
+using ExportWriteError = FileWriteError;
 
 // Output for a file of up to a gigabyte. Writers format straight into a large buffer: reserve
 // room for the longest thing they may write, then commit where they ended. A full buffer goes

@@ -1,12 +1,12 @@
 #include "tablefile/TableExport.h"
 
+#include "base/FileReplacement.h"
 #include "base/IntegerText.h"
 #include "base/LocaleTexts.h"
 #include "base/UserMessages.h"
 #include "record/MeasurementTable.h"
 #include "tablefile/DataPacketWriter.h"
 #include "tablefile/ExportBuffer.h"
-#include "tablefile/FileReplacement.h"
 #include "tablefile/TableFileFormat.h"
 #include "tablefile/TextReportWriter.h"
 

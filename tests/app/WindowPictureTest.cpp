@@ -157,24 +157,35 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void savesTheChartAsAStampedBitmapAndCopiesItUnstamped()
+    void savesTheChartAsAStampedPictureAndCopiesItUnstamped_data()
     {
+        QTest::addColumn<QString>("chosenName");
+        QTest::addColumn<QString>("writtenName");
+        QTest::addColumn<QByteArray>("format");
+        // A name without a type gets the dialog's default suffix.
+        QTest::newRow("no type") << "picture" << "picture.bmp" << QByteArray("bmp");
+        QTest::newRow(".png") << "picture.png" << "picture.png" << QByteArray("png");
+    }
+    void savesTheChartAsAStampedPictureAndCopiesItUnstamped()
+    {
+        QFETCH(QString, chosenName);
+        QFETCH(QString, writtenName);
+        QFETCH(QByteArray, format);
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
         receiveReadings(*m_window, 150);
         AnsweredMessages& answers = freshAnswers();
         QString shownName;
-        const QString chosen = m_folder->filePath(QStringLiteral("picture"));
-        answerPictureDialog(chosen, &shownName);
+        answerPictureDialog(m_folder->filePath(chosenName), &shownName);
 
         clickSave();
 
         QCOMPARE(shownName, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-        const QString written = chosen + QStringLiteral(".bmp");  // the dialog's default suffix
+        const QString written = m_folder->filePath(writtenName);
         QCOMPARE(savedMessages(answers), QStringList{QStringLiteral("Graphic has saved on ") + written});
         QVERIFY(answers.errorReports().isEmpty());
         const QSize chartSize = named<ChartView>(*m_window)->size();
         QImageReader reader(written);
-        QCOMPARE(reader.format(), QByteArray("bmp"));
+        QCOMPARE(reader.format(), format);
         const QImage saved = reader.read();
         QCOMPARE(saved.size(), chartSize);
         QVERIFY(hasStamp(saved));

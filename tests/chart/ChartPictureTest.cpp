@@ -1,6 +1,8 @@
-// The chart picture: the saver's steps through fake ports, the bitmap it writes, and the stamp.
+// The chart picture: the saver's steps through fake ports, the file it writes in the type its
+// name asks for, how that file replaces an earlier one, and the stamp.
 #include "chart/ChartPicture.h"
 
+#include "FaultyFiles.h"
 #include "base/LocaleTexts.h"
 #include "base/UserMessages.h"
 #include "base/ProgramError.h"
@@ -11,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -95,8 +99,8 @@ T littleEndianAt(const QByteArray& bytes, int offset)
 class ChartPictureTest : public QObject {
     Q_OBJECT
 private slots:
-    void savesARealBitmapUnderWhateverNameWasChosen_data();
-    void savesARealBitmapUnderWhateverNameWasChosen();
+    void savesInTheTypeTheNameAsksFor_data();
+    void savesInTheTypeTheNameAsksFor();
     void stampSitsAtTheChartsTopRightWhateverItsWidth_data();
     void stampSitsAtTheChartsTopRightWhateverItsWidth();
     void stampIsTodayInTheLocalesShortDateFormat();
@@ -104,19 +108,28 @@ private slots:
     void failedWriteThrowsNamingTheFileAndShowsNoSuccess_data();
     void failedWriteThrowsNamingTheFileAndShowsNoSuccess();
     void failedWriteKeepsAnEarlierPicture();
+    void failingDiskIsAFailedSave_data();
+    void failingDiskIsAFailedSave();
+    void onlyARegularFileIsReplaced();
 };
 
-void ChartPictureTest::savesARealBitmapUnderWhateverNameWasChosen_data()
+void ChartPictureTest::savesInTheTypeTheNameAsksFor_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("the proposed date, no extension") << "2024-03-05";
-    QTest::newRow(".bmp") << "chart.bmp";
-    QTest::newRow(".png still gets a bitmap") << "chart.png";
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("the proposed date, no extension") << "2024-03-05" << QByteArray("bmp");
+    QTest::newRow(".bmp") << "chart.bmp" << QByteArray("bmp");
+    QTest::newRow("a type no picture has") << "chart.tq612" << QByteArray("bmp");
+    QTest::newRow(".png") << "chart.png" << QByteArray("png");
+    QTest::newRow(".PNG") << "CHART.PNG" << QByteArray("png");
+    QTest::newRow(".svg") << "chart.svg" << QByteArray("svg");
+    QTest::newRow(".pdf") << "chart.pdf" << QByteArray("pdf");
 }
 
-void ChartPictureTest::savesARealBitmapUnderWhateverNameWasChosen()
+void ChartPictureTest::savesInTheTypeTheNameAsksFor()
 {
     QFETCH(QString, name);
+    QFETCH(QByteArray, format);
     QTemporaryDir dir;
     const QString fileName = dir.filePath(name);
     const QImage chart = fakeChart(QSize(583, 514));
@@ -129,26 +142,42 @@ void ChartPictureTest::savesARealBitmapUnderWhateverNameWasChosen()
     // The clipboard holds the chart as rendered, without the stamp.
     QCOMPARE(record.clipboard.size(), 1);
     QCOMPARE(record.clipboard[0], chart);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
 
     QFile file(fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    QVERIFY(bytes.startsWith("BM"));
-    QCOMPARE(littleEndianAt<quint32>(bytes, 2), quint32(bytes.size()));
-    const quint32 pixelOffset = littleEndianAt<quint32>(bytes, 10);
-    QVERIFY(pixelOffset >= 14 + 40 && pixelOffset < quint32(bytes.size()));
-    QVERIFY(littleEndianAt<quint32>(bytes, 14) >= 40);  // an information header Windows reads
-    QCOMPARE(littleEndianAt<qint32>(bytes, 18), 583);
-    QCOMPARE(qAbs(littleEndianAt<qint32>(bytes, 22)), 514);
-    QCOMPARE(littleEndianAt<quint16>(bytes, 26), quint16(1));
-    QVERIFY(littleEndianAt<quint16>(bytes, 28) >= 24);
-
+    const QImage stamped = stampedWithDate(chart, "3/5/24");
+    if (format == "pdf") {
+        QVERIFY(bytes.startsWith("%PDF-"));
+        // One page the chart's size at the screen's 96 dots per inch, in whole points.
+        QVERIFY(bytes.contains("/MediaBox [0 0 437.000000 386.000000]"));
+        return;
+    }
     QImageReader reader(fileName);
-    QCOMPARE(reader.format(), QByteArray("bmp"));
+    QCOMPARE(reader.format(), format);
+    // A drawing's own size is in millimetres, which readers turn into pixels each its own way.
+    if (format == "svg")
+        reader.setScaledSize(chart.size());
     const QImage saved = reader.read().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(saved.size(), chart.size());
-    QVERIFY(!blueArea(saved).isEmpty());
-    QCOMPARE(saved, stampedWithDate(chart, "3/5/24"));
+    if (format == "svg") {
+        // Drawn again from the document, so edges may be smoothed differently; the stamp is there.
+        QCOMPARE(blueArea(saved), blueArea(stamped));
+        return;
+    }
+    QCOMPARE(saved, stamped);
+    if (format == "bmp") {
+        QVERIFY(bytes.startsWith("BM"));
+        QCOMPARE(littleEndianAt<quint32>(bytes, 2), quint32(bytes.size()));
+        const quint32 pixelOffset = littleEndianAt<quint32>(bytes, 10);
+        QVERIFY(pixelOffset >= 14 + 40 && pixelOffset < quint32(bytes.size()));
+        QVERIFY(littleEndianAt<quint32>(bytes, 14) >= 40);  // an information header Windows reads
+        QCOMPARE(littleEndianAt<qint32>(bytes, 18), 583);
+        QCOMPARE(qAbs(littleEndianAt<qint32>(bytes, 22)), 514);
+        QCOMPARE(littleEndianAt<quint16>(bytes, 26), quint16(1));
+        QVERIFY(littleEndianAt<quint16>(bytes, 28) >= 24);
+    }
 }
 
 void ChartPictureTest::stampSitsAtTheChartsTopRightWhateverItsWidth_data()
@@ -267,6 +296,72 @@ void ChartPictureTest::failedWriteKeepsAnEarlierPicture()
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("earlier picture"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"chart.bmp"});
+}
+
+// Data that never reached the disk fails the save and keeps the earlier picture; a folder that
+// cannot be synced after the new picture took its place fails it too, as a power cut could undo it.
+void ChartPictureTest::failingDiskIsAFailedSave_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("earlierKept");
+    QTest::newRow("write") << 0 << true;
+    QTest::newRow("data sync") << 1 << true;
+    QTest::newRow("folder sync") << 2 << false;
+}
+
+void ChartPictureTest::failingDiskIsAFailedSave()
+{
+    QFETCH(int, step);
+    QFETCH(bool, earlierKept);
+    std::error_code FaultyFiles::*const steps[] = {&FaultyFiles::writeError, &FaultyFiles::syncDataError,
+                                                    &FaultyFiles::syncFolderError};
+    for (const char* name : {"chart.bmp", "chart.png", "chart.svg", "chart.pdf"}) {
+        QTemporaryDir dir;
+        const QString fileName = dir.filePath(QString::fromLatin1(name));
+        QFile earlier(fileName);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier picture");
+        earlier.close();
+        FaultyFiles files;
+        files.*steps[step] = std::make_error_code(std::errc::io_error);
+        SaverRecord record;
+
+        try {
+            ChartPictureSaver(fakePorts(record, fileName, fakeChart(QSize(200, 100))), record, files).save();
+            QFAIL(qPrintable(QStringLiteral("%1: no failure reported").arg(fileName)));
+        } catch (const ProgramError& error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("Could not save the picture %1: Input/output error").arg(fileName));
+        }
+        QVERIFY(record.messages.isEmpty());
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll() == "earlier picture", earlierKept);
+        earlier.close();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QString::fromLatin1(name)});
+    }
+}
+
+// A named pipe (or a device) under the chosen name is refused and stays what it was.
+void ChartPictureTest::onlyARegularFileIsReplaced()
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("chart.png");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    SaverRecord record;
+
+    try {
+        ChartPictureSaver(fakePorts(record, pipe, fakeChart(QSize(200, 100))), record).save();
+        QFAIL("no failure reported");
+    } catch (const ProgramError& error) {
+        QCOMPARE(QString::fromUtf8(error.what()),
+                 QStringLiteral("Could not save the picture %1: It is a named pipe, not a regular file").arg(pipe));
+    }
+    QVERIFY(record.messages.isEmpty());
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(pipe).constData(), &status), 0);
+    QVERIFY(S_ISFIFO(status.st_mode));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"chart.png"});
 }
 
 QTEST_MAIN(ChartPictureTest)
