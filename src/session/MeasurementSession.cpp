@@ -15,7 +15,6 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -175,7 +174,6 @@ QDateTime MeasurementSession::now()
 
 void MeasurementSession::recordingEmptied()
 {
-    m_savedPoint = 0;
     if (m_journal)
         m_journal->startNewRecording();
 }
@@ -187,17 +185,13 @@ int64_t MeasurementSession::savePoint() const
 
 void MeasurementSession::tableSaved(int64_t savePoint)
 {
-    m_savedPoint = std::max(m_savedPoint, savePoint);
     if (m_journal)
         m_journal->markSaved(savePoint);
 }
 
 int64_t MeasurementSession::unkeptRows() const
 {
-    if (!m_journal || m_journal->keeping())
-        return 0;
-    // A save that started before the table was emptied may mark more rows than there are now.
-    return std::max<int64_t>(0, m_journal->savePoint() - m_savedPoint);
+    return m_journal ? m_journal->unkeptRows() : 0;
 }
 
 void MeasurementSession::offerRestore(const RestoreProgress& progress)
@@ -226,7 +220,6 @@ void MeasurementSession::offerRestore(const RestoreProgress& progress)
         return;
     }
     m_journal->adopt(*unsaved);
-    m_savedPoint = unsaved->savedRows;
 }
 
 bool MeasurementSession::restoreRows(const JournalRecording& recording, const RestoreProgress& progress,

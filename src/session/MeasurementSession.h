@@ -115,7 +115,6 @@ private:
     TSerialPortDriver* m_serialPort = nullptr;  // COMM2, a child
     std::unique_ptr<SerialLink> m_serialLink;
     RecordingJournal* m_journal = nullptr;  // a child, or none
-    int64_t m_savedPoint = 0;  // the journal's save point when the last successful save started
     qint64 m_offsetMinute = -1;
     int m_utcOffset = 0;
 };

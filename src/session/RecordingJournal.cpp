@@ -166,6 +166,7 @@ bool RecordingJournal::readTableRows(int64_t recording, const JournalDatabase::T
 void RecordingJournal::adopt(const JournalRecording& recording)
 {
     m_rowsHandedOver = recording.rows;
+    m_rowsSaved = recording.savedRows;
     hand({Command::Adopt, {}, recording.id, recording.rows});
 }
 
@@ -188,12 +189,20 @@ void RecordingJournal::append(JournalRow row)
 void RecordingJournal::startNewRecording()
 {
     m_rowsHandedOver = 0;
+    m_rowsSaved = 0;
     hand({Command::NewRecording, {}, 0, 0});
 }
 
 void RecordingJournal::markSaved(int64_t savePoint)
 {
+    m_rowsSaved = std::max(m_rowsSaved, savePoint);
     hand({Command::MarkSaved, {}, savePoint, 0});
+}
+
+int64_t RecordingJournal::unkeptRows() const
+{
+    // A save started before the table was emptied may mark more rows than there are now.
+    return keeping() ? 0 : std::max<int64_t>(0, m_rowsHandedOver - m_rowsSaved);
 }
 
 void RecordingJournal::hand(Command command)

@@ -82,6 +82,9 @@ public:
     int64_t savePoint() const { return m_rowsHandedOver; }
     // A save that held the rows up to savePoint succeeded.
     void markSaved(int64_t savePoint);
+    // Rows of the current recording handed over since the last successful save while the
+    // journal cannot keep readings: the table alone holds them.
+    int64_t unkeptRows() const;
 
     // Waits until everything handed over is on disk, or waits in memory while the journal fails.
     void flush();
@@ -128,6 +131,7 @@ private:
 
     // The GUI thread's side.
     int64_t m_rowsHandedOver = 0;
+    int64_t m_rowsSaved = 0;  // of the current recording
 
     // Shared with the writer, under m_mutex.
     std::mutex m_mutex;
