@@ -43,46 +43,58 @@ private:
     int64_t m_first = 0, m_lowest = 0, m_highest = 0, m_last = 0;
 };
 
+// Where the segment between two neighbouring positions crosses x.
+QPointF crossing(const ChartSeries& series, int64_t before, double x)
+{
+    const double from = series.value(before), to = series.value(before + 1);
+    return QPointF(x, from + (x - double(before)) * (to - from));
+}
+
 }  // namespace
 
+// The line stops at the ends of the range, where a clip at the plot's edge would stop it. Handing
+// the drawing the neighbours outside instead left a stroke along the value axis on the first page
+// (from the hidden start point to the first reading), since the painter clips at the pen's outer
+// edge, not at the axis.
 QList<QPointF> visiblePoints(const ChartSeries& series, double minX, double maxX, int columns)
 {
     const int64_t n = series.count();
-    const double below = std::ceil(minX) - 1.0;
-    const double above = std::floor(maxX) + 1.0;
     // Compared as doubles first: an axis may end far beyond any position.
-    if (n == 0 || !(minX <= maxX) || above < 0.0 || below > double(n - 1))
+    if (n == 0 || !(minX <= maxX) || maxX < 0.0 || minX > double(n - 1))
         return {};
-    const int64_t lo = below < 0.0 ? 0 : int64_t(below);
-    const int64_t hi = above > double(n - 1) ? n - 1 : int64_t(above);
+    // The positions inside the range; first > last when it lies between two positions.
+    const int64_t first = minX <= 0.0 ? 0 : int64_t(std::ceil(minX));
+    const int64_t last = maxX >= double(n - 1) ? n - 1 : int64_t(std::floor(maxX));
 
     QList<QPointF> points;
     columns = std::max(columns, 1);
-    if (hi - lo + 1 <= 4 * int64_t(columns)) {
-        points.reserve(hi - lo + 1);
-        for (int64_t p = lo; p <= hi; ++p)
+    points.reserve(std::clamp(last - first + 1, int64_t(0), 4 * int64_t(columns)) + 2);
+    if (first > 0 && double(first) > minX)
+        points.append(crossing(series, first - 1, minX));
+    if (last - first + 1 <= 4 * int64_t(columns)) {
+        for (int64_t p = first; p <= last; ++p)
             points.append(QPointF(double(p), series.value(p)));
-        return points;
-    }
-
-    points.reserve(4 * columns + 2);
-    const double columnsPerPosition = columns / (maxX - minX);
-    auto columnOf = [&](int64_t p) {
-        return std::clamp(int64_t(std::floor((double(p) - minX) * columnsPerPosition)), int64_t(0), int64_t(columns - 1));
-    };
-    ColumnEnvelope envelope(series, points);
-    int64_t column = columnOf(lo);
-    envelope.start(lo);
-    for (int64_t p = lo + 1; p <= hi; ++p) {
-        const int64_t c = columnOf(p);
-        if (c != column) {
-            envelope.flush();
-            envelope.start(p);
-            column = c;
-        } else {
-            envelope.add(p);
+    } else {
+        const double columnsPerPosition = columns / (maxX - minX);
+        auto columnOf = [&](int64_t p) {
+            return std::clamp(int64_t(std::floor((double(p) - minX) * columnsPerPosition)), int64_t(0), int64_t(columns - 1));
+        };
+        ColumnEnvelope envelope(series, points);
+        int64_t column = columnOf(first);
+        envelope.start(first);
+        for (int64_t p = first + 1; p <= last; ++p) {
+            const int64_t c = columnOf(p);
+            if (c != column) {
+                envelope.flush();
+                envelope.start(p);
+                column = c;
+            } else {
+                envelope.add(p);
+            }
         }
+        envelope.flush();
     }
-    envelope.flush();
+    if (double(last) < maxX && last < n - 1)
+        points.append(crossing(series, last, maxX));
     return points;
 }

@@ -55,17 +55,17 @@ void ChartViewTest::showsOnlyThePointsInView()
     QCoreApplication::processEvents();
     QCOMPARE(rebuilt.count(), 1);
 
-    // View 10001 .. 10100: its 50 points and the neighbour to the left.
-    QCOMPARE(line->count(), 51);
-    QCOMPARE(line->at(0), QPointF(10000, 0));
-    QCOMPARE(line->at(50), QPointF(10050, 0));
+    // View 10001 .. 10100: its 50 points.
+    QCOMPARE(line->count(), 50);
+    QCOMPARE(line->at(0), QPointF(10001, 1));
+    QCOMPARE(line->at(49), QPointF(10050, 0));
     QCOMPARE(lineOf(view, 1)->count(), 0);
 
     pager.PreviousPage();
     view.refreshNow();
-    QCOMPARE(line->count(), 102);
-    QCOMPARE(line->at(0).x(), 9900.0);
-    QCOMPARE(line->at(101).x(), 10001.0);
+    QCOMPARE(line->count(), 100);
+    QCOMPARE(line->at(0).x(), 9901.0);
+    QCOMPARE(line->at(99).x(), 10000.0);
     QCOMPARE(axisOf(view, Qt::AlignBottom)->min(), 9901.0);
 
     // Points beyond the held page change nothing on screen.
@@ -79,7 +79,7 @@ void ChartViewTest::showsOnlyThePointsInView()
     view.engine().setActive(1);
     view.refreshNow();
     QVERIFY(view.chart()->series().at(1)->isVisible());
-    QCOMPARE(lineOf(view, 1)->count(), 102);
+    QCOMPARE(lineOf(view, 1)->count(), 100);
 }
 
 void ChartViewTest::manyPointsInViewBecomeAnEnvelope()
@@ -130,7 +130,7 @@ void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
     drag(left, right);
     QVERIFY(bottom->min() > 220 && bottom->max() < 245);
     QVERIFY(line->count() < 30);
-    QCOMPARE(line->at(0).x(), std::ceil(bottom->min()) - 1);
+    QCOMPARE(line->at(0).x(), bottom->min());
 
     // A reading inside the page leaves the zoom; dragging to the left undoes it.
     pager.AddPoint(7.0);
@@ -139,7 +139,7 @@ void ChartViewTest::mouseZoomLastsUntilUndoneOrScrolled()
     drag(right, left);
     QCOMPARE(bottom->min(), 201.0);
     QCOMPARE(bottom->max(), 300.0);
-    QCOMPARE(line->count(), 52);
+    QCOMPARE(line->count(), 51);
 
     drag(left, right);
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, left.toPoint());
@@ -220,7 +220,6 @@ void ChartViewTest::rendersOnWhiteAtItsSize()
     QCoreApplication::processEvents();
 
     const QImage image = view->renderImage();
-    image.save(QStringLiteral("/tmp/chart.png"));
     QCOMPARE(image.size(), QSize(583, 516));
     QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
     QCOMPARE(image.pixelColor(580, 513), QColor(Qt::white));

@@ -24,20 +24,28 @@ double noisy(int i) { return std::sin(i * 0.37) * 10.0 + (i % 997 == 0 ? 500.0 :
 
 }  // namespace
 
-TEST(VisiblePoints, RangePlusTheNeighbourOnEachSide)
+// The line runs to the ends of the axis and stops there: a point outside becomes the point where
+// its segment crosses the end.
+TEST(VisiblePoints, LineIsCutAtTheEndsOfTheRange)
 {
     const ChartEngine engine = engineWith(1001, position);
-    struct Case { double minX, maxX; double first, last; };
-    for (const Case& c : {Case{101, 200, 100, 201}, Case{-99, 0, 0, 1}, Case{950.5, 2000, 950, 1000},
-                          Case{300.5, 300.7, 300, 301}}) {
+    struct Case { double minX, maxX; qsizetype count; double first, last; };
+    for (const Case& c : {Case{101, 200, 100, 101, 200}, Case{-99, 0, 1, 0, 0}, Case{950.5, 2000, 51, 950.5, 1000},
+                          Case{300.5, 300.7, 2, 300.5, 300.7}, Case{99.25, 100.5, 3, 99.25, 100.5}}) {
         const QList<QPointF> points = visiblePoints(engine.series(0), c.minX, c.maxX, 500);
-        ASSERT_EQ(points.size(), qsizetype(c.last - c.first + 1)) << c.minX;
-        EXPECT_EQ(points.front(), QPointF(c.first, c.first));
-        EXPECT_EQ(points.back(), QPointF(c.last, c.last));
+        ASSERT_EQ(points.size(), c.count) << c.minX;
+        EXPECT_EQ(points.front(), QPointF(c.first, c.first)) << c.minX;
+        EXPECT_EQ(points.back(), QPointF(c.last, c.last)) << c.minX;
     }
-    for (auto [minX, maxX] : {std::pair{1002.0, 1100.0}, std::pair{-300.0, -1.5}, std::pair{1e300, 1e301}})
+    for (auto [minX, maxX] : {std::pair{1002.0, 1100.0}, std::pair{-300.0, -1.5}, std::pair{1e300, 1e301}, std::pair{1000.5, 1001.0}})
         EXPECT_TRUE(visiblePoints(engine.series(0), minX, maxX, 500).isEmpty()) << minX;
     EXPECT_TRUE(visiblePoints(ChartEngine().series(0), 0, 100, 500).isEmpty());
+
+    // A chart's first page: the start point at 0 lies left of the axis, which starts at 1.
+    ChartEngine chart;
+    for (double v : {0.0, 25.0, 26.0})
+        chart.append(0, v, Qt::blue);
+    EXPECT_EQ(visiblePoints(chart.series(0), 1, 100, 500), (QList<QPointF>{{1, 25}, {2, 26}}));
 }
 
 // Many points per pixel column: each column must still reach its own lowest and highest value,
@@ -59,7 +67,7 @@ TEST(VisiblePoints, ManyPointsReduceToTheSameEnvelopePerColumn)
         it->second.first = std::min(it->second.first, v);
         it->second.second = std::max(it->second.second, v);
     };
-    for (int p = 999; p <= int(maxX) + 1; ++p)
+    for (int p = int(minX); p <= int(maxX); ++p)
         widen(full, columnOf(p), noisy(p));
     for (const QPointF& pt : points) {
         ASSERT_EQ(pt.y(), noisy(int(pt.x())));
@@ -67,6 +75,6 @@ TEST(VisiblePoints, ManyPointsReduceToTheSameEnvelopePerColumn)
     }
     EXPECT_EQ(reduced, full);
     EXPECT_TRUE(std::is_sorted(points.begin(), points.end(), [](auto a, auto b) { return a.x() < b.x(); }));
-    EXPECT_EQ(points.front().x(), 999.0);
-    EXPECT_EQ(points.back().x(), maxX + 1.0);
+    EXPECT_EQ(points.front().x(), minX);
+    EXPECT_EQ(points.back().x(), maxX);
 }
