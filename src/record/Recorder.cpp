@@ -68,12 +68,18 @@ void Recorder::recordReading(const Reading& reading)
 void Recorder::chooseRecordLimit(int32_t limit)
 {
     m_state.RecordLimit = limit;
-    if (m_state.RowCount >= limit)
+    checkRecordLimit();
+}
+
+void Recorder::checkRecordLimit()
+{
+    if (m_state.RowCount >= m_state.RecordLimit)
         promptAtLimit();
 }
 
-void Recorder::plotRestoredReadings(std::span<const float> readings)
+void Recorder::takeRestoredRows(std::span<const float> readings)
 {
+    m_state.RowCount = int32_t(readings.size());
     if (readings.empty())
         return;
     m_host.setPageLabel(m_pager.AddPoints(readings));

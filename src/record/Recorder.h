@@ -72,13 +72,18 @@ public:
     // Once per decoded frame.
     void recordReading(const Reading& reading);
 
-    // Rows an earlier run recorded and the table got back: their readings go on the chart as
-    // if they had just been recorded, with the same pages, page label and value axis.
-    void plotRestoredReadings(std::span<const float> readings);
+    // Rows an earlier run recorded and the table got back: they count towards the record limit,
+    // and their readings go on the chart as if they had just been recorded, with the same pages,
+    // page label and value axis.
+    void takeRestoredRows(std::span<const float> readings);
 
-    // The record-limit menu's choice. A limit at or below the rows recorded stops recording, so it
-    // asks at once, as reaching the limit does, rather than leave readings silently unrecorded.
+    // The record-limit menu's choice.
     void chooseRecordLimit(int32_t limit);
+
+    // Rows at or past the limit stop recording, so this asks at once, as reaching the limit does,
+    // rather than leave readings silently unrecorded: after a lower limit, or a restored recording
+    // longer than the limit.
+    void checkRecordLimit();
 
     // One tick of the one-second sampling timer.
     void tickSamplingTimer();

@@ -220,6 +220,7 @@ void MeasurementSession::offerRestore(const RestoreProgress& progress)
         return;
     }
     m_journal->adopt(*unsaved);
+    m_recorder->checkRecordLimit();
 }
 
 bool MeasurementSession::restoreRows(const JournalRecording& recording, const RestoreProgress& progress,
@@ -259,7 +260,6 @@ bool MeasurementSession::restoreRows(const JournalRecording& recording, const Re
     }
     if (lastNo)
         m_state.RecordNo = *lastNo + 1;
-    m_state.RowCount = restored;
-    m_recorder->plotRestoredReadings(readings);
+    m_recorder->takeRestoredRows(readings);
     return true;
 }

@@ -160,6 +160,45 @@ private slots:
         QCOMPARE(chart.axis(AxisId::Vertical).maximum, 200.0);
         QCOMPARE(later.state().PeakValue, double(float(109.9)));
     }
+
+    // A restored recording as long as the record limit, or longer, records nothing more: the user
+    // is asked at once, as when a reading reaches the limit, instead of readings going unrecorded.
+    void rowsAtOrPastTheLimitAskAtOnce_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("below") << 19 << 20 << false;
+        QTest::newRow("at") << 20 << 20 << true;
+        QTest::newRow("past") << 30 << 20 << true;
+    }
+    void rowsAtOrPastTheLimitAskAtOnce()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, limit);
+        QFETCH(bool, asked);
+        QTemporaryDir folder;
+        {
+            RecordingJournal earlier(folder.path());
+            for (int32_t no = 1; no <= rows; ++no)
+                earlier.append(reading(no));
+        }
+        AnsweredMessages dialogs;
+        dialogs.answerBox = [](const AnsweredMessages::Box& box) {
+            return int(box.text.startsWith(QStringLiteral("Measurement data exceeds")) ? PlatformMessageBox::IDCANCEL
+                                                                                       : PlatformMessageBox::IDYES);
+        };
+        ScreenlessPanels panels;
+        MeasurementSession later(panels.ports(dialogs), std::make_shared<SimulatedHidBackend>(), {}, folder.path());
+        later.recorder().chooseRecordLimit(limit);
+        later.offerRestore({});
+
+        QCOMPARE(later.table().rowCount(), rows);
+        QCOMPARE(dialogs.boxes.size(), asked ? 2 : 1);
+        if (asked)
+            QCOMPARE(dialogs.boxes[1].text, QStringLiteral("Measurement data exceeds 20 sets!Save and remove on-screen "
+                                                           "data before proceeding next measurement."));
+    }
 };
 
 QTEST_MAIN(SessionRestoreTest)
