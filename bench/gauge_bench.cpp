@@ -4,6 +4,7 @@
 #include "display/DialGauge.h"
 #include "display/GaugeGeometry.h"
 #include "display/GaugeScale.h"
+#include "display/LimitSettings.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -25,14 +26,13 @@ struct BothLimitsOn : LimitSwitches {
     bool lowerLimitOn() const override { return true; }
 };
 
-ProgramState startUpState()
+GaugeSettings startUpSettings()
 {
-    ProgramState state;
-    state.GaugeText = "4";
-    state.GaugeParam1 = 60;
-    state.GaugeScaleMax = 80;
-    state.UpperLimit = 100;
-    return state;
+    GaugeSettings settings;
+    settings.GaugeText = "4";
+    settings.GaugeParam1 = 60;
+    settings.GaugeScaleMax = 80;
+    return settings;
 }
 
 // The marks alone, without painting.
@@ -51,10 +51,12 @@ BENCHMARK(BM_ScaleMarks)->Unit(benchmark::kMicrosecond);
 void BM_DrawScale(benchmark::State& run)
 {
     const QSize panel(int(run.range(0)), int(run.range(1)));
-    ProgramState state = startUpState();
     BenchSurface surface(panel, panel - QSize(2, 2));
-    BothLimitsOn limits;
-    DialGauge gauge(state, surface, limits);
+    BothLimitsOn switches;
+    LimitSettings limits({.redrawScale = [] {}, .reportError = [](const QString&) {}});
+    limits.readUpperLimit("100");
+    DialGauge gauge(surface, switches, limits);
+    gauge.settings() = startUpSettings();
     for (auto _ : run)
         gauge.drawScale();
 }

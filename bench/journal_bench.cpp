@@ -10,8 +10,8 @@
 #include "JournalRowAt.h"
 #include "app/RecordingCommands.h"
 #include "record/MeasurementTable.h"
-#include "session/JournalDatabase.h"
-#include "session/RecordingJournal.h"
+#include "journal/JournalDatabase.h"
+#include "journal/RecordingJournal.h"
 #include "tablefile/TableExport.h"
 #include "tablefile/TableImport.h"
 

@@ -18,12 +18,14 @@
 //                         [readings for the memory figure, default 10^6; 0 leaves it out]
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
+#include "record/Recorder.h"
+#include "session/MeasurementSession.h"
+#include "session/ReadingPipeline.h"
 #include "font/LcdFont.h"
 #include "link/HidBackend.h"
 #include "NamedControl.h"
 #include "record/MeasurementGrid.h"
 #include "record/MeasurementTable.h"
-#include "session/MeasurementSession.h"
 #include "sim/SimulatedHidBackend.h"
 
 #include <QAction>
@@ -228,7 +230,7 @@ void prefill(TFCOMM& window, int64_t rows)
     QStandardItemModel standIn;
     grid->setModel(&standIn);
     for (int64_t i = 0; i < rows; ++i) {
-        window.session().state().FrameText = "A1" + kDigits[i % std::size(kDigits)] + "0000";
+        window.session().readings().frameClosed("A1" + kDigits[i % std::size(kDigits)] + "0000");
         window.session().decodeFrameText();
     }
     grid->setModel(model);
@@ -261,10 +263,10 @@ int main(int argc, char** argv)
         for (const int64_t readings : {memoryReadings / 10, memoryReadings}) {
             if (readings == 0)
                 break;
-            connectAndRun(*fast.window, [&] { return fast.window->state().RowCount >= readings; });
+            connectAndRun(*fast.window, [&] { return fast.window->session().recorder().rowCount() >= readings; });
             named<QToolButton>(*fast.window, "USBCon")->click();
             QCoreApplication::processEvents();
-            const int64_t rows = fast.window->state().RowCount;
+            const int64_t rows = fast.window->session().recorder().rowCount();
             perReading = double(heapInUse() - before) / double(rows);
             std::printf("heap per reading at %lld readings: %.1f B (table alone %.1f B)\n", (long long)rows, perReading,
                         double(named<MeasurementTable>(*fast.window, "cds1")->memoryUsage()) / double(rows));
@@ -307,7 +309,7 @@ int main(int argc, char** argv)
             cpuPercent = 100.0 * program / wall;
             std::printf("cpu over %.0f s at real pace: program %.2f %%, reader thread with the simulated cable %.2f %%; "
                         "%d rows recorded\n",
-                        wall, cpuPercent, 100.0 * reader / wall, live.window->state().RowCount - int(rows));
+                        wall, cpuPercent, 100.0 * reader / wall, live.window->session().recorder().rowCount() - int(rows));
         }
         const double p99 = percentile(paints.millis, 0.99);
         std::printf("report to LCD with %lld rows: p50 %.2f ms, p99 %.2f ms over %zu frames\n", (long long)rows,

@@ -5,6 +5,9 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/live_road_soak [frames, default 1000000]
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
+#include "record/Recorder.h"
+#include "session/MeasurementSession.h"
+#include "session/ReadingPipeline.h"
 #include "chart/ChartEngine.h"
 #include "font/LcdFont.h"
 #include "link/HidControllerClass.h"
@@ -64,18 +67,18 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     long nextReport = 1000;
-    while (window.state().RowCount < frames) {
+    while (window.session().recorder().rowCount() < frames) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        if (window.state().RowCount >= nextReport) {
+        if (window.session().recorder().rowCount() >= nextReport) {
             const double seconds = clock.elapsed() / 1000.0;
             std::printf("%9d frames  %8.0f frames/s  peak RSS %7ld KiB  (+%ld KiB, table %lld bytes)\n",
-                        window.state().RowCount, window.state().RowCount / seconds, statusKiB("VmHWM:"),
+                        window.session().recorder().rowCount(), window.session().recorder().rowCount() / seconds, statusKiB("VmHWM:"),
                         statusKiB("VmHWM:") - baseline, (long long)named<MeasurementTable>(window, "cds1")->memoryUsage());
             std::fflush(stdout);
             nextReport *= 10;
         }
         if (!named<QToolButton>(window, "USBCon")->isChecked()) {
-            std::fprintf(stderr, "connection dropped after %d frames\n", window.state().RowCount);
+            std::fprintf(stderr, "connection dropped after %d frames\n", window.session().recorder().rowCount());
             return 1;
         }
     }

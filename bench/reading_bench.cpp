@@ -3,13 +3,12 @@
 // figures show how far below that budget a reading stays, and that recording does not slow
 // down as the table fills towards the largest record limit.
 #include "AnsweredMessages.h"
-#include "base/ProgramState.h"
 #include "chart/ChartEngine.h"
 #include "chart/ConnectionIndicator.h"
 #include "chart/TChartControl.h"
 #include "display/FrameDecoder.h"
 #include "display/LcdPanel.h"
-#include "reading/ReadingPipeline.h"
+#include "session/ReadingPipeline.h"
 #include "record/MeasurementTable.h"
 #include "record/RecordBar.h"
 #include "record/Recorder.h"
@@ -39,28 +38,25 @@ const QByteArray kFrames[] = {"A1A2530000", "A3B1230000", "A015710000", "A1A0FA0
 struct RecordingRig {
     RecordingRig() : pager(chart, 100)
     {
-        state.RecordNo = 1;
-        state.RecordLimit = 10000000;
-        state.RangeMax = 855;
-        state.RangeMin = -50;
-        state.DecimalText = ".";
+        recorder.setLimit(10000000);
+        settings.DecimalText = ".";
     }
 
     void prefill(int rows)
     {
         for (int i = 0; i < rows; ++i) {
-            state.FrameText = kFrames[i % std::size(kFrames)];
-            recorder.recordReading(applyReading(decodeFrame(state.FrameText, ".", 855, -50), state));
+            recorder.recordReading(applyReading(decodeFrame(kFrames[i % std::size(kFrames)], ".", 855, -50), current));
         }
     }
 
-    ProgramState state;
+    DecodeSettings settings;
+    Reading current;
     MeasurementTable table;
     ChartEngine chart;
     TChartControl pager;
     BenchControls controls;
     AnsweredMessages messages;
-    Recorder recorder{state, table, pager, controls, controls, messages, QLocale::c()};
+    Recorder recorder{table, pager, controls, controls, messages, QLocale::c()};
 };
 
 void BM_DecodeFrame(benchmark::State& s)
@@ -92,7 +88,7 @@ struct NoIndicator : ConnectionIndicator {
     void showNotConnected() override {}
 };
 
-// The whole road: decoder, LCD panel, state and recorder, as the window runs it for each frame.
+// The whole road: decoder, LCD panel, current reading and recorder, as the window runs it for each frame.
 void BM_DecodeOntoPanelAndRecord(benchmark::State& s)
 {
     QWidget window;
@@ -100,7 +96,7 @@ void BM_DecodeOntoPanelAndRecord(benchmark::State& s)
     RecordBar bar(&window);
     NoIndicator indicator;
     RecordingRig rig;
-    ReadingPipeline pipeline(rig.state, indicator, panel, bar, rig.recorder);
+    ReadingPipeline pipeline(rig.settings, indicator, panel, bar, rig.recorder);
     size_t i = 0;
     for (auto _ : s)
         pipeline.decodeFrame(kFrames[i++ % std::size(kFrames)]);

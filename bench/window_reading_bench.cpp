@@ -18,6 +18,9 @@
 // shown, so the LCD, the grid and the chart are repainted for each one, as at the cable's pace.
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
+#include "record/Recorder.h"
+#include "session/MeasurementSession.h"
+#include "session/ReadingPipeline.h"
 #include "app/TqApplication.h"
 #include "dialogs/PlatformMessageBox.h"
 #include "font/LcdFont.h"
@@ -68,7 +71,7 @@ std::unique_ptr<TFCOMM> recordingWindow(int64_t rows, bool shown, const QString&
     QStandardItemModel standIn;
     named<QTableView>(*window, "DBGrid1")->setModel(&standIn);
     for (int64_t i = 0; i < rows; ++i) {
-        window->state().FrameText = frameFor(i);
+        window->session().readings().frameClosed(frameFor(i));
         window->LcdDisplay81(1);
     }
     named<QTableView>(*window, "DBGrid1")->setModel(data1);
@@ -86,7 +89,7 @@ void run(benchmark::State& s, bool painted)
     std::unique_ptr<TFCOMM> window = recordingWindow(prefilled, painted);
     int64_t i = prefilled;
     for (auto _ : s) {
-        window->state().FrameText = frameFor(i++);
+        window->session().readings().frameClosed(frameFor(i++));
         window->LcdDisplay81(1);
         if (painted)
             QCoreApplication::processEvents();
@@ -136,7 +139,7 @@ void compareJournalCost()
             clock.start();
             const qint64 cpuAtStart = threadCpuNanoseconds();
             for (int i = 0; i < kPerRound; ++i) {
-                window->state().FrameText = frameFor(1000 + i);
+                window->session().readings().frameClosed(frameFor(1000 + i));
                 window->LcdDisplay81(1);
             }
             cpu[which] += threadCpuNanoseconds() - cpuAtStart;

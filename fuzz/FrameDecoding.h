@@ -1,25 +1,23 @@
 #pragma once
 
-#include "base/ProgramState.h"
+#include "base/Reading.h"
 #include "display/FrameDecoder.h"
 
-// The state the link fuzzers decode with: the smallest model's range and a point as the
-// decimal separator.
-inline ProgramState decodingState()
+// What the link fuzzers decode with: the smallest model's range and a point as the decimal
+// separator.
+inline DecodeSettings decodingSettings()
 {
-    ProgramState state;
-    state.RangeMax = 855;
-    state.RangeMin = -50;
-    state.DecimalText = ".";
-    return state;
+    DecodeSettings settings;
+    settings.DecimalText = ".";
+    return settings;
 }
 
-// A frame decoded into the state as the reading road does it: the state is brought up to
-// date first, then a frame whose digits are not a number throws its error.
-inline void decodeIntoState(const QByteArray& frameText, ProgramState& state)
+// A frame decoded into the current reading as the reading road does it: the reading is brought
+// up to date first, then a frame whose digits are not a number throws its error.
+inline void decodeInto(const QByteArray& frameText, const DecodeSettings& settings, Reading& current)
 {
-    const DecodedFrame frame = decodeFrame(frameText, state.DecimalText, state.RangeMax, state.RangeMin);
-    applyReading(frame, state);
+    const DecodedFrame frame = decodeFrame(frameText, settings.DecimalText, settings.RangeMax, settings.RangeMin);
+    applyReading(frame, current);
     if (frame.conversionError)
         throw *frame.conversionError;
 }

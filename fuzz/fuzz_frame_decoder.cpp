@@ -3,7 +3,6 @@
 // the reading the digits carry or the conversion message they give.
 #include "IntegerRule.h"
 
-#include "base/ProgramState.h"
 #include "display/FrameDecoder.h"
 
 #include <cstdlib>
@@ -105,13 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (error)
         check(decoded.conversionError->message() == *error);
 
-    // The state takes the texts always and the value only when there is one.
-    ProgramState state;
-    state.ReadingValue = -1.5f;
-    const Reading reading = applyReading(decoded, state);
-    check(state.ReadingText == bytes(text) && state.UnitSymbol == decoded.unitSymbol);
-    check(state.ReadingValue == (value ? *value : -1.5f));
-    check(reading.text == state.ReadingText && reading.value == state.ReadingValue &&
-          reading.unitSymbol == state.UnitSymbol);
+    // The current reading takes the texts always and the value only when there is one.
+    Reading current{.value = -1.5f};
+    const Reading reading = applyReading(decoded, current);
+    check(current.text == bytes(text) && current.unitSymbol == decoded.unitSymbol);
+    check(current.value == (value ? *value : -1.5f));
+    check(reading.text == current.text && reading.value == current.value && reading.unitSymbol == current.unitSymbol);
     return 0;
 }

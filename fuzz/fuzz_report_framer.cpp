@@ -19,8 +19,6 @@ void check(bool ok)
 }
 
 struct DecodingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, ReportFramer::Cable {
-    explicit DecodingHost(ProgramState& state) : m_state(state) {}
-
     bool connectTicked() const override { return true; }
     void releaseConnectToggle() override {}
     void setConnectCaption(const QString&) override {}
@@ -29,11 +27,18 @@ struct DecodingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repor
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
     void connectionLost() override {}
+    void frameClosed(const QByteArray&) override {}
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);
-        decodeIntoState(frameText, m_state);
+        decodeInto(frameText, settings, current);
     }
+    void setMeasuringRange(int32_t max, int32_t min) override
+    {
+        settings.RangeMax = max;
+        settings.RangeMin = min;
+    }
+    int32_t nextRecordNo() const override { return 1; }
     void sendStopCommand() override { ++stops; }
     void showFrameText(const QByteArray& frame) override { shown.push_back(frame); }
     void showMarkedFrameText(const QByteArray&) override {}
@@ -43,9 +48,8 @@ struct DecodingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repor
     bool download = false;
     std::vector<QByteArray> decoded, shown, history;
     int stops = 0;
-
-private:
-    ProgramState& m_state;
+    DecodeSettings settings = decodingSettings();
+    Reading current;
 };
 
 // What the framer must do with one closed burst, read from the frame text: the type code is
@@ -95,10 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ++data;
     --size;
 
-    ProgramState state = decodingState();
-    DecodingHost host(state);
+    DecodingHost host;
     host.download = download;
-    ReportFramer framer(state, host, host, host, host);
+    ReportFramer framer(host, host, host, host);
 
     ExpectedFrames expected;
     std::vector<QByteArray> history;
@@ -133,9 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             // next one all the same.
             check(closes && host.decoded.size() == decodedBefore + 1);
         }
-        check(state.BurstPending == pending);
+        check(framer.burstPending() == pending);
         // The framer keeps no more of a burst than the eleven bytes a frame is made of.
-        check(state.BurstHex.size() == qsizetype(2 * std::min<size_t>(burst.size(), 11)));
+        check(framer.burstHex().size() == qsizetype(2 * std::min<size_t>(burst.size(), 11)));
     }
 
     check(host.shown == expected.shown);

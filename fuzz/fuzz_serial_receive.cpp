@@ -1,6 +1,6 @@
 // Bytes from the serial line through the link's receive handler, cut into blocks as the port
 // delivers them, with the real frame decoder behind it. A plain reading of the framing rule
-// follows the same bytes and says which frames must be decoded, what FrameText and the
+// follows the same bytes and says which frames must be decoded, what the last frame and the
 // pending text hold after each block, and where a frame that fails to decode ends its block.
 #include "FrameDecoding.h"
 #include "serial/SerialDriver.h"
@@ -21,21 +21,22 @@ void check(bool ok)
 }
 
 struct DecodingReadings : ReadingTarget {
-    explicit DecodingReadings(ProgramState& state) : m_state(state) {}
-
-    void decodeFrame(const QByteArray& frameText) override
+    void frameClosed(const QByteArray& frame) override { frameText = frame; }
+    void decodeFrame(const QByteArray& frame) override
     {
-        decoded.push_back(frameText);
-        decodeIntoState(frameText, m_state);
+        decoded.push_back(frame);
+        decodeInto(frame, settings, current);
     }
+    void setMeasuringRange(int32_t, int32_t) override {}
+    int32_t nextRecordNo() const override { return 1; }
     void switchOffSamplingInterval() override {}
     void startNewRecording() override {}
     void connectionLost() override {}
 
+    DecodeSettings settings = decodingSettings();
+    Reading current;
+    QByteArray frameText;
     std::vector<QByteArray> decoded;
-
-private:
-    ProgramState& m_state;
 };
 
 struct QuietPanel : SerialPanelControls {
@@ -60,9 +61,9 @@ struct QuietMessages : UserMessages {
 // Whether the real decoder refuses the frame, as the link's decoder would.
 bool failsToDecode(const QByteArray& frameText)
 {
-    ProgramState scratch = decodingState();
+    Reading scratch;
     try {
-        decodeIntoState(frameText, scratch);
+        decodeInto(frameText, decodingSettings(), scratch);
     } catch (const ProgramError&) {
         return true;
     }
@@ -84,14 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ++data;
     --size;
 
-    ProgramState state = decodingState();
     // The handler does not touch the port, which is made once: it is the costly part.
     static TSerialPortDriver port(nullptr, [](const QByteArray&) { return QStringLiteral("/nonexistent"); });
-    DecodingReadings readings(state);
+    DecodingReadings readings;
     QuietPanel panel;
     QuietMenu menu;
     QuietMessages messages;
-    SerialLink link(state, port, {panel, menu, readings, messages});
+    SerialLink link(port, {panel, menu, readings, messages});
 
     // The rule: each byte's low nibble is one digit; a carriage return ends the text, which is
     // decoded when it starts with the line feed's A and has the carriage return's D as its
@@ -129,8 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         check(threw == failed);
         check(readings.decoded == expectedDecoded);
-        check(state.FrameText == frameText);
-        check(state.SerialHexText == QByteArray(pending.data(), qsizetype(pending.size())));
+        check(readings.frameText == frameText);
+        check(link.pendingDigits() == QByteArray(pending.data(), qsizetype(pending.size())));
     }
     return 0;
 }

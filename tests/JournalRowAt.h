@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/JournalDatabase.h"
+#include "journal/JournalDatabase.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -5,7 +5,6 @@
 #include "app/MainMenu.h"
 #include "app/TopBar.h"
 #include "base/LocaleTexts.h"
-#include "base/ProgramState.h"
 #include "base/UnkeptRows.h"
 #include "chart/ChartPanel.h"
 #include "base/UserMessages.h"
@@ -68,11 +67,6 @@ TFCOMM::~TFCOMM()
     delete m_session;
 }
 
-ProgramState& TFCOMM::state() const
-{
-    return m_session->state();
-}
-
 void TFCOMM::buildPanels()
 {
     auto* client = new QWidget(this);
@@ -112,7 +106,7 @@ void TFCOMM::buildLeftColumn(QWidget* client)
 
     QToolButton* print = flatButton(column, "Print", QRect(112, 495, 33, 25), QIcon(Icons::printer()));
     setHint(print, QStringLiteral("Print"), HintShown::No);
-    connect(print, &QToolButton::clicked, this, &TFCOMM::PrintClick);
+    handle(print, &QToolButton::clicked, &TFCOMM::PrintClick);
     print->hide();
 }
 
@@ -121,7 +115,7 @@ void TFCOMM::FormCreate()
     // The measurement's own start (numbering, limit, ranges, the chart's value axis) is the
     // session's; what is left here belongs to the panels.
     m_diagnostics->hideAtStart();
-    ProgramState& gauge = state();
+    GaugeSettings& gauge = m_gauge->settings();
     gauge.GaugeText = "4";
     gauge.GaugeParam1 = 60;
     gauge.GaugeValue = 400;

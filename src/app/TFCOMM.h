@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/ProgramState.h"
+#include "app/HandlerGuard.h"
 #include "serial/ComPortPaths.h"
 
 #include <QByteArray>
@@ -40,8 +40,10 @@ public:
     ~TFCOMM() override;
 
     MeasurementSession& session() const { return *m_session; }
-    // The session's state.
-    ProgramState& state() const;
+    const DialGauge& gauge() const { return *m_gauge; }
+    const LimitSettings& limitSettings() const { return *m_limitSettings; }
+    // The report preview is open.
+    bool printing() const { return m_Printing; }
     // At start-up: offers the recording an earlier run left unsaved, with a progress dialog
     // while a long one is put back.
     void restoreUnsavedRecording();
@@ -142,8 +144,18 @@ private:
     void setFocusOrder();
     void giveMenuShortcutsPriority();
 
+    // Connects a signal to one of the window's handlers; what escapes the handler is reported
+    // there, never passed on to Qt.
+    template <typename Sender, typename Signal>
+    void handle(Sender* sender, Signal signal, void (TFCOMM::*handler)())
+    {
+        connect(sender, signal, this,
+                [this, handler] { runReportingFailure(m_messages, [this, handler] { (this->*handler)(); }); });
+    }
+
     UserMessages& m_messages;
     bool m_centred = false;
+    bool m_Printing = false;
 
     // Panels, each a child widget of the window.
     DiagnosticPanel* m_diagnostics = nullptr;
@@ -159,6 +171,6 @@ private:
 
     // The measurement behind the panels; the table's grid model belongs to the session's table.
     MeasurementSession* m_session = nullptr;
-    std::unique_ptr<DialGauge> m_gauge;
     std::unique_ptr<LimitSettings> m_limitSettings;
+    std::unique_ptr<DialGauge> m_gauge;
 };

@@ -9,13 +9,13 @@
 
 void TFCOMM::connectChartHandlers()
 {
-    connect(m_chart->firstButton(), &QToolButton::clicked, this, &TFCOMM::BtFirstClick);
-    connect(m_chart->previousButton(), &QToolButton::clicked, this, &TFCOMM::BTPreviousClick);
-    connect(m_chart->nextButton(), &QToolButton::clicked, this, &TFCOMM::BtNextClick);
-    connect(m_chart->lastButton(), &QToolButton::clicked, this, &TFCOMM::BTlastClick);
-    connect(m_chart->pageSizeBox(), &QLineEdit::textChanged, this, &TFCOMM::MaxrecordExit);
-    connect(m_chart->pageSizeTimer(), &QTimer::timeout, this, &TFCOMM::Timer1Timer);
-    connect(m_chart->dateTimer(), &QTimer::timeout, this, &TFCOMM::Timer2Timer);
+    handle(m_chart->firstButton(), &QToolButton::clicked, &TFCOMM::BtFirstClick);
+    handle(m_chart->previousButton(), &QToolButton::clicked, &TFCOMM::BTPreviousClick);
+    handle(m_chart->nextButton(), &QToolButton::clicked, &TFCOMM::BtNextClick);
+    handle(m_chart->lastButton(), &QToolButton::clicked, &TFCOMM::BTlastClick);
+    handle(m_chart->pageSizeBox(), &QLineEdit::textChanged, &TFCOMM::MaxrecordExit);
+    handle(m_chart->pageSizeTimer(), &QTimer::timeout, &TFCOMM::Timer1Timer);
+    handle(m_chart->dateTimer(), &QTimer::timeout, &TFCOMM::Timer2Timer);
 }
 
 void TFCOMM::BtFirstClick()

@@ -7,8 +7,8 @@
 #include "app/MainMenu.h"
 #include "record/RecordBar.h"
 #include "session/MeasurementSession.h"
-#include "tablefile/TableLoadProgress.h"
-#include "tablefile/TableSaveProgress.h"
+#include "app/TableLoadProgress.h"
+#include "app/TableSaveProgress.h"
 #include "widgets/DelayedProgress.h"
 
 #include <QAction>
@@ -18,10 +18,10 @@
 
 void TFCOMM::connectFileHandlers()
 {
-    connect(m_recordBar->saveButton(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
-    connect(m_menu->save(), &QAction::triggered, this, &TFCOMM::saveasClick);
-    connect(m_session, &MeasurementSession::saveAsked, this, &TFCOMM::saveasClick);
-    connect(m_recordBar->openButton(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
+    handle(m_recordBar->saveButton(), &QToolButton::clicked, &TFCOMM::saveasClick);
+    handle(m_menu->save(), &QAction::triggered, &TFCOMM::saveasClick);
+    handle(m_session, &MeasurementSession::saveAsked, &TFCOMM::saveasClick);
+    handle(m_recordBar->openButton(), &QToolButton::clicked, &TFCOMM::SpeedButton2Click);
 }
 
 void TFCOMM::saveasClick()

@@ -4,9 +4,8 @@
 #include "app/TFCOMM.h"
 
 #include "app/DiagnosticPanel.h"
-#include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
-#include "dialogs/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "display/DialGauge.h"
 #include "display/GaugePanel.h"
 #include "display/LimitPanel.h"
@@ -20,20 +19,19 @@ void TFCOMM::createGauge()
 {
     GaugePanel* gauge = m_diagnostics->gaugePanel();
     LimitPanel* limits = m_diagnostics->limitPanel();
-    m_gauge = std::make_unique<DialGauge>(state(), *gauge, *limits);
-    m_limitSettings = std::make_unique<LimitSettings>(
-        state(), LimitSettings::Ports{
-                     .redrawScale = [this] { KDsetup(1); },
-                     .reportError = [this](const QString& message) { ErrorReport::show(m_messages, message); },
-                 });
+    m_limitSettings = std::make_unique<LimitSettings>(LimitSettings::Ports{
+        .redrawScale = [this] { KDsetup(1); },
+        .reportError = [this](const QString& message) { ErrorReport::show(m_messages, message); },
+    });
+    m_gauge = std::make_unique<DialGauge>(*gauge, *limits, *m_limitSettings);
 
-    connect(gauge->enlargeButton(), &QToolButton::clicked, this, &TFCOMM::KdFdClick);
-    connect(gauge->restoreButton(), &QToolButton::clicked, this, &TFCOMM::KdFdClick);
-    connect(gauge, &GaugePanel::resized, this, &TFCOMM::KDResize);
-    connect(limits->upperLimitBox(), &QLineEdit::textChanged, this, &TFCOMM::SetmaxExit);
-    connect(limits->upperLimitSwitch(), &QCheckBox::toggled, this, &TFCOMM::SetmaxExit);
-    connect(limits->lowerLimitBox(), &QLineEdit::textChanged, this, &TFCOMM::SetMinExit);
-    connect(limits->lowerLimitSwitch(), &QCheckBox::toggled, this, &TFCOMM::SetMinExit);
+    handle(gauge->enlargeButton(), &QToolButton::clicked, &TFCOMM::KdFdClick);
+    handle(gauge->restoreButton(), &QToolButton::clicked, &TFCOMM::KdFdClick);
+    handle(gauge, &GaugePanel::resized, &TFCOMM::KDResize);
+    handle(limits->upperLimitBox(), &QLineEdit::textChanged, &TFCOMM::SetmaxExit);
+    handle(limits->upperLimitSwitch(), &QCheckBox::toggled, &TFCOMM::SetmaxExit);
+    handle(limits->lowerLimitBox(), &QLineEdit::textChanged, &TFCOMM::SetMinExit);
+    handle(limits->lowerLimitSwitch(), &QCheckBox::toggled, &TFCOMM::SetMinExit);
 }
 
 void TFCOMM::KDsetup(int32_t)
@@ -49,7 +47,7 @@ void TFCOMM::KDrun(int32_t position)
 void TFCOMM::KdFdClick()
 {
     m_chart->showChartArea(
-        !m_diagnostics->gaugePanel()->toggleEnlarged(frameGeometry().size(), state().GaugeSavedBounds));
+        !m_diagnostics->gaugePanel()->toggleEnlarged(frameGeometry().size(), m_gauge->settings().GaugeSavedBounds));
 }
 
 void TFCOMM::KDResize()

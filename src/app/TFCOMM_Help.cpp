@@ -10,7 +10,7 @@
 
 void TFCOMM::connectHelpHandlers()
 {
-    connect(m_menu->help(), &QAction::triggered, this, &TFCOMM::Help1Click);
+    handle(m_menu->help(), &QAction::triggered, &TFCOMM::Help1Click);
 }
 
 void TFCOMM::Help1Click()

@@ -13,12 +13,12 @@
 
 void TFCOMM::connectLinkHandlers()
 {
-    connect(m_topBar->connectButton(), &QToolButton::clicked, this, &TFCOMM::USBConClick);
-    connect(m_menu->start(), &QAction::triggered, this, &TFCOMM::USBConClick);
-    connect(m_diagnostics->readButton(), &QToolButton::clicked, this, &TFCOMM::ReadBtnClick);
-    connect(m_diagnostics->clearButton(), &QToolButton::clicked, this, &TFCOMM::ClearBtnClick);
-    connect(m_diagnostics->setFeatureButton(), &QPushButton::clicked, this, &TFCOMM::SetFeatureClick);
-    connect(m_diagnostics->sendDataButton(), &QPushButton::clicked, this, &TFCOMM::SendDataClick);
+    handle(m_topBar->connectButton(), &QToolButton::clicked, &TFCOMM::USBConClick);
+    handle(m_menu->start(), &QAction::triggered, &TFCOMM::USBConClick);
+    handle(m_diagnostics->readButton(), &QToolButton::clicked, &TFCOMM::ReadBtnClick);
+    handle(m_diagnostics->clearButton(), &QToolButton::clicked, &TFCOMM::ClearBtnClick);
+    handle(m_diagnostics->setFeatureButton(), &QPushButton::clicked, &TFCOMM::SetFeatureClick);
+    handle(m_diagnostics->sendDataButton(), &QPushButton::clicked, &TFCOMM::SendDataClick);
 }
 
 void TFCOMM::USBConClick()

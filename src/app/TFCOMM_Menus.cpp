@@ -30,8 +30,8 @@ QTimer* startedTimer(QObject* owner, const char* name, int intervalMs)
 
 void TFCOMM::createComponents()
 {
-    connect(startedTimer(this, "ConTimer", 10), &QTimer::timeout, this, &TFCOMM::ConTimerTimer);
-    connect(startedTimer(this, "Trecord", 1000), &QTimer::timeout, this, &TFCOMM::TrecordTimer);
+    handle(startedTimer(this, "ConTimer", 10), &QTimer::timeout, &TFCOMM::ConTimerTimer);
+    handle(startedTimer(this, "Trecord", 1000), &QTimer::timeout, &TFCOMM::TrecordTimer);
 
     using namespace FileDialogs;
     m_openDialog = createOpenDialog(this, QStringLiteral("OpenDialog1"), OpenFilter);
@@ -43,8 +43,8 @@ void TFCOMM::createComponents()
 
 void TFCOMM::connectHandlers()
 {
-    connect(m_topBar->exitButton(), &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
-    connect(m_menu->about(), &QAction::triggered, this, &TFCOMM::AboutClick);
+    handle(m_topBar->exitButton(), &QPushButton::clicked, &TFCOMM::BitBtn1Click);
+    handle(m_menu->about(), &QAction::triggered, &TFCOMM::AboutClick);
     connectHelpHandlers();
     connectLinkHandlers();
     connectSerialHandlers();

@@ -9,7 +9,7 @@
 
 void TFCOMM::connectPictureHandlers()
 {
-    connect(m_chart->saveButton(), &QToolButton::clicked, this, &TFCOMM::BtSaveClick);
+    handle(m_chart->saveButton(), &QToolButton::clicked, &TFCOMM::BtSaveClick);
 }
 
 void TFCOMM::BtSaveClick()

@@ -1,7 +1,6 @@
 // Printing the measurement table through the report preview.
 #include "app/TFCOMM.h"
 
-#include "base/ProgramState.h"
 #include "record/RecordBar.h"
 #include "report/PrintTableFromWindow.h"
 #include "session/MeasurementSession.h"
@@ -10,12 +9,12 @@
 
 void TFCOMM::connectPrintHandlers()
 {
-    connect(m_recordBar->printButton(), &QToolButton::clicked, this, &TFCOMM::BtPrintClick);
+    handle(m_recordBar->printButton(), &QToolButton::clicked, &TFCOMM::BtPrintClick);
 }
 
 void TFCOMM::BtPrintClick()
 {
-    PrintTableFromWindow(this, m_messages, state().Printing, m_session->table());
+    PrintTableFromWindow(this, m_messages, m_Printing, m_session->table());
 }
 
 void TFCOMM::PrintClick()

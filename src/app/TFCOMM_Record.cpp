@@ -5,10 +5,9 @@
 #include "app/DiagnosticPanel.h"
 #include "app/MainMenu.h"
 #include "app/TopBar.h"
-#include "base/ProgramState.h"
 #include "chart/ChartPanel.h"
 #include "display/LcdPanel.h"
-#include "reading/ReadingPipeline.h"
+#include "session/ReadingPipeline.h"
 #include "record/MeasurementGrid.h"
 #include "record/RecordBar.h"
 #include "record/Recorder.h"
@@ -45,23 +44,23 @@ void TFCOMM::createSession(std::shared_ptr<HidBackend> hidBackend, ComPortPaths 
 
 void TFCOMM::connectRecordHandlers()
 {
-    connect(m_diagnostics->decodeTestButton(), &QPushButton::clicked, this, &TFCOMM::Button4Click);
-    connect(m_recordBar->intervalBox(), &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
-    connect(m_recordBar->closeDataButton(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
+    handle(m_diagnostics->decodeTestButton(), &QPushButton::clicked, &TFCOMM::Button4Click);
+    handle(m_recordBar->intervalBox(), &QLineEdit::textChanged, &TFCOMM::RecordSITimeChange);
+    handle(m_recordBar->closeDataButton(), &QToolButton::clicked, &TFCOMM::RecordNewClick);
     const std::pair<const char*, void (TFCOMM::*)()> limitItems[] = {
         {"N10001", &TFCOMM::N10001Click},     {"N50001", &TFCOMM::N50001Click},
         {"N100001", &TFCOMM::N100001Click},   {"N500001", &TFCOMM::N500001Click},
         {"N1000001", &TFCOMM::N1000001Click}, {"limitess", &TFCOMM::limitessClick},
     };
     for (const auto& [item, handler] : limitItems)
-        connect(m_menu->recordLimit(item), &QAction::triggered, this, handler);
+        handle(m_menu->recordLimit(item), &QAction::triggered, handler);
 
     StartTimePanel* startTime = m_diagnostics->startTimePanel();
     for (QLineEdit* box : startTime->timeBoxes())
-        connect(box, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
-    connect(startTime->recallBox(), &QCheckBox::toggled, this, &TFCOMM::RecallCheckClick);
-    connect(startTime, &StartTimePanel::startTimeKeyReleased, this, &TFCOMM::TimeHKeyUp);
-    connect(startTime, &StartTimePanel::recallBoxLeft, this, &TFCOMM::RecallCheckExit);
+        handle(box, &QLineEdit::textChanged, &TFCOMM::RecordSITimeChange);
+    handle(startTime->recallBox(), &QCheckBox::toggled, &TFCOMM::RecallCheckClick);
+    handle(startTime, &StartTimePanel::startTimeKeyReleased, &TFCOMM::TimeHKeyUp);
+    handle(startTime, &StartTimePanel::recallBoxLeft, &TFCOMM::RecallCheckExit);
 }
 
 void TFCOMM::LcdDisplay81(int32_t)
@@ -109,7 +108,7 @@ void TFCOMM::chooseRecordLimit(int32_t limit)
     // Ticked first, so the menu already shows the limit the prompt that may follow speaks of.
     for (const RecordLimitItem& item : kRecordLimitItems)
         m_menu->recordLimit(item.objectName)->setChecked(isRecordLimitTicked(item, limit));
-    m_session->recorder().chooseRecordLimit(limit);
+    m_session->recorder().setLimit(limit);
 }
 
 void TFCOMM::N10001Click()

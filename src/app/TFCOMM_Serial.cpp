@@ -13,12 +13,12 @@
 
 void TFCOMM::connectSerialHandlers()
 {
-    connect(m_diagnostics->serialConnectButton(), &BevelPanel::clicked, this, &TFCOMM::BTCon1Click);
-    connect(m_diagnostics->serialDisconnectButton(), &BevelPanel::clicked, this, &TFCOMM::BtDiscon1Click);
-    connect(m_menu->stop(), &QAction::triggered, this, &TFCOMM::BtDiscon1Click);
-    connect(m_diagnostics->serialToggle(), &QToolButton::clicked, this, &TFCOMM::COMConClick);
-    connect(m_diagnostics->baudRateButton(), &QPushButton::clicked, this, &TFCOMM::Button2Click);
-    connect(m_diagnostics->serialMeterButton(), &QPushButton::clicked, this, &TFCOMM::Button3Click);
+    handle(m_diagnostics->serialConnectButton(), &BevelPanel::clicked, &TFCOMM::BTCon1Click);
+    handle(m_diagnostics->serialDisconnectButton(), &BevelPanel::clicked, &TFCOMM::BtDiscon1Click);
+    handle(m_menu->stop(), &QAction::triggered, &TFCOMM::BtDiscon1Click);
+    handle(m_diagnostics->serialToggle(), &QToolButton::clicked, &TFCOMM::COMConClick);
+    handle(m_diagnostics->baudRateButton(), &QPushButton::clicked, &TFCOMM::Button2Click);
+    handle(m_diagnostics->serialMeterButton(), &QPushButton::clicked, &TFCOMM::Button3Click);
 }
 
 void TFCOMM::StartClick()

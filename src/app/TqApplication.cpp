@@ -1,6 +1,6 @@
 #include "app/TqApplication.h"
 
-#include "dialogs/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 #include <csignal>
 

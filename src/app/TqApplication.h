@@ -4,9 +4,9 @@
 
 class UserMessages;
 
-// Every event, timer tick, signal delivered by a queued call and dialog answer passes through
-// notify(), so catching here gives every handler the same error report, shown through the
-// messages given (on screen, unless a test answers them).
+// The program's application object. The window's handlers report their own failures where they
+// are connected (TFCOMM::handle), so no exception is meant to reach Qt's event dispatch; notify()
+// is the last resort for one that escapes anything else, shown through the same error report.
 class TqApplication : public QApplication {
     Q_OBJECT
 public:

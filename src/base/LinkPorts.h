@@ -15,7 +15,12 @@ class ReadingTarget {
 public:
     virtual ~ReadingTarget() = default;
 
+    // Every frame a link closes becomes the last frame, FrameText, whether or not it is decoded.
+    virtual void frameClosed(const QByteArray& frameText) = 0;
     virtual void decodeFrame(const QByteArray& frameText) = 0;  // onto the LCD panel and into the record; may throw
+    // A model frame named the instrument: the range an overload shows as its value.
+    virtual void setMeasuringRange(int32_t max, int32_t min) = 0;
+    virtual int32_t nextRecordNo() const = 0;                   // the No the next recorded reading takes
     virtual void switchOffSamplingInterval() = 0;               // unticks RecordSI, so every stored reading is kept
     virtual void startNewRecording() = 0;                       // empties the table and the chart, numbering from 1
     virtual void connectionLost() = 0;                          // no more frames come: the connection light goes out

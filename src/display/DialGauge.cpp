@@ -1,4 +1,5 @@
 #include "display/DialGauge.h"
+#include "display/LimitSettings.h"
 
 #include "display/GaugeGeometry.h"
 #include "display/GaugeScale.h"
@@ -38,22 +39,22 @@ QFont gaugeLabelFont()
     return font;
 }
 
-DialGauge::DialGauge(ProgramState& state, GaugeSurface& surface, const LimitSwitches& limits)
-    : m_state(state), m_surface(surface), m_limits(limits)
+DialGauge::DialGauge(GaugeSurface& surface, const LimitSwitches& switches, const LimitSettings& limits)
+    : m_surface(surface), m_switches(switches), m_limits(limits)
 {
 }
 
 void DialGauge::drawScale()
 {
     const GaugeScaleSettings settings{
-        .percentMode = m_state.GaugePercentMode,
-        .scaleMax = m_state.GaugeScaleMax,
-        .labelSet = m_state.GaugeText,
-        .bandOffset = m_state.GaugeParam1,
-        .upperLimit = m_state.UpperLimit,
-        .lowerLimit = m_state.LowerLimit,
-        .upperLimitOn = m_limits.upperLimitOn(),
-        .lowerLimitOn = m_limits.lowerLimitOn(),
+        .percentMode = m_settings.GaugePercentMode,
+        .scaleMax = m_settings.GaugeScaleMax,
+        .labelSet = m_settings.GaugeText,
+        .bandOffset = m_settings.GaugeParam1,
+        .upperLimit = m_limits.upperLimit(),
+        .lowerLimit = m_limits.lowerLimit(),
+        .upperLimitOn = m_switches.upperLimitOn(),
+        .lowerLimitOn = m_switches.lowerLimitOn(),
     };
     QImage& picture = m_surface.picture();
     picture.fill(Qt::white);
@@ -69,12 +70,12 @@ void DialGauge::drawScale()
 
 void DialGauge::drawNeedle(int32_t position)
 {
-    const bool percent = m_state.GaugePercentMode != 0;
-    const int64_t steps = percent ? 1000 : 10 * int64_t(m_state.GaugeScaleMax);
+    const bool percent = m_settings.GaugePercentMode != 0;
+    const int64_t steps = percent ? 1000 : 10 * int64_t(m_settings.GaugeScaleMax);
     const int64_t at = percent ? int64_t(position) + 100 : position;
     const std::optional<GaugeGeometry::Needle> needle = GaugeGeometry(m_surface.panelSize()).needle(at, steps);
 
-    std::array<int32_t, 4>& old = m_state.NeedleOld;  // base x, base y, tip x, tip y
+    std::array<int32_t, 4>& old = m_settings.NeedleOld;  // base x, base y, tip x, tip y
     {
         QPainter painter(&m_surface.picture());
         painter.setPen(QPen(m_surface.panelBackground(), 2, Qt::SolidLine, Qt::RoundCap));

@@ -1,6 +1,5 @@
 #include "display/FrameDecoder.h"
 
-#include "base/ProgramState.h"
 
 namespace {
 
@@ -67,11 +66,11 @@ DecodedFrame decodeFrame(const QByteArray& frameText, const QByteArray& decimalT
     return frame;
 }
 
-Reading applyReading(const DecodedFrame& frame, ProgramState& state)
+Reading applyReading(const DecodedFrame& frame, Reading& current)
 {
-    state.ReadingText = frame.readingText;
-    state.UnitSymbol = frame.unitSymbol;
+    current.text = frame.readingText;
+    current.unitSymbol = frame.unitSymbol;
     if (frame.readingValue)
-        state.ReadingValue = *frame.readingValue;
-    return {state.ReadingText, state.ReadingValue, state.UnitSymbol};
+        current.value = *frame.readingValue;
+    return current;
 }

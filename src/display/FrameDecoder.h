@@ -8,7 +8,13 @@
 #include <cstdint>
 #include <optional>
 
-struct ProgramState;
+// What decoding a frame needs besides the frame: the decimal separator of the Value column and
+// the measuring range an overload shows as its value.
+struct DecodeSettings {
+    QByteArray DecimalText;
+    int32_t RangeMax = 855;
+    int32_t RangeMin = -50;
+};
 
 // What one display frame means: what the on-screen LCD shows and the reading it carries.
 // Computed without touching the panel or the state, so the panel and the state can both be
@@ -32,6 +38,6 @@ struct DecodedFrame {
 DecodedFrame decodeFrame(const QByteArray& frameText, const QByteArray& decimalText, int32_t rangeMax,
                          int32_t rangeMin);
 
-// ReadingText and UnitSymbol always; ReadingValue only when the frame carries a number.
-// Returns the reading the state now holds.
-Reading applyReading(const DecodedFrame& frame, ProgramState& state);
+// The frame's text and unit always become the current reading's; its value only when the frame
+// carries a number. Returns the current reading as it now stands.
+Reading applyReading(const DecodedFrame& frame, Reading& current);

@@ -2,16 +2,16 @@
 
 #include "base/IntegerText.h"
 
-LimitSettings::LimitSettings(ProgramState& state, Ports ports) : m_state(state), m_ports(std::move(ports)) {}
+LimitSettings::LimitSettings(Ports ports) : m_ports(std::move(ports)) {}
 
 void LimitSettings::readUpperLimit(const QByteArray& text)
 {
-    readLimit(text, m_state.UpperLimit);
+    readLimit(text, m_UpperLimit);
 }
 
 void LimitSettings::readLowerLimit(const QByteArray& text)
 {
-    readLimit(text, m_state.LowerLimit);
+    readLimit(text, m_LowerLimit);
 }
 
 void LimitSettings::readLimit(const QByteArray& text, float& limit)

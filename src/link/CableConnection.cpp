@@ -16,18 +16,18 @@ constexpr int32_t kSilentReports = 3000;
 constexpr int32_t kKeepAliveTicks = 600;
 }  // namespace
 
-CableConnection::CableConnection(ProgramState& state, std::shared_ptr<HidBackend> backend,
-                                 const CableConnectionPorts& ports, QObject* parent)
-    : QObject(parent), m_state(state), m_ports(ports)
+CableConnection::CableConnection(std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports,
+                                 QObject* parent)
+    : QObject(parent), m_ports(ports)
 {
-    m_HidCtl = new THidDeviceController(std::move(backend), this);
-    m_HidCtl->setObjectName(QStringLiteral("HidCtl"));
-    m_HidCtl->SetOnArrival({this, &CableConnection::noteArrival});
-    m_HidCtl->SetOnEnumerate({this, &CableConnection::listDevice});
-    m_HidCtl->SetOnDeviceChange({this, &CableConnection::rebuildDeviceList});
-    m_HidCtl->SetOnDeviceDataError({this, &CableConnection::noteReadError});
-    m_HidCtl->SetOnRemoval({this, &CableConnection::noteRemoval});
-    m_HidCtl->SetOnReportsLost([this](THidDevice*, uint64_t lost) { noteLostReports(lost); });
+    m_controller = new THidDeviceController(std::move(backend), this);
+    m_controller->setObjectName(QStringLiteral("HidCtl"));
+    m_controller->SetOnArrival({this, &CableConnection::noteArrival});
+    m_controller->SetOnEnumerate({this, &CableConnection::listDevice});
+    m_controller->SetOnDeviceChange({this, &CableConnection::rebuildDeviceList});
+    m_controller->SetOnDeviceDataError({this, &CableConnection::noteReadError});
+    m_controller->SetOnRemoval({this, &CableConnection::noteRemoval});
+    m_controller->SetOnReportsLost([this](THidDevice*, uint64_t lost) { noteLostReports(lost); });
 }
 
 CableConnection::~CableConnection()
@@ -39,7 +39,7 @@ CableConnection::~CableConnection()
 void CableConnection::releaseListedDevices()
 {
     ++m_deviceListGeneration;
-    m_state.CurrentDevice = nullptr;
+    m_CurrentDevice = nullptr;
     std::vector<ListedDevice> held;
     held.swap(m_listedDevices);
     for (const ListedDevice& listed : held)
@@ -48,21 +48,21 @@ void CableConnection::releaseListedDevices()
 
 THidDevice* CableConnection::selectCable()
 {
-    m_state.CurrentDevice = nullptr;
+    m_CurrentDevice = nullptr;
     const int row = m_ports.deviceList.selectedDeviceRow();
     if (row >= 0 && row < int(m_listedDevices.size()))
-        m_state.CurrentDevice = m_listedDevices[size_t(row)].device;
-    return m_state.CurrentDevice;
+        m_CurrentDevice = m_listedDevices[size_t(row)].device;
+    return m_CurrentDevice;
 }
 
-bool CableConnection::listDevice(THidDevice* HidDev, int32_t Idx)
+bool CableConnection::listDevice(THidDevice* device, int32_t index)
 {
-    const QByteArray line = DescribeDevice(*HidDev);
+    const QByteArray line = DescribeDevice(*device);
     m_ports.deviceList.addDeviceLine(line);
     // A device we may not open read-write cannot be connected; say why where it can be read.
-    if (!HidDev->AccessProblem().isEmpty())
-        m_ports.diagnostics.addHistoryLine(HidDev->AccessProblem());
-    m_listedDevices.push_back({m_HidCtl->ClaimByIndex(Idx), line});
+    if (!device->AccessProblem().isEmpty())
+        m_ports.diagnostics.addHistoryLine(device->AccessProblem());
+    m_listedDevices.push_back({m_controller->ClaimByIndex(index), line});
     return true;
 }
 
@@ -72,7 +72,7 @@ void CableConnection::rebuildDeviceList(QObject*)
     followReadButton();
     releaseListedDevices();
     m_ports.deviceList.clearDeviceLines();
-    m_HidCtl->EnumerateDevices();
+    m_controller->EnumerateDevices();
     for (int row = int(m_listedDevices.size()) - 1; row >= 0; --row) {
         if (m_listedDevices[size_t(row)].line == kCableLine) {
             m_ports.deviceList.setCurrentDeviceRow(row);
@@ -102,33 +102,33 @@ void CableConnection::tellCableUnplugged()
                    .arg(received == 1 ? QStringLiteral("reading") : QStringLiteral("readings"));
     } else {
         // RecordNo numbers the next reading, so the last one taken holds the number before it.
-        text = QStringLiteral("The cable was unplugged: recording stopped after reading %1.").arg(m_state.RecordNo - 1);
+        text = QStringLiteral("The cable was unplugged: recording stopped after reading %1.").arg(m_ports.readings.nextRecordNo() - 1);
     }
     m_ports.messages.tell(text, MessageTone::Warning);
 }
 
-void CableConnection::noteArrival(THidDevice* HidDev)
+void CableConnection::noteArrival(THidDevice* device)
 {
-    m_ports.diagnostics.addHistoryLine("Arrival of " + DescribeDevice(*HidDev));
+    m_ports.diagnostics.addHistoryLine("Arrival of " + DescribeDevice(*device));
 }
 
-void CableConnection::noteRemoval(THidDevice* HidDev)
+void CableConnection::noteRemoval(THidDevice* device)
 {
-    m_ports.diagnostics.addHistoryLine("Removal of " + DescribeDevice(*HidDev));
+    m_ports.diagnostics.addHistoryLine("Removal of " + DescribeDevice(*device));
     // Only the cable's going ends the connection; a mouse unplugged meanwhile must not
     // release the toggle while the instrument goes on sending. The user hears of it once the
     // device list has been rebuilt without the cable, which the controller does right after.
-    if (HidDev == selectCable()) {
+    if (device == selectCable()) {
         if (m_ports.connection.connectTicked())
             m_cutShort = m_ports.connection.downloadTicked() ? CutShort::Download : CutShort::Recording;
         releaseConnection();
     }
 }
 
-void CableConnection::noteReadError(THidDevice* HidDev, uint32_t Error)
+void CableConnection::noteReadError(THidDevice* device, uint32_t error)
 {
-    m_ports.diagnostics.addHistoryLine("READ ERROR: " + HidDev->ErrorText(Error) + " ("
-                                       + QByteArray::number(Error, 16).toUpper() + ")");
+    m_ports.diagnostics.addHistoryLine("READ ERROR: " + device->ErrorText(error) + " ("
+                                       + QByteArray::number(error, 16).toUpper() + ")");
 }
 
 void CableConnection::noteLostReports(uint64_t lost)
@@ -155,11 +155,11 @@ void CableConnection::clearHistory()
     m_ports.diagnostics.clearHistory();
 }
 
-void CableConnection::frameReport(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)
+void CableConnection::frameReport(THidDevice* device, uint8_t reportId, const uint8_t* data, uint16_t size)
 {
-    m_reportDevice = HidDev;
+    m_reportDevice = device;
     m_reportGeneration = m_deviceListGeneration;
-    m_framer.handleReport(ReportID, Data, Size);
+    m_framer.handleReport(reportId, data, size);
 }
 
 THidDevice* CableConnection::cableOrNotice(const QString& notice, MessageTone tone)
@@ -185,7 +185,7 @@ void CableConnection::sendFeatureReport()
 void CableConnection::sendOutputReport(const std::vector<uint8_t>& report)
 {
     uint32_t written = 10;
-    m_state.CurrentDevice->WriteOutputReport(report.data(), uint32_t(report.size()), written);
+    m_CurrentDevice->WriteOutputReport(report.data(), uint32_t(report.size()), written);
     m_ports.diagnostics.addHistoryLine(CableReports::outputHistoryLine(report, written));
 }
 
@@ -209,8 +209,8 @@ void CableConnection::connectOrDisconnect()
 {
     followReadButton();
     sendFeatureReport();
-    m_state.ReportCount = 0;
-    m_state.WatchdogTicks = 0;
+    m_framer.restartReportCount();
+    m_WatchdogTicks = 0;
     THidDevice* cable = selectCable();
     if (!cable || !cable->ReadWriteAccess())
         return;
@@ -218,13 +218,13 @@ void CableConnection::connectOrDisconnect()
     if (!m_ports.connection.connectTicked()) {
         m_ports.connection.setDownloadEnabled(true);
         sendCommand(CableReports::kStop);
-        if (m_state.CurrentDevice)
-            m_state.CurrentDevice->SetReportHandler({});
+        if (m_CurrentDevice)
+            m_CurrentDevice->SetReportHandler({});
         m_ports.readings.connectionLost();
         return;
     }
 
-    m_state.BurstHex.clear();
+    m_framer.dropBurstBytes();
     m_ports.diagnostics.showFrameText({});
     followReadButton();
     sendPoll();
@@ -244,28 +244,28 @@ void CableConnection::connectOrDisconnect()
 
 void CableConnection::tickWatchdog()
 {
-    if (m_state.IdleTicks == 2) {
+    if (m_IdleTicks == 2) {
         // Keep-alive: while connected, poll the cable every kKeepAliveTicks checks so an
         // instrument that would fall asleep keeps sending through a long recording.
         if (m_ports.connection.connectTicked())
-            ++m_state.WatchdogTicks;
-        if (m_state.WatchdogTicks >= kKeepAliveTicks) {
-            m_state.WatchdogTicks = 0;
+            ++m_WatchdogTicks;
+        if (m_WatchdogTicks >= kKeepAliveTicks) {
+            m_WatchdogTicks = 0;
             sendPoll();
         }
-        if (m_state.ReportCount >= kSilentReports) {
-            m_state.ReportCount = 0;
+        if (m_framer.reportCount() >= kSilentReports) {
+            m_framer.restartReportCount();
             releaseConnection();
-            if (m_state.CurrentDevice)
-                m_state.CurrentDevice->SetReportHandler({});
+            if (m_CurrentDevice)
+                m_CurrentDevice->SetReportHandler({});
             m_ports.readings.connectionLost();
             m_ports.messages.tell(
                 QStringLiteral("USB interface cable is securely connected, please check if the meter is ready."),
                 MessageTone::Warning);
         }
-        m_state.IdleTicks = 0;
+        m_IdleTicks = 0;
     } else {
-        ++m_state.IdleTicks;
+        ++m_IdleTicks;
     }
     showConnectCaption();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "base/ProgramState.h"
 #include "link/CableConnectionPorts.h"
 #include "link/ReportFramer.h"
 
@@ -24,12 +23,17 @@ public:
     // backend: the platform's (createPlatformHidBackend()) or a simulated bus. Lists the devices
     // present at once, through the ports. Throws EControllerError when another HID controller
     // exists.
-    CableConnection(ProgramState& state, std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports,
-                    QObject* parent);
+    CableConnection(std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports, QObject* parent);
     // Gives the claimed devices back and stops their readers; calls no port.
     ~CableConnection() override;
 
-    THidDeviceController* HidCtl() const { return m_HidCtl; }
+    THidDeviceController* controller() const { return m_controller; }
+    // The cable selected in the device list when it was last looked up; owned by the list.
+    THidDevice* currentDevice() const { return m_CurrentDevice; }
+    // A frame was decoded, from either link: the meter is talking, so the watchdog's idle count
+    // starts again.
+    void frameDecoded() { m_IdleTicks = 0; }
+    ReportFramer& framer() { return m_framer; }
 
     // Connects when the connect toggle is down (offering to empty the table first when a
     // download is asked for), disconnects when it is up.
@@ -51,13 +55,13 @@ private:
     };
 
     // The HID controller's events.
-    bool listDevice(THidDevice* HidDev, int32_t Idx);
-    void rebuildDeviceList(QObject* Sender);
-    void noteArrival(THidDevice* HidDev);
-    void noteRemoval(THidDevice* HidDev);
-    void noteReadError(THidDevice* HidDev, uint32_t Error);
+    bool listDevice(THidDevice* device, int32_t index);
+    void rebuildDeviceList(QObject* sender);
+    void noteArrival(THidDevice* device);
+    void noteRemoval(THidDevice* device);
+    void noteReadError(THidDevice* device, uint32_t error);
     void noteLostReports(uint64_t lost);
-    void frameReport(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size);
+    void frameReport(THidDevice* device, uint8_t reportId, const uint8_t* data, uint16_t size);
 
     void releaseListedDevices();
     THidDevice* selectCable();
@@ -74,10 +78,12 @@ private:
     void sendStopCommand() override;
     void releaseSyncHandle() override;
 
-    ProgramState& m_state;
     CableConnectionPorts m_ports;
-    ReportFramer m_framer{m_state, m_ports.connection, m_ports.diagnostics, m_ports.readings, *this};
-    THidDeviceController* m_HidCtl = nullptr;
+    ReportFramer m_framer{m_ports.connection, m_ports.diagnostics, m_ports.readings, *this};
+    THidDevice* m_CurrentDevice = nullptr;
+    int32_t m_IdleTicks = 0;      // watchdog ticks since the last decoded frame, up to 2
+    int32_t m_WatchdogTicks = 0;  // idle checks since the last keep-alive poll
+    THidDeviceController* m_controller = nullptr;
     std::vector<ListedDevice> m_listedDevices;
     // Bumped whenever the device list is rebuilt: a report handler that outlived a rebuild
     // (through a dialog opened while it ran) must not touch its released device afterwards.

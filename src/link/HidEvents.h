@@ -10,21 +10,21 @@
 class QObject;
 class THidDevice;
 
-// The events of the HID layer. The parameter names are the ones handlers are documented with.
-using THidPlugEvent = THidHandler<void(THidDevice* HidDev)>;
+// The events of the HID layer.
+using THidPlugEvent = THidHandler<void(THidDevice* device)>;
 // Returns true to go on enumerating.
-using THidEnumerateEvent = THidHandler<bool(THidDevice* HidDev, int32_t Idx)>;
-// Data points to the Size bytes after the report ID; they are valid only during the call.
-using THidDataEvent = THidHandler<void(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size)>;
-using THidDataErrorEvent = THidHandler<void(THidDevice* HidDev, uint32_t Error)>;
-using TNotifyEvent = THidHandler<void(QObject* Sender)>;
+using THidEnumerateEvent = THidHandler<bool(THidDevice* device, int32_t index)>;
+// data points to the size bytes after the report ID; they are valid only during the call.
+using THidDataEvent = THidHandler<void(THidDevice* device, uint8_t reportId, const uint8_t* data, uint16_t size)>;
+using THidDataErrorEvent = THidHandler<void(THidDevice* device, uint32_t error)>;
+using TNotifyEvent = THidHandler<void(QObject* sender)>;
 // A report or error handler threw: the failure's message, or "Unknown error". The reader goes on
 // reading, so the owner decides how the user hears of it.
-using THidHandlerFailureEvent = std::function<void(const QString& Message)>;
+using THidHandlerFailureEvent = std::function<void(const QString& message)>;
 
-// The reader's queue was full while the GUI thread was busy: Lost reports were dropped. Told once
+// The reader's queue was full while the GUI thread was busy: lost reports were dropped. Told once
 // the GUI thread has caught up with the reports before and after them.
-using THidReportsLostEvent = std::function<void(THidDevice* HidDev, uint64_t Lost)>;
+using THidReportsLostEvent = std::function<void(THidDevice* device, uint64_t lost)>;
 
 // The failures of the HID layer: "device cannot be opened", "device cannot be identified",
 // "Only one THidDeviceController allowed per program".

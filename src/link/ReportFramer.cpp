@@ -77,24 +77,24 @@ std::optional<ReportFramer::Range> ReportFramer::modelRange(const QByteArray& fr
 void ReportFramer::handleReport(uint8_t reportId, const uint8_t* data, uint16_t size)
 {
     if (size >= 1)
-        ++m_state.ReportCount;
+        ++m_ReportCount;
     const int payload = size >= 1 ? (data[0] & 0x0F) : 0;
     if (payload >= 1 && payload <= 9) {
-        m_state.ReportCount = 0;
-        m_state.BurstPending = true;
-        for (int i = 1; i <= payload && i < size && m_state.BurstHex.size() < kBurstHexKept; ++i)
-            appendHexByte(m_state.BurstHex, data[i]);
+        m_ReportCount = 0;
+        m_BurstPending = true;
+        for (int i = 1; i <= payload && i < size && m_BurstHex.size() < kBurstHexKept; ++i)
+            appendHexByte(m_BurstHex, data[i]);
         m_diagnostics.addHistoryLine(historyLine(reportId, data, size));
         return;
     }
-    if (m_state.BurstPending)
+    if (m_BurstPending)
         closeBurst();
 }
 
 void ReportFramer::closeBurst()
 {
-    m_state.FrameText = frameTextFromBurst(m_state.BurstHex);
-    const QByteArray frame = m_state.FrameText;
+    const QByteArray frame = frameTextFromBurst(m_BurstHex);
+    m_readings.frameClosed(frame);
     const QByteArray type = typeCode(frame);
     m_diagnostics.showFrameText(frame);
 
@@ -122,14 +122,12 @@ void ReportFramer::closeBurst()
         m_diagnostics.showMarkedFrameText(frame);
     if (type == "AD10") {
         m_diagnostics.showMarkedFrameText(frame);
-        if (const auto range = modelRange(frame)) {
-            m_state.RangeMax = range->max;
-            m_state.RangeMin = range->min;
-        }
+        if (const auto range = modelRange(frame))
+            m_readings.setMeasuringRange(range->max, range->min);
     }
-    m_state.BurstHex.clear();
+    m_BurstHex.clear();
     m_cable.releaseSyncHandle();
-    m_state.BurstPending = false;
+    m_BurstPending = false;
     if (decodeFailure)
         std::rethrow_exception(decodeFailure);
 }

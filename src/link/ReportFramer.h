@@ -1,7 +1,6 @@
 #pragma once
 
 #include "base/LinkPorts.h"
-#include "base/ProgramState.h"
 #include "link/CablePanelControls.h"
 
 #include <QByteArray>
@@ -22,9 +21,9 @@ public:
     };
 
     // connection says whether "Download Data" is ticked; every argument must outlive the framer.
-    ReportFramer(ProgramState& state, const ConnectionControls& connection, FrameDiagnostics& diagnostics,
-                 ReadingTarget& readings, Cable& cable)
-        : m_state(state), m_connection(connection), m_diagnostics(diagnostics), m_readings(readings), m_cable(cable)
+    ReportFramer(const ConnectionControls& connection, FrameDiagnostics& diagnostics, ReadingTarget& readings,
+                 Cable& cable)
+        : m_connection(connection), m_diagnostics(diagnostics), m_readings(readings), m_cable(cable)
     {
     }
 
@@ -37,6 +36,15 @@ public:
     // they decoded.
     int64_t storedReadings() const { return m_storedReadings; }
 
+    // The watchdog's count of reports without payload since the last one with payload.
+    int32_t reportCount() const { return m_ReportCount; }
+    void restartReportCount() { m_ReportCount = 0; }
+    // Connecting drops a burst a disconnect cut short, but leaves it pending: the first empty
+    // report after the connect closes it, empty.
+    void dropBurstBytes() { m_BurstHex.clear(); }
+    const QByteArray& burstHex() const { return m_BurstHex; }
+    bool burstPending() const { return m_BurstPending; }
+
     static QByteArray historyLine(uint8_t reportId, const uint8_t* data, uint16_t size);
     static QByteArray frameTextFromBurst(const QByteArray& burstHex);
     static QByteArray typeCode(const QByteArray& frameText);
@@ -46,10 +54,12 @@ public:
 private:
     void closeBurst();
 
-    ProgramState& m_state;
     const ConnectionControls& m_connection;
     FrameDiagnostics& m_diagnostics;
     ReadingTarget& m_readings;
     Cable& m_cable;
     int64_t m_storedReadings = 0;
+    QByteArray m_BurstHex;         // the burst's payload bytes so far, two hex digits each
+    bool m_BurstPending = false;   // a report with payload came since the burst was last closed
+    int32_t m_ReportCount = 0;
 };

@@ -5,7 +5,7 @@
 #include "app/TqApplication.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
-#include "session/RecordingJournal.h"
+#include "journal/RecordingJournal.h"
 #include "sim/SimulatedCableOutage.h"
 #include "sim/SimulatedHidBackend.h"
 

@@ -3,7 +3,7 @@
 #include "app/TqApplication.h"
 #include "dialogs/ScreenMessages.h"
 #include "font/LcdFont.h"
-#include "session/RecordingJournal.h"
+#include "journal/RecordingJournal.h"
 
 #include <cstdio>
 

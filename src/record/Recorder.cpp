@@ -1,7 +1,6 @@
 #include "record/Recorder.h"
 
 #include "base/LocaleTexts.h"
-#include "base/ProgramState.h"
 #include "base/UnkeptRows.h"
 #include "base/UserMessages.h"
 #include "base/Reading.h"
@@ -29,10 +28,9 @@ int64_t roundHalfToEven(double value)
 
 }  // namespace
 
-Recorder::Recorder(ProgramState& state, MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
+Recorder::Recorder(MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
                    RecorderHost& host, UserMessages& messages, const QLocale& locale)
-    : m_state(state),
-      m_table(table),
+    : m_table(table),
       m_pager(pager),
       m_controls(controls),
       m_host(host),
@@ -43,43 +41,45 @@ Recorder::Recorder(ProgramState& state, MeasurementTable& table, TChartControl& 
 
 void Recorder::recordReading(const Reading& reading)
 {
-    if (m_state.RowCount < m_state.RecordLimit) {
-        const bool sample = !m_controls.samplingTicked() || m_state.SampleTick == 0;
+    if (m_RowCount < m_RecordLimit) {
+        const bool sample = !m_controls.samplingTicked() || m_SampleTick == 0;
         if (sample) {
             const QByteArray signature = reading.text + reading.unitSymbol;
-            if (m_controls.repeatTicked() || signature != m_state.TimeText) {
-                m_state.TimeText = signature;
-                m_state.SampleTick = intervalSeconds(m_controls.intervalText());
-                ++m_state.RowCount;
+            if (m_controls.repeatTicked() || signature != m_TimeText) {
+                m_TimeText = signature;
+                m_SampleTick = intervalSeconds(m_controls.intervalText());
+                ++m_RowCount;
                 const QByteArray time = timeText();
-                m_table.appendRow(m_state.RecordNo, time, reading.text, reading.unitSymbol);
-                m_host.rowRecorded({m_state.RecordNo, time, reading.text, reading.unitSymbol, reading.value});
+                m_table.appendRow(m_RecordNo, time, reading.text, reading.unitSymbol);
+                m_host.rowRecorded({m_RecordNo, time, reading.text, reading.unitSymbol, reading.value});
                 m_host.setPageLabel(m_pager.AddPoint(double(reading.value)));
                 raisePeak(double(reading.value));
             }
             // A sample the Repeat filter drops still uses up its number.
-            ++m_state.RecordNo;
+            ++m_RecordNo;
         }
     }
-    if (m_state.RowCount == m_state.RecordLimit)
+    if (m_RowCount == m_RecordLimit)
         promptAtLimit();
 }
 
-void Recorder::chooseRecordLimit(int32_t limit)
+void Recorder::setLimit(int32_t limit)
 {
-    m_state.RecordLimit = limit;
+    m_RecordLimit = limit;
     checkRecordLimit();
 }
 
 void Recorder::checkRecordLimit()
 {
-    if (m_state.RowCount >= m_state.RecordLimit)
+    if (m_RowCount >= m_RecordLimit)
         promptAtLimit();
 }
 
-void Recorder::takeRestoredRows(std::span<const float> readings)
+void Recorder::takeRestoredRows(std::span<const float> readings, std::optional<int32_t> lastNo)
 {
-    m_state.RowCount = int32_t(readings.size());
+    if (lastNo)
+        m_RecordNo = *lastNo + 1;
+    m_RowCount = int32_t(readings.size());
     if (readings.empty())
         return;
     m_host.setPageLabel(m_pager.AddPoints(readings));
@@ -89,16 +89,16 @@ void Recorder::takeRestoredRows(std::span<const float> readings)
 
 QByteArray Recorder::timeText() const
 {
-    const QTime time = m_host.recallTicked() ? LocaleTexts::fromDayCount(m_state.StartTime).time()
+    const QTime time = m_host.recallTicked() ? LocaleTexts::fromDayCount(m_StartTime).time()
                                              : m_host.currentTimeOfDay();
     return LocaleTexts::timeOfDayText(time, m_locale);
 }
 
 void Recorder::raisePeak(double value)
 {
-    if (value > m_state.PeakValue) {
-        m_state.PeakValue = value;
-        const int64_t peak = roundHalfToEven(m_state.PeakValue);
+    if (value > m_PeakValue) {
+        m_PeakValue = value;
+        const int64_t peak = roundHalfToEven(m_PeakValue);
         m_pager.SetYMaximum(double((peak / 100 + 1) * 100));
     }
 }
@@ -107,23 +107,23 @@ void Recorder::promptAtLimit()
 {
     // Counted past the limit before asking: the box runs an event loop in which more readings
     // can arrive, and the save command may fail, and neither may record on or ask again.
-    ++m_state.RowCount;
+    ++m_RowCount;
     const QString text = QStringLiteral("Measurement data exceeds %1 sets!Save and remove on-screen data before "
                                         "proceeding next measurement.")
-                             .arg(m_state.RecordLimit);
+                             .arg(m_RecordLimit);
     if (m_messages.askInBox(text, kCaption, MessageChoices::OkCancel, MessageTone::Question) == MessageAnswer::Ok)
         m_host.runSave();
 }
 
 void Recorder::tickSamplingTimer()
 {
-    if (m_controls.samplingTicked() && m_state.SampleTick > 0)
-        --m_state.SampleTick;
+    if (m_controls.samplingTicked() && m_SampleTick > 0)
+        --m_SampleTick;
 }
 
 void Recorder::restartSamplingCountdown()
 {
-    m_state.SampleTick = intervalSeconds(m_controls.intervalText());
+    m_SampleTick = intervalSeconds(m_controls.intervalText());
 }
 
 void Recorder::closeData()
@@ -139,8 +139,8 @@ void Recorder::startNewRecording()
 {
     if (m_table.rowCount() > 0)
         m_table.empty();
-    m_state.RecordNo = 1;
-    m_state.RowCount = 0;
+    m_RecordNo = 1;
+    m_RowCount = 0;
     m_pager.Reset();
     m_host.recordingEmptied();
 }

@@ -7,12 +7,12 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 class MeasurementTable;
 class TChartControl;
 class UserMessages;
-struct ProgramState;
 
 // The record bar's controls the recorder reads, and the one a download switches off.
 class RecordingControls {
@@ -61,24 +61,25 @@ public:
 };
 
 // Turns readings into rows of the measurement table and points of the chart, under the record
-// limit, the sampling interval and the Repeat filter. Reads and writes the shared state; every
+// limit, the sampling interval and the Repeat filter, and owns what those rules count; every
 // recorded value becomes a point of the pager's chart.
 class Recorder {
 public:
     // locale gives the time separator of the Time column.
-    Recorder(ProgramState& state, MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
+    Recorder(MeasurementTable& table, TChartControl& pager, RecordingControls& controls,
              RecorderHost& host, UserMessages& messages, const QLocale& locale = QLocale::system());
 
     // Once per decoded frame.
     void recordReading(const Reading& reading);
 
-    // Rows an earlier run recorded and the table got back: they count towards the record limit,
-    // and their readings go on the chart as if they had just been recorded, with the same pages,
-    // page label and value axis.
-    void takeRestoredRows(std::span<const float> readings);
+    // Rows an earlier run recorded and the table got back, the last of them numbered lastNo:
+    // they count towards the record limit, numbering goes on after them, and their readings go
+    // on the chart as if they had just been recorded, with the same pages, page label and value
+    // axis.
+    void takeRestoredRows(std::span<const float> readings, std::optional<int32_t> lastNo);
 
     // The record-limit menu's choice.
-    void chooseRecordLimit(int32_t limit);
+    void setLimit(int32_t limit);
 
     // Rows at or past the limit stop recording, so this asks at once, as reaching the limit does,
     // rather than leave readings silently unrecorded: after a lower limit, or a restored recording
@@ -99,16 +100,36 @@ public:
     // reading, the peak, the countdown and the limit are kept.
     void startNewRecording();
 
+    int32_t recordNo() const { return m_RecordNo; }
+    int32_t rowCount() const { return m_RowCount; }
+    int32_t recordLimit() const { return m_RecordLimit; }
+    int32_t sampleTick() const { return m_SampleTick; }
+    double peakValue() const { return m_PeakValue; }
+    double startTime() const { return m_StartTime; }
+    // The time Recall stamps every row with, in days since 1899-12-30 (the fraction is the time
+    // of day).
+    void setStartTime(double days) { m_StartTime = days; }
+
 private:
     QByteArray timeText() const;
     void raisePeak(double value);
     void promptAtLimit();
 
-    ProgramState& m_state;
     MeasurementTable& m_table;
     TChartControl& m_pager;
     RecordingControls& m_controls;
     RecorderHost& m_host;
     UserMessages& m_messages;
     QLocale m_locale;
+
+    int32_t m_RecordNo = 1;        // the No the next sampled reading takes, dropped or not
+    // Rows appended since the table was last emptied; the limit prompt, once asked, counts one
+    // more, so it is not asked again.
+    int32_t m_RowCount = 0;
+    int32_t m_RecordLimit = 10000;
+    int32_t m_SampleTick = 0;      // whole seconds the sampling interval still holds readings back
+    double m_StartTime = 0.0;
+    // The Repeat filter's memory: the text and unit glyph of the last reading recorded.
+    QByteArray m_TimeText;
+    double m_PeakValue = 0.0;      // the highest reading recorded; the value axis grows with it
 };

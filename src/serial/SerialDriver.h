@@ -13,9 +13,9 @@ class QSerialPort;
 class QTimer;
 
 class TSerialPortDriver;
-// Called with each non-empty block of received bytes; DataPtr stays valid for the call only.
+// Called with each non-empty block of received bytes; data stays valid for the call only.
 using TComPortReceiveDataEvent =
-    std::function<void(TSerialPortDriver* Sender, const uint8_t* DataPtr, int32_t DataSize)>;
+    std::function<void(TSerialPortDriver* sender, const uint8_t* data, int32_t size)>;
 // Told the text of a failure that escaped the receive handler.
 using TComPortHandlerFailureEvent = std::function<void(const QString& Message)>;
 

@@ -28,39 +28,39 @@ char hexDigit(uint8_t nibble)
 
 }  // namespace
 
-SerialLink::SerialLink(ProgramState& state, TSerialPortDriver& port, const SerialLinkPorts& ports)
-    : m_state(state), m_port(port), m_ports(ports)
+SerialLink::SerialLink(TSerialPortDriver& port, const SerialLinkPorts& ports) : m_port(port), m_ports(ports)
 {
 }
 
-void SerialLink::receiveBytes(TSerialPortDriver*, const uint8_t* DataPtr, int32_t DataSize)
+void SerialLink::receiveBytes(TSerialPortDriver*, const uint8_t* data, int32_t size)
 {
-    for (int32_t i = 0; i < DataSize; ++i) {
-        const uint8_t byte = DataPtr[i];
+    for (int32_t i = 0; i < size; ++i) {
+        const uint8_t byte = data[i];
         if (byte != kCarriageReturn) {
-            if (m_state.SerialHexText.size() < kPendingDigitsKept) {
-                m_state.SerialHexText.append(hexDigit(byte));
-                m_ports.panel.showFrameText(m_state.SerialHexText);
+            if (m_SerialHexText.size() < kPendingDigitsKept) {
+                m_SerialHexText.append(hexDigit(byte));
+                m_ports.panel.showFrameText(m_SerialHexText);
             }
             continue;
         }
-        m_state.SerialHexText.append(hexDigit(byte));
+        m_SerialHexText.append(hexDigit(byte));
         // The line feed that opened the frame goes behind the carriage return, where the
         // cable's frames have it.
-        m_state.FrameText = m_state.SerialHexText.mid(1, 9) + "DA";
-        m_ports.panel.showFrameText(m_state.FrameText);
-        const QByteArray& digits = m_state.SerialHexText;
+        const QByteArray frame = m_SerialHexText.mid(1, 9) + "DA";
+        m_ports.readings.frameClosed(frame);
+        m_ports.panel.showFrameText(frame);
+        const QByteArray& digits = m_SerialHexText;
         const bool inStep = digits.size() >= 11 && digits[0] == 'A' && digits[10] == 'D';
-        m_state.SerialHexText.clear();
+        m_SerialHexText.clear();
         if (inStep)
-            m_ports.readings.decodeFrame(m_state.FrameText);
+            m_ports.readings.decodeFrame(frame);
     }
 }
 
 void SerialLink::attachReceiveHandler()
 {
-    m_port.SetOnReceiveData([this](TSerialPortDriver* Sender, const uint8_t* DataPtr, int32_t DataSize) {
-        receiveBytes(Sender, DataPtr, DataSize);
+    m_port.SetOnReceiveData([this](TSerialPortDriver* sender, const uint8_t* data, int32_t size) {
+        receiveBytes(sender, data, size);
     });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "base/ProgramState.h"
 #include "serial/SerialLinkPorts.h"
 
+#include <QByteArray>
 #include <cstdint>
 
 class TSerialPortDriver;
@@ -12,12 +12,12 @@ class TSerialPortDriver;
 // thread, where the port is polled.
 class SerialLink {
 public:
-    SerialLink(ProgramState& state, TSerialPortDriver& port, const SerialLinkPorts& ports);
+    SerialLink(TSerialPortDriver& port, const SerialLinkPorts& ports);
 
     // The receive handler. A frame runs from one carriage return to the next; it is decoded
     // when its first digit is the line feed's "A" and its eleventh the carriage return's "D".
     // A decoder failure ends the call: the bytes after it in the block are dropped.
-    void receiveBytes(TSerialPortDriver* Sender, const uint8_t* DataPtr, int32_t DataSize);
+    void receiveBytes(TSerialPortDriver* sender, const uint8_t* data, int32_t size);
     // Binds receiveBytes as the port's receive handler.
     void attachReceiveHandler();
 
@@ -35,11 +35,14 @@ public:
     // Steps the speed 2400, 4800, 9600, 19200, then 1200 for good, telling the user each one.
     void stepBaudRate();
 
+    // The digits received since the last carriage return.
+    const QByteArray& pendingDigits() const { return m_SerialHexText; }
+
 private:
     void connectSequence();
     void disconnectSequence();
 
-    ProgramState& m_state;
     TSerialPortDriver& m_port;
     SerialLinkPorts m_ports;
+    QByteArray m_SerialHexText;
 };

@@ -1,14 +1,14 @@
 #include "session/MeasurementSession.h"
 
 #include "base/LocaleTexts.h"
-#include "dialogs/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "base/UserMessages.h"
 #include "link/CableConnection.h"
 #include "link/HidBackend.h"
 #include "link/HidDeviceController.h"
-#include "reading/ReadingPipeline.h"
+#include "session/ReadingPipeline.h"
 #include "record/MeasurementTable.h"
-#include "session/RecordingJournal.h"
+#include "journal/RecordingJournal.h"
 #include "serial/SerialDriver.h"
 #include "serial/SerialLink.h"
 
@@ -57,19 +57,20 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
     m_table = new MeasurementTable(this);
     m_table->setObjectName(QStringLiteral("cds1"));
     RecorderHost& host = *this;
-    m_recorder = std::make_unique<Recorder>(m_state, *m_table, m_pager, m_ports.recording, host, m_ports.messages);
-    m_readings = std::make_unique<ReadingPipeline>(m_state, m_ports.indicator, m_ports.lcd, m_ports.recording,
-                                                   *m_recorder);
+    m_recorder = std::make_unique<Recorder>(*m_table, m_pager, m_ports.recording, host, m_ports.messages);
+    m_readings = std::make_unique<ReadingPipeline>(m_decodeSettings, m_ports.indicator, m_ports.lcd,
+                                                   m_ports.recording, *m_recorder);
 
     if (!hidBackend)
         hidBackend = createPlatformHidBackend();
-    m_cable = new CableConnection(m_state, std::move(hidBackend),
+    m_cable = new CableConnection(std::move(hidBackend),
                                   {m_ports.connection, m_ports.deviceList, m_ports.diagnostics, *m_readings,
                                    m_ports.messages},
                                   this);
     m_cable->setObjectName(QStringLiteral("CableConnection"));
+    m_readings->setOnFrameDecoded([cable = m_cable] { cable->frameDecoded(); });
     UserMessages& messages = m_ports.messages;
-    m_cable->HidCtl()->SetOnHandlerFailure([&messages](const QString& failure) { ErrorReport::show(messages, failure); });
+    m_cable->controller()->SetOnHandlerFailure([&messages](const QString& failure) { ErrorReport::show(messages, failure); });
 
     m_serialPort = new TSerialPortDriver(this, std::move(comPorts));
     m_serialPort->setObjectName(QStringLiteral("COMM2"));
@@ -77,7 +78,7 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
     m_serialPort->SetComPortSpeed(br2400);
     m_serialPort->SetOnHandlerFailure([&messages](const QString& failure) { ErrorReport::show(messages, failure); });
     m_serialLink = std::make_unique<SerialLink>(
-        m_state, *m_serialPort, SerialLinkPorts{m_ports.serialPanel, m_ports.serialMenu, *m_readings, m_ports.messages});
+        *m_serialPort, SerialLinkPorts{m_ports.serialPanel, m_ports.serialMenu, *m_readings, m_ports.messages});
 
     startMeasurementState();
 
@@ -99,19 +100,15 @@ MeasurementSession::~MeasurementSession()
 
 void MeasurementSession::startMeasurementState()
 {
-    m_state.DecimalText = LocaleTexts::decimalSeparator(QLocale::system());
-    m_state.StartTime = LocaleTexts::toDayCount(QDateTime::currentDateTime());
-    m_state.RecordNo = 1;
-    m_state.RecordLimit = 10000;
-    m_state.RangeMax = 855;
-    m_state.RangeMin = -50;
+    m_decodeSettings.DecimalText = LocaleTexts::decimalSeparator(QLocale::system());
+    m_recorder->setStartTime(LocaleTexts::toDayCount(QDateTime::currentDateTime()));
     m_pager.SetYMaximum(100.0);
     m_pager.SetYMinimum(-50.0);
 }
 
 void MeasurementSession::decodeFrameText()
 {
-    m_readings->decodeFrame(m_state.FrameText);
+    m_readings->decodeFrame(m_readings->frameText());
 }
 
 void MeasurementSession::startNewRecording()
@@ -258,8 +255,6 @@ bool MeasurementSession::restoreRows(const JournalRecording& recording, const Re
         m_table->removeRowsFrom(first);
         return false;
     }
-    if (lastNo)
-        m_state.RecordNo = *lastNo + 1;
-    m_recorder->takeRestoredRows(readings);
+    m_recorder->takeRestoredRows(readings, lastNo);
     return true;
 }

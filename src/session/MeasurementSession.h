@@ -1,8 +1,8 @@
 #pragma once
 
-#include "base/ProgramState.h"
 #include "chart/ChartEngine.h"
 #include "chart/TChartControl.h"
+#include "display/FrameDecoder.h"
 #include "record/Recorder.h"
 #include "serial/ComPortPaths.h"
 #include "session/SessionPorts.h"
@@ -21,7 +21,7 @@ class RecordingJournal;
 class TSerialPortDriver;
 struct JournalRecording;
 
-// One measurement without any window: the program's state, the measurement table, the chart's
+// One measurement without any window: the decode settings, the measurement table, the chart's
 // data and its pager, the recorder, the road a reading takes, and both links to the instrument,
 // the USB cable and the serial port. It reaches the screen only through the ports it is given
 // and tells it the rest by signals. Lives on the GUI thread.
@@ -41,8 +41,8 @@ public:
     // still exist.
     ~MeasurementSession() override;
 
-    ProgramState& state() { return m_state; }
-    const ProgramState& state() const { return m_state; }
+    DecodeSettings& decodeSettings() { return m_decodeSettings; }
+    const DecodeSettings& decodeSettings() const { return m_decodeSettings; }
     MeasurementTable& table() const { return *m_table; }
     const ChartEngine& chart() const { return m_chart; }
     TChartControl& pager() { return m_pager; }
@@ -55,7 +55,7 @@ public:
     // Null without a journal folder.
     RecordingJournal* journal() const { return m_journal; }
 
-    // Decodes the frame FrameText holds onto the LCD and records its reading.
+    // Decodes the last frame a link closed onto the LCD and records its reading.
     void decodeFrameText();
     // Empties the table and the chart and numbers from 1 again (a new download does this).
     void startNewRecording();
@@ -105,7 +105,7 @@ private:
     QDateTime now();
 
     SessionPorts m_ports;
-    ProgramState m_state;
+    DecodeSettings m_decodeSettings;
     ChartEngine m_chart;
     TChartControl m_pager{m_chart, 100};
     MeasurementTable* m_table = nullptr;  // cds1, a child

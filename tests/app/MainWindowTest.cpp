@@ -167,18 +167,20 @@ private slots:
 
     void startStateAndCheckMarks()
     {
-        const ProgramState& state = m_window->state();
-        QCOMPARE(state.RangeMax, 855);
-        QCOMPARE(state.RangeMin, -50);
-        QCOMPARE(state.RecordNo, 1);
-        QCOMPARE(state.RecordLimit, 10000);
-        QCOMPARE(state.GaugeText, QByteArray("4"));
-        QCOMPARE(state.GaugeParam1, 60);
-        QCOMPARE(state.GaugeValue, 400);
-        QCOMPARE(state.GaugeScaleMax, 80);
-        QCOMPARE(state.DecimalText, LocaleTexts::decimalSeparator(QLocale::system()));
+        const DecodeSettings& decoding = m_window->session().decodeSettings();
+        const Recorder& recorder = m_window->session().recorder();
+        const GaugeSettings& gauge = m_window->gauge().settings();
+        QCOMPARE(decoding.RangeMax, 855);
+        QCOMPARE(decoding.RangeMin, -50);
+        QCOMPARE(recorder.recordNo(), 1);
+        QCOMPARE(recorder.recordLimit(), 10000);
+        QCOMPARE(gauge.GaugeText, QByteArray("4"));
+        QCOMPARE(gauge.GaugeParam1, 60);
+        QCOMPARE(gauge.GaugeValue, 400);
+        QCOMPARE(gauge.GaugeScaleMax, 80);
+        QCOMPARE(decoding.DecimalText, LocaleTexts::decimalSeparator(QLocale::system()));
         const double now = LocaleTexts::toDayCount(QDateTime::currentDateTime());
-        QVERIFY(state.StartTime > now - 1.0 / 24 && state.StartTime <= now);
+        QVERIFY(recorder.startTime() > now - 1.0 / 24 && recorder.startTime() <= now);
 
         QVERIFY(control<QCheckBox>("B2400")->isChecked());
         QVERIFY(!control<QCheckBox>("B4800")->isChecked());
@@ -327,7 +329,9 @@ private slots:
     {
         showAndActivate();
         answerExitQuestion(IDNO);
-        const ProgramState before = m_window->state();
+        const Recorder& recorder = m_window->session().recorder();
+        const int32_t recordNo = recorder.recordNo(), recordLimit = recorder.recordLimit();
+        const double startTime = recorder.startTime();
 
         QVERIFY(!m_window->close());
         const QList<AnsweredMessages::Box>& asked = windowDialogs().boxes;
@@ -337,9 +341,9 @@ private slots:
         QCOMPARE(asked[0].flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION));
         QCOMPARE(asked[0].flags, 0x34u);
         QVERIFY(m_window->isVisible());
-        QCOMPARE(m_window->state().RecordNo, before.RecordNo);
-        QCOMPARE(m_window->state().RecordLimit, before.RecordLimit);
-        QCOMPARE(m_window->state().StartTime, before.StartTime);
+        QCOMPARE(recorder.recordNo(), recordNo);
+        QCOMPARE(recorder.recordLimit(), recordLimit);
+        QCOMPARE(recorder.startTime(), startTime);
         QVERIFY(named<QTimer>(*m_window, "ConTimer")->isActive());
     }
 
@@ -404,6 +408,16 @@ private slots:
         QCOMPARE(view->geometry(), area->clientRect());
         QCOMPARE(view->focusPolicy(), Qt::NoFocus);
         QCOMPARE(area->childAt(named<QLabel>(*m_window, "lbl_time")->geometry().center()), named<QLabel>(*m_window, "lbl_time"));
+    }
+
+    // This test runs under a plain QApplication, which catches nothing: a handler's failure is
+    // reported where the handler was connected, or it would end the test.
+    void aHandlersFailureIsReportedWithoutReachingQt()
+    {
+        AnsweredMessages& answers = freshAnswers();
+        m_window->session().readings().frameClosed(displayFrame('2', "12C4"));
+        named<QPushButton>(*m_window, "Button4")->click();
+        QCOMPARE(answers.errorReports(), QStringList{QStringLiteral("'12C4' is not a valid integer value.")});
     }
 };
 

@@ -4,9 +4,9 @@
 #include "PrivateMounts.h"
 #include "base/PosixFileSystem.h"
 #include "record/MeasurementTable.h"
-#include "session/JournalDatabase.h"
-#include "session/RecordingCsv.h"
-#include "session/RecordingJournal.h"
+#include "journal/JournalDatabase.h"
+#include "journal/RecordingCsv.h"
+#include "journal/RecordingJournal.h"
 #include "tablefile/TableImport.h"
 
 #include <QCryptographicHash>

@@ -87,9 +87,9 @@ private slots:
         QString lcd;
         for (const char* digit : {"LcdD4", "LcdD3", "LcdD2", "LcdD1"})
             lcd += named<QLabel>(*rig.window, digit)->text();
-        QCOMPARE(QString::fromLocal8Bit(rig.window->state().ReadingText), lcd);
+        QCOMPARE(QString::fromLocal8Bit(rig.window->session().readings().currentReading().text), lcd);
         QVERIFY(rig.window->session().pager().PageCount() >= 1);
-        QVERIFY(rig.window->state().FrameText.endsWith("0100DA"));
+        QVERIFY(rig.window->session().readings().frameText().endsWith("0100DA"));
 
         named<QAction>(*rig.window, "STOP1")->trigger();
         QVERIFY(!rig.port().IsPortOpen());

@@ -122,8 +122,8 @@ private slots:
         QCOMPARE(sent[0], kFeature);
         QCOMPARE(sent[1], kPoll);
         QCOMPARE(sent[2], kStartLive);
-        QVERIFY(!rig.window->state().ReadingText.isEmpty());
-        QCOMPARE(named<QLabel>(*rig.window, "LcdD1")->text(), QString(QChar(rig.window->state().ReadingText.back())));
+        QVERIFY(!rig.window->session().readings().currentReading().text.isEmpty());
+        QCOMPARE(named<QLabel>(*rig.window, "LcdD1")->text(), QString(QChar(rig.window->session().readings().currentReading().text.back())));
         QVERIFY(rig.window->session().pager().PageCount() >= 1);
         rig.tickWatchdog();
         QCOMPARE(named<QToolButton>(*rig.window, "USBCon")->text(), QStringLiteral("USB Disconnect"));
@@ -132,7 +132,7 @@ private slots:
 
         named<QToolButton>(*rig.window, "USBCon")->click();  // disconnect
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
-        QVERIFY(!rig.window->state().CurrentDevice->Reading());
+        QVERIFY(!rig.window->session().cable().currentDevice()->Reading());
         QVERIFY(named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
         QVERIFY(named<QLabel>(*rig.window, "CONok")->isHidden());
         rig.tickWatchdog();
@@ -196,8 +196,8 @@ private slots:
             c.thermometer().setReading(SimulatedThermometer::Reading::OverloadHigh);
         });
         named<QToolButton>(*rig.window, "USBCon")->click();
-        QTRY_COMPARE(rig.window->state().RangeMax, 1855);
-        QTRY_COMPARE(rig.window->state().ReadingValue, 1855.0f);
+        QTRY_COMPARE(rig.window->session().decodeSettings().RangeMax, 1855);
+        QTRY_COMPARE(rig.window->session().readings().currentReading().value, 1855.0f);
     }
 
     void aSilentMeterWarnsOnceAndReleasesTheToggle()
@@ -241,7 +241,7 @@ private slots:
         const auto answer = messages.answerMessage;
         messages.answerMessage = [&](const AnsweredMessages::Message& message) {
             releasedWhenTold = !rig.connected() && named<QListWidget>(*rig.window, "DevListBox")->count() == 0
-                               && !rig.window->state().CurrentDevice
+                               && !rig.window->session().cable().currentDevice()
                                && named<QToolButton>(*rig.window, "USBCon")->text() == QStringLiteral("USB Connect")
                                && named<QLabel>(*rig.window, "CONok")->isHidden();
             return answer(message);
@@ -291,7 +291,7 @@ private slots:
         rows = rig.rows();
         QTRY_VERIFY(rig.rows() > rows + 2);
         QVERIFY(rig.connected());
-        QVERIFY(rig.window->state().CurrentDevice->Reading());
+        QVERIFY(rig.window->session().cable().currentDevice()->Reading());
         QVERIFY(messages.shown.isEmpty());
     }
 
@@ -318,7 +318,7 @@ private slots:
         named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());  // the toggle stays down, silently
         QVERIFY(messages.shown.isEmpty());
-        QVERIFY(!rig.window->state().CurrentDevice->Reading());
+        QVERIFY(!rig.window->session().cable().currentDevice()->Reading());
         for (const Received& report : rig.bus->receivedReports(locked))
             QCOMPARE(report.kind, Received::Feature);
     }

@@ -55,16 +55,15 @@ private slots:
 
     void startUpDrawsTheScaleThenTheNeedle()
     {
-        const ProgramState& state = m_window->state();
         QVERIFY(named<QWidget>(*m_window, "KD")->isHidden());
         QCOMPARE(gaugePicture().size(), QSize(31, 36));
-        QCOMPARE(state.NeedleOld, (std::array<int32_t, 4>{16, 288, 16, 34}));
+        QCOMPARE(m_window->gauge().settings().NeedleOld, (std::array<int32_t, 4>{16, 288, 16, 34}));
         QVERIFY(needleShown());
         QVERIFY(countPixels(gaugePicture(), kBlack) > 20);
         QCOMPARE(countPixels(gaugePicture(), kRed), 0);
         // The boxes show their texts, but nothing has read them yet.
-        QCOMPARE(state.UpperLimit, 0.0f);
-        QCOMPARE(state.LowerLimit, 0.0f);
+        QCOMPARE(m_window->limitSettings().upperLimit(), 0.0f);
+        QCOMPARE(m_window->limitSettings().lowerLimit(), 0.0f);
     }
 
     void digitsTypedRightAfterStartUpSetTheUpperLimit()
@@ -74,7 +73,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), named<QLineEdit>(*m_window, "Setmax"));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1a 0x0"));
         QCOMPARE(named<QLineEdit>(*m_window, "Setmax")->text(), QStringLiteral("100"));
-        QCOMPARE(m_window->state().UpperLimit, 100.0f);
+        QCOMPARE(m_window->limitSettings().upperLimit(), 100.0f);
         // Each change redraws the scale, which wipes the start-up needle for good.
         QVERIFY(!needleShown());
         QCOMPARE(countPixels(gaugePicture(), kRed), 0);
@@ -95,9 +94,9 @@ private slots:
         showAndActivate();
         auto* upper = named<QLineEdit>(*m_window, "Setmax");
         named<QCheckBox>(*m_window, "SetMaxB")->setChecked(true);  // reads "40000"
-        QCOMPARE(m_window->state().UpperLimit, 40000.0f);
+        QCOMPARE(m_window->limitSettings().upperLimit(), 40000.0f);
         QTest::keyClicks(upper, QStringLiteral("12"));  // the text was selected: "12"
-        QCOMPARE(m_window->state().UpperLimit, 12.0f);
+        QCOMPARE(m_window->limitSettings().upperLimit(), 12.0f);
         const QImage before = gaugePicture();
         QVERIFY(countPixels(before, kRed) > 0);
 
@@ -105,14 +104,14 @@ private slots:
         QCOMPARE(upper->text(), QStringLiteral("12-"));
         QCOMPARE(answers.errorReports(), QStringList{QStringLiteral("'12-' is not a valid integer value.")});
         QCOMPARE(answers.boxes.back().flags, unsigned(MB_OK | MB_ICONHAND));
-        QCOMPARE(m_window->state().UpperLimit, 12.0f);
+        QCOMPARE(m_window->limitSettings().upperLimit(), 12.0f);
         QCOMPARE(gaugePicture(), before);
 
         // Each keystroke that leaves the text invalid reports again; clearing reads 0.
         QTest::keyClicks(upper, QStringLiteral("3"));
         QCOMPARE(answers.errorReports().size(), 2);
         upper->clear();
-        QCOMPARE(m_window->state().UpperLimit, 0.0f);
+        QCOMPARE(m_window->limitSettings().upperLimit(), 0.0f);
         QCOMPARE(answers.errorReports().size(), 2);
     }
 
@@ -122,16 +121,16 @@ private slots:
         auto* lower = named<QLineEdit>(*m_window, "SetMin");
         lower->clear();
         QTest::keyClicks(lower, QStringLiteral("-"));
-        QCOMPARE(m_window->state().LowerLimit, 0.0f);
+        QCOMPARE(m_window->limitSettings().lowerLimit(), 0.0f);
         QTest::keyClicks(lower, QStringLiteral("5"));
-        QCOMPARE(m_window->state().LowerLimit, -5.0f);
+        QCOMPARE(m_window->limitSettings().lowerLimit(), -5.0f);
         QVERIFY(answers.errorReports().isEmpty());
         // Ticking the box reads its text again. On the form-sized panel the band's first dots
         // lie under the later ones, so a limit that reddens half the band shows.
         lower->setText(QStringLiteral("5000"));
         QCOMPARE(countPixels(gaugePicture(), kRed), 0);
         named<QCheckBox>(*m_window, "SetMinB")->setChecked(true);
-        QCOMPARE(m_window->state().LowerLimit, 5000.0f);
+        QCOMPARE(m_window->limitSettings().lowerLimit(), 5000.0f);
         QVERIFY(countPixels(gaugePicture(), kRed) > 0);
     }
 
@@ -155,7 +154,7 @@ private slots:
         // The resize handler ran although the panel is hidden.
         QCOMPARE(restore->pos(), QPoint(panel->width() - 30, 5));
         QCOMPARE(enlarge->pos(), QPoint(panel->width() - 30, 5));
-        QCOMPARE(m_window->state().GaugeSavedBounds, (std::array<int32_t, 4>{33, 38, 240, 857}));
+        QCOMPARE(m_window->gauge().settings().GaugeSavedBounds, (std::array<int32_t, 4>{33, 38, 240, 857}));
         QVERIFY(panel->isHidden());
 
         restore->click();

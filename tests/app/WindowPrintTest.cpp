@@ -53,7 +53,7 @@ class WindowPrintTest : public QObject {
             if (!preview)
                 return;
             visit.seen = preview->isVisible();
-            visit.flagWhileOpen = m_window->state().Printing;
+            visit.flagWhileOpen = m_window->printing();
             visit.pageLabel = named<QLabel>(*preview, "PreviewPageLabel")->text();
             visit.rowsWhenOpened = rows();
             if (whileOpen)
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(visit.pageLabel, QStringLiteral("Page 1 of 1"));
         QCOMPARE(visit.pageLabelWhenClosed, QStringLiteral("Page 1 of 1"));
         QVERIFY(!visit.nextPageWhenClosed);
-        QVERIFY(!m_window->state().Printing);
+        QVERIFY(!m_window->printing());
         QCOMPARE(messages.shown, download ? QStringList{"Are you sure that you want to delete this record?"}
                                           : QStringList{});
         if (!download)
@@ -139,7 +139,7 @@ private slots:
     {
         const PreviewVisit visit = print();
         QVERIFY(!visit.seen);
-        QVERIFY(!m_window->state().Printing);
+        QVERIFY(!m_window->printing());
         QCOMPARE(windowDialogs().shown.size(), 1);
         QVERIFY(windowDialogs().shown[0].contains(QLatin1String("nothing to print")));
     }

@@ -1,7 +1,7 @@
 // Readings through the real window: decoder, LCD panel, recorder, table, grid and chart, and
 // the controls that steer recording and saving.
 #include "base/LocaleTexts.h"
-#include "session/RecordingJournal.h"
+#include "journal/RecordingJournal.h"
 #include "chart/ChartView.h"
 #include "display/LcdDot.h"
 #include "WindowTestSupport.h"
@@ -106,7 +106,7 @@ private slots:
     void frameReachesPanelGridAndChart()
     {
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
-        const QByteArray point = m_window->state().DecimalText;
+        const QByteArray point = m_window->session().decodeSettings().DecimalText;
         QVERIFY(named<QLabel>(*m_window, "CONok")->isHidden());
 
         receiveFrame(*m_window, displayFrame('1', "A253"));
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(selectedRow(), 2);
         QCOMPARE(chartPoints(), 4);
         QCOMPARE(pageLabel(), "1");
-        QCOMPARE(m_window->state().RecordNo, 4);
+        QCOMPARE(m_window->session().recorder().recordNo(), 4);
     }
 
     // Interval "1" and Sampling Interval ticked, as at start-up: one row, then the next only
@@ -146,7 +146,7 @@ private slots:
         receiveReadings(*m_window, 3);
         QCOMPARE(grid()->rowCount(), 1);
         named<QTimer>(*m_window, "Trecord")->setInterval(5);
-        QTRY_COMPARE(m_window->state().SampleTick, 0);
+        QTRY_COMPARE(m_window->session().recorder().sampleTick(), 0);
         receiveReadings(*m_window, 3);
         QCOMPARE(grid()->rowCount(), 2);
     }
@@ -156,11 +156,13 @@ private slots:
         named<QLineEdit>(*m_window, "RecordSITime")->setText(QStringLiteral("7"));
         for (QLineEdit* box : {named<QLineEdit>(*m_window, "RecordSITime"), named<QLineEdit>(*m_window, "TimeH"), named<QLineEdit>(*m_window, "TimeM"), named<QLineEdit>(*m_window, "TimeS"),
                                named<QLineEdit>(*m_window, "TimeInt")}) {
-            m_window->state().SampleTick = 0;
+            Recorder& recorder = m_window->session().recorder();
+            while (recorder.sampleTick() > 0)
+                recorder.tickSamplingTimer();
             box->setText(box->text() + QLatin1Char('1'));
-            QVERIFY2(m_window->state().SampleTick > 0, qPrintable(box->objectName()));
+            QVERIFY2(m_window->session().recorder().sampleTick() > 0, qPrintable(box->objectName()));
         }
-        QCOMPARE(m_window->state().SampleTick, 71);
+        QCOMPARE(m_window->session().recorder().sampleTick(), 71);
     }
 
     void limitPromptOffersToSaveThenRecordingStops()
@@ -170,7 +172,7 @@ private slots:
         named<QCheckBox>(*m_window, "RecordSI")->setChecked(false);
 
         named<QAction>(*m_window, "N10001")->trigger();
-        QCOMPARE(m_window->state().RecordLimit, 1000);
+        QCOMPARE(m_window->session().recorder().recordLimit(), 1000);
         QStringList ticked;
         for (QAction* item : named<QMenu>(*m_window, "Record1")->actions()) {
             if (item->isChecked())
@@ -242,12 +244,12 @@ private slots:
         QCOMPARE(pageLabel(), "3");
         if (answer == IDNO) {
             QCOMPARE(grid()->rowCount(), 250);
-            QCOMPARE(m_window->state().RecordNo, 251);
+            QCOMPARE(m_window->session().recorder().recordNo(), 251);
             QCOMPARE(chartPoints(), 251);
             return;
         }
         QCOMPARE(grid()->rowCount(), 0);
-        QCOMPARE(m_window->state().RowCount, 0);
+        QCOMPARE(m_window->session().recorder().rowCount(), 0);
         QCOMPARE(chartPoints(), 1);
         QCOMPARE(named<ChartView>(*m_window)->engine().axis(AxisId::Horizontal).minimum, 1.0);
 
@@ -376,7 +378,7 @@ private slots:
             QCOMPARE(cell(3, column), cell(1, column));
         }
         QCOMPARE(chartPoints(), points);
-        QCOMPARE(m_window->state().RecordNo, 3);
+        QCOMPARE(m_window->session().recorder().recordNo(), 3);
 
         // The dialog keeps the name, and a broken file is reported once, adding nothing.
         answerFileDialog("OpenDialog1", broken.fileName(), &shownName);
@@ -397,7 +399,7 @@ private slots:
         QCOMPARE(named<QLineEdit>(*m_window, "TimeH")->text() + named<QLineEdit>(*m_window, "TimeM")->text() + named<QLineEdit>(*m_window, "TimeS")->text(), "000000");
         receiveReadings(*m_window, 2);
         const QString startTime = QString::fromLocal8Bit(LocaleTexts::timeOfDayText(
-            LocaleTexts::fromDayCount(m_window->state().StartTime).time(), QLocale::system()));
+            LocaleTexts::fromDayCount(m_window->session().recorder().startTime()).time(), QLocale::system()));
         QCOMPARE(cell(0, 1), startTime);
         QCOMPARE(cell(1, 1), startTime);
 
@@ -488,7 +490,7 @@ private slots:
         named<QLineEdit>(*m_window, "RecordSITime")->clear();
         QTest::keyClick(named<QLineEdit>(*m_window, "RecordSITime"), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(named<QLineEdit>(*m_window, "RecordSITime")->text(), QStringLiteral("-"));
-        QCOMPARE(m_window->state().SampleTick, 0);
+        QCOMPARE(m_window->session().recorder().sampleTick(), 0);
 
         // Tab still moves on from a number box.
         QTest::keyClick(named<QLineEdit>(*m_window, "RecordSITime"), Qt::Key_Tab);

@@ -4,16 +4,21 @@
 #include "app/TFCOMM.h"
 #include "app/TqApplication.h"
 #include "chart/TChartControl.h"
+#include "display/DialGauge.h"
+#include "display/LimitSettings.h"
 #include "font/LcdFont.h"
+#include "link/CableConnection.h"
 #include "NamedControl.h"
 #include "record/MeasurementTable.h"
+#include "record/Recorder.h"
 #include "session/MeasurementSession.h"
+#include "session/ReadingPipeline.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtTest>
 
-// A display frame as the USB framer leaves it in FrameText: the line feed's "A", the status
+// A display frame as the USB framer closes it: the line feed's "A", the status
 // digit, the four display digits, then digits the decoder does not read.
 inline QByteArray displayFrame(char status, const QByteArray& digits)
 {
@@ -22,7 +27,7 @@ inline QByteArray displayFrame(char status, const QByteArray& digits)
 
 inline void receiveFrame(TFCOMM& window, const QByteArray& frame)
 {
-    window.state().FrameText = frame;
+    window.session().readings().frameClosed(frame);
     window.LcdDisplay81(1);
 }
 

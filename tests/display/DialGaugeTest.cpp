@@ -2,6 +2,7 @@
 // band's dots and the needle.
 #include "display/DialGauge.h"
 #include "display/GaugeGeometry.h"
+#include "display/LimitSettings.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -33,20 +34,41 @@ struct Switches : LimitSwitches {
 };
 
 // The start-up values of the gauge's variables.
-ProgramState startUpState()
+GaugeSettings startUpSettings()
 {
-    ProgramState state;
-    state.GaugeText = "4";
-    state.GaugeParam1 = 60;
-    state.GaugeValue = 400;
-    state.GaugeScaleMax = 80;
-    return state;
+    GaugeSettings settings;
+    settings.GaugeText = "4";
+    settings.GaugeParam1 = 60;
+    settings.GaugeValue = 400;
+    settings.GaugeScaleMax = 80;
+    return settings;
 }
 
-QImage drawnScale(ProgramState state, QSize panel, const Switches& switches = {})
+// The limit boxes, read as the window reads them.
+struct Limits : LimitSettings {
+    explicit Limits(float upper = 0.0f, float lower = 0.0f)
+        : LimitSettings({.redrawScale = [] {}, .reportError = [](const QString&) {}})
+    {
+        readUpperLimit(QByteArray::number(qRound(upper)));
+        readLowerLimit(QByteArray::number(qRound(lower)));
+    }
+};
+
+// A gauge with the given settings and limits.
+struct Gauge {
+    Gauge(const GaugeSettings& settings, GaugeSurface& surface, const LimitSwitches& switches, Limits limits = Limits())
+        : limits(std::move(limits)), gauge(surface, switches, this->limits)
+    {
+        gauge.settings() = settings;
+    }
+    Limits limits;
+    DialGauge gauge;
+};
+
+QImage drawnScale(const GaugeSettings& settings, QSize panel, const Switches& switches = {}, Limits limits = Limits())
 {
     PictureSurface surface(panel, panel);
-    DialGauge(state, surface, switches).drawScale();
+    Gauge(settings, surface, switches, std::move(limits)).gauge.drawScale();
     return surface.image;
 }
 
@@ -74,12 +96,12 @@ private slots:
         // Set "2" has labels and no major dots; an unknown set has neither, so what differs
         // between the two pictures is the labels' ink.
         const QSize panel(440, 200);
-        ProgramState state = startUpState();
-        state.GaugeScaleMax = 40;
-        state.GaugeText = "2";
-        const QImage labelled = drawnScale(state, panel);
-        state.GaugeText = "none";
-        const QImage bare = drawnScale(state, panel);
+        GaugeSettings settings = startUpSettings();
+        settings.GaugeScaleMax = 40;
+        settings.GaugeText = "2";
+        const QImage labelled = drawnScale(settings, panel);
+        settings.GaugeText = "none";
+        const QImage bare = drawnScale(settings, panel);
 
         const std::pair<QPoint, const char*> expected[] = {
             {{-2, 157}, "-20"}, {{29, 96}, "-15"}, {{78, 49}, "-10"}, {{141, 19}, "-5"}, {{217, 8}, "0"},
@@ -130,14 +152,12 @@ private slots:
         QFETCH(int, lastRed);
         // A coarse scale (81 band dots), so neighbouring dots do not cover each other's centre.
         const QSize panel(440, 200);
-        ProgramState state = startUpState();
-        state.GaugeScaleMax = 8;
-        state.UpperLimit = upper;
-        state.LowerLimit = lower;
+        GaugeSettings settings = startUpSettings();
+        settings.GaugeScaleMax = 8;
         Switches switches;
         switches.upper = upperOn;
         switches.lower = lowerOn;
-        const QImage picture = drawnScale(state, panel, switches);
+        const QImage picture = drawnScale(settings, panel, switches, Limits(upper, lower));
         for (int j = 0; j <= 80; ++j) {
             const QRgb expected = j >= firstRed && j <= lastRed ? qRgb(255, 0, 0) : qRgb(0, 0, 0);
             QVERIFY2(bandDotCentre(picture, panel, j, 80) == expected, qPrintable(QStringLiteral("step %1").arg(j)));
@@ -148,14 +168,14 @@ private slots:
     {
         // The picture reaches below the arc's ends, where the needle's base lies.
         const QSize panel(440, 200);
-        ProgramState state = startUpState();
         PictureSurface surface(panel, QSize(440, 480));
         Switches switches;
-        DialGauge gauge(state, surface, switches);
+        Gauge test(startUpSettings(), surface, switches);
+        DialGauge& gauge = test.gauge;
         gauge.drawScale();
-        gauge.drawNeedle(state.GaugeValue);
+        gauge.drawNeedle(gauge.settings().GaugeValue);
         QCOMPARE(surface.changes, 2);
-        QCOMPARE(state.NeedleOld, (std::array<int32_t, 4>{220, 450, 220, 34}));
+        QCOMPARE(gauge.settings().NeedleOld, (std::array<int32_t, 4>{220, 450, 220, 34}));
 
         for (int y = 34; y <= 450; ++y) {
             QCOMPARE(surface.image.pixel(220, y), qRgb(0, 0, 0));
@@ -166,7 +186,7 @@ private slots:
 
         // A new needle paints over the old one; the scale's top is no part of it.
         gauge.drawNeedle(0);
-        QCOMPARE(state.NeedleOld, (std::array<int32_t, 4>{789, 450, 20, 174}));
+        QCOMPARE(gauge.settings().NeedleOld, (std::array<int32_t, 4>{789, 450, 20, 174}));
         for (int y = 40; y <= 450; ++y) {
             if (std::abs(y - 246) > 2)
                 QVERIFY2(isWhite(surface.image.pixel(220, y)), qPrintable(QString::number(y)));
@@ -182,32 +202,34 @@ private slots:
     {
         // 400 on the percent scale is 500 of 1000 steps, upright whatever GaugeScaleMax says.
         const QSize panel(440, 200);
-        ProgramState state = startUpState();
-        state.GaugePercentMode = 1;
-        state.GaugeScaleMax = 50;
+        GaugeSettings settings = startUpSettings();
+        settings.GaugePercentMode = 1;
+        settings.GaugeScaleMax = 50;
         PictureSurface surface(panel, panel);
         Switches switches;
-        DialGauge(state, surface, switches).drawNeedle(400);
-        QCOMPARE(state.NeedleOld, (std::array<int32_t, 4>{220, 450, 220, 34}));
+        Gauge test(settings, surface, switches);
+        test.gauge.drawNeedle(400);
+        QCOMPARE(test.gauge.settings().NeedleOld, (std::array<int32_t, 4>{220, 450, 220, 34}));
     }
 
     void aNeedleThatDividesByZeroIsLeftOut()
     {
         // On this panel's arc, position -10 of 10 steps lies at angle 0: the base's sine is 0.
         const QSize panel(5795, 831);
-        ProgramState state = startUpState();
-        state.GaugeScaleMax = 1;
+        GaugeSettings settings = startUpSettings();
+        settings.GaugeScaleMax = 1;
         PictureSurface surface(panel, QSize(200, 1100));
         surface.image.fill(Qt::white);
         Switches switches;
-        DialGauge gauge(state, surface, switches);
+        Gauge test(settings, surface, switches);
+        DialGauge& gauge = test.gauge;
         gauge.drawNeedle(0);
         const std::array<int32_t, 4> drawn{182, 1081, 20, 805};
-        QCOMPARE(state.NeedleOld, drawn);
+        QCOMPARE(gauge.settings().NeedleOld, drawn);
         QVERIFY(!isWhite(surface.image.pixel(101, 944)) || !isWhite(surface.image.pixel(101, 943)));
 
         gauge.drawNeedle(-10);
-        QCOMPARE(state.NeedleOld, drawn);
+        QCOMPARE(gauge.settings().NeedleOld, drawn);
         QCOMPARE(surface.image.pixel(101, 944), qRgb(255, 255, 255));
         QCOMPARE(surface.image.pixel(101, 943), qRgb(255, 255, 255));
         QCOMPARE(surface.changes, 2);
@@ -216,10 +238,10 @@ private slots:
     void oddPanelsDrawWithoutFailing()
     {
         // The form's own 33 x 38 panel: a small distorted arc inside the 31 x 36 picture.
-        ProgramState state = startUpState();
         PictureSurface formSized(QSize(33, 38), QSize(31, 36));
         Switches switches;
-        DialGauge gauge(state, formSized, switches);
+        Gauge test(startUpSettings(), formSized, switches);
+        DialGauge& gauge = test.gauge;
         gauge.drawScale();
         int black = 0;
         for (int y = 0; y < 36; ++y) {
@@ -230,19 +252,19 @@ private slots:
         for (int32_t position : {-2000, 5000, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()})
             gauge.drawNeedle(position);
         gauge.drawNeedle(400);
-        QCOMPARE(state.NeedleOld, (std::array<int32_t, 4>{16, 288, 16, 34}));
+        QCOMPARE(gauge.settings().NeedleOld, (std::array<int32_t, 4>{16, 288, 16, 34}));
 
         // A panel 60 pixels high has no rise: nothing of the scale has a place, the picture is
         // cleared and the needle is left out.
-        ProgramState flat = startUpState();
         PictureSurface noRise(QSize(440, 60), QSize(440, 60));
-        DialGauge flatGauge(flat, noRise, switches);
+        Gauge flat(startUpSettings(), noRise, switches);
+        DialGauge& flatGauge = flat.gauge;
         flatGauge.drawScale();
         flatGauge.drawNeedle(400);
         QImage white(QSize(440, 60), QImage::Format_RGB32);
         white.fill(Qt::white);
         QCOMPARE(noRise.image, white);
-        QCOMPARE(flat.NeedleOld, (std::array<int32_t, 4>{0, 0, 0, 0}));
+        QCOMPARE(flatGauge.settings().NeedleOld, (std::array<int32_t, 4>{0, 0, 0, 0}));
     }
 };
 

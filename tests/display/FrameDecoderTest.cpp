@@ -1,4 +1,3 @@
-#include "base/ProgramState.h"
 #include "display/FrameDecoder.h"
 
 #include <gtest/gtest.h>
@@ -84,17 +83,17 @@ TEST(FrameDecoder, ValueIsTheFloatNearestTheTenth)
 
 TEST(FrameDecoder, ReadingIsAppliedButValueKeptWithoutANumber)
 {
-    ProgramState state;
-    state.ReadingValue = 42.5f;
-    applyReading(decodeFrame("A3BBBB", ".", 855, -50), state);
-    EXPECT_EQ(state.ReadingText, "----");
-    EXPECT_EQ(state.UnitSymbol, "?");
-    EXPECT_EQ(state.ReadingValue, 42.5f);
+    Reading current{.value = 42.5f};
+    const Reading dashes = applyReading(decodeFrame("A3BBBB", ".", 855, -50), current);
+    EXPECT_EQ(current.text, "----");
+    EXPECT_EQ(current.unitSymbol, "?");
+    EXPECT_EQ(current.value, 42.5f);
+    EXPECT_EQ(dashes.text, current.text);
 
-    applyReading(decodeFrame("A00123", ".", 855, -50), state);
-    EXPECT_EQ(state.ReadingText, "0123");
-    EXPECT_EQ(state.UnitSymbol, "#");
-    EXPECT_EQ(state.ReadingValue, 12.3f);
+    applyReading(decodeFrame("A00123", ".", 855, -50), current);
+    EXPECT_EQ(current.text, "0123");
+    EXPECT_EQ(current.unitSymbol, "#");
+    EXPECT_EQ(current.value, 12.3f);
 }
 
 }  // namespace

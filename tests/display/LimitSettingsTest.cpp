@@ -8,10 +8,9 @@
 namespace {
 
 struct LimitReader {
-    ProgramState state;
     int redraws = 0;
     std::vector<QString> errors;
-    LimitSettings limits{state, {.redrawScale = [this] { ++redraws; },
+    LimitSettings limits{{.redrawScale = [this] { ++redraws; },
                                  .reportError = [this](const QString& message) { errors.push_back(message); }}};
 };
 
@@ -47,14 +46,15 @@ TEST_P(LimitTexts, UpperAndLowerReadAlike)
     const LimitCase& c = GetParam();
     for (const bool upper : {true, false}) {
         LimitReader reader;
-        reader.state.UpperLimit = 12.0f;
-        reader.state.LowerLimit = 12.0f;
+        reader.limits.readUpperLimit("12");
+        reader.limits.readLowerLimit("12");
+        reader.redraws = 0;
         if (upper)
             reader.limits.readUpperLimit(c.text);
         else
             reader.limits.readLowerLimit(c.text);
-        const float& read = upper ? reader.state.UpperLimit : reader.state.LowerLimit;
-        const float& other = upper ? reader.state.LowerLimit : reader.state.UpperLimit;
+        const float read = upper ? reader.limits.upperLimit() : reader.limits.lowerLimit();
+        const float other = upper ? reader.limits.lowerLimit() : reader.limits.upperLimit();
         EXPECT_EQ(read, c.expected) << (upper ? "upper" : "lower");
         EXPECT_EQ(other, 12.0f);
         if (c.error) {
@@ -77,10 +77,10 @@ TEST(LimitSettings, TypingThroughASignReadsEachText)
     LimitReader reader;
     for (const char* text : {"-", "-5"})
         reader.limits.readLowerLimit(text);
-    EXPECT_EQ(reader.state.LowerLimit, -5.0f);
+    EXPECT_EQ(reader.limits.lowerLimit(), -5.0f);
     for (const char* text : {"1", "12", "12-", "12-3"})
         reader.limits.readUpperLimit(text);
-    EXPECT_EQ(reader.state.UpperLimit, 12.0f);
+    EXPECT_EQ(reader.limits.upperLimit(), 12.0f);
     EXPECT_EQ(reader.errors.size(), 2u);
     EXPECT_EQ(reader.redraws, 4);
 }

@@ -108,7 +108,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, kSlowGuestMs);
         QCOMPARE(lines(*list).count(QStringLiteral("USB to Serial")), 1);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("USB to Serial"));
-        THidDevice* chosen = m_window->state().CurrentDevice;
+        THidDevice* chosen = m_window->session().cable().currentDevice();
         QVERIFY(chosen);
         QCOMPARE(chosen->PnPInfo()->DevicePath(), cable->path);
         const THidCaps caps = chosen->ReadCaps();
@@ -125,8 +125,8 @@ private slots:
         QVERIFY(connected());
         QTRY_VERIFY_WITH_TIMEOUT(rows() >= 3, kSlowGuestMs);
         QCOMPARE(m_cable->received().mid(0, 3), (QStringList{kFeature, kPoll, kStartLive}));
-        QVERIFY(!m_window->state().ReadingText.isEmpty());
-        QCOMPARE(named<QLabel>(*m_window, "LcdD1")->text(), QString(QChar(m_window->state().ReadingText.back())));
+        QVERIFY(!m_window->session().readings().currentReading().text.isEmpty());
+        QCOMPARE(named<QLabel>(*m_window, "LcdD1")->text(), QString(QChar(m_window->session().readings().currentReading().text.back())));
         QVERIFY(m_window->session().pager().PageCount() >= 1);
 
         connectToggle()->click();

@@ -85,7 +85,12 @@ struct FakeReadings : ReadingTarget {
     int newRecordings = 0;
     int connectionsLost = 0;
     int64_t unkept = 0;
+    int32_t recordNo = 1;
     std::function<void()> whileDecoding;
+
+    void frameClosed(const QByteArray&) override {}
+    void setMeasuringRange(int32_t, int32_t) override {}
+    int32_t nextRecordNo() const override { return recordNo; }
 
     void decodeFrame(const QByteArray& frameText) override
     {
@@ -137,7 +142,7 @@ struct Rig {
     void start()
     {
         connection = std::make_unique<CableConnection>(
-            state, bus, CableConnectionPorts{topBar, deviceList, diagnostics, readings, messages}, nullptr);
+            bus, CableConnectionPorts{topBar, deviceList, diagnostics, readings, messages}, nullptr);
     }
     // As the toggle does: it flips, then runs its click handler.
     void clickConnect()
@@ -146,6 +151,13 @@ struct Rig {
         connection->connectOrDisconnect();
     }
     std::vector<Received> received() const { return bus->receivedReports(cable); }
+    // Reports of the cable that carry no payload, as a silent meter leaves them.
+    void reportsWithoutPayload(int count)
+    {
+        const uint8_t empty = 0;
+        for (int i = 0; i < count; ++i)
+            connection->framer().handleReport(0, &empty, 1);
+    }
     void tick(int times)
     {
         for (int i = 0; i < times; ++i)
@@ -155,7 +167,6 @@ struct Rig {
     std::shared_ptr<SimulatedHidBackend> bus = std::make_shared<SimulatedHidBackend>(
         SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
     SimulatedHidBackend::DeviceId cable = -1;
-    ProgramState state;
     FakeTopBar topBar;
     FakeDeviceList deviceList;
     FakeDiagnostics diagnostics;
@@ -196,9 +207,9 @@ TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
         rig.start();
         if (c.connected)
             rig.clickConnect();
-        ASSERT_NE(rig.state.CurrentDevice, nullptr);
+        ASSERT_NE(rig.connection->currentDevice(), nullptr);
         const size_t sentBefore = rig.received().size();
-        rig.state.ReportCount = c.reportsWithoutPayload;
+        rig.reportsWithoutPayload(c.reportsWithoutPayload);
 
         rig.tick(c.ticks);
 
@@ -213,7 +224,7 @@ TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
         const bool connected = c.connected && !c.givenUp;
         EXPECT_EQ(rig.topBar.connected, connected);
         if (c.connected)
-            EXPECT_EQ(bool(rig.state.CurrentDevice->ReportHandler()), connected);
+            EXPECT_EQ(bool(rig.connection->currentDevice()->ReportHandler()), connected);
         EXPECT_EQ(rig.topBar.captions.size(), qsizetype(c.ticks));
         EXPECT_EQ(rig.topBar.captions.back(), connected ? QStringLiteral("USB Disconnect") : QStringLiteral("USB Connect"));
     }
@@ -239,7 +250,7 @@ TEST(CableConnection, ConnectStartsLiveReadingAndDisconnectStopsIt)
     rig.clickConnect();
     const auto sent = rig.received();
     EXPECT_EQ(std::vector<Received>(sent.end() - 2, sent.end()), (std::vector<Received>{kFeature, kStop}));
-    EXPECT_FALSE(rig.state.CurrentDevice->Reading());
+    EXPECT_FALSE(rig.connection->currentDevice()->Reading());
     EXPECT_TRUE(rig.topBar.downloadEnabled);
     EXPECT_EQ(rig.readings.connectionsLost, 1);
 }
@@ -312,7 +323,7 @@ TEST(CableConnection, DownloadDataMayBeChosenAgainHoweverTheConnectionEnds)
         {"disconnected", [](Rig& rig) { rig.clickConnect(); }},
         {"a silent meter given up",
          [](Rig& rig) {
-             rig.state.ReportCount = 3000;
+             rig.reportsWithoutPayload(3000);
              rig.tick(3);
          }},
         {"the cable pulled out",
@@ -398,7 +409,7 @@ TEST(CableConnection, TheCablePulledOutWhileConnectedIsToldOnceTheConnectionIsRe
         rig.cable = rig.bus->plugCable(options);
         rig.start();
         rig.topBar.download = c.download;
-        rig.state.RecordNo = 18;
+        rig.readings.recordNo = 18;
         // The cable goes as the fifth frame is decoded, however fast the frames come.
         std::function<void()> pullOutAtTheFifth = [&] {
             if (rig.readings.decoded.size() == 5)
@@ -409,7 +420,7 @@ TEST(CableConnection, TheCablePulledOutWhileConnectedIsToldOnceTheConnectionIsRe
         rig.readings.whileDecoding = pullOutAtTheFifth;
         bool releasedWhenTold = false;
         rig.messages.whileTelling = [&] {
-            releasedWhenTold = !rig.topBar.connected && rig.deviceList.lines.isEmpty() && !rig.state.CurrentDevice
+            releasedWhenTold = !rig.topBar.connected && rig.deviceList.lines.isEmpty() && !rig.connection->currentDevice()
                                && rig.topBar.captions.value(rig.topBar.captions.size() - 1) == "USB Connect"
                                && rig.readings.connectionsLost == 1;
         };
@@ -443,14 +454,14 @@ TEST(CableConnection, ADeviceChangeRebindsTheCableOnlyWhileConnected)
     rig.start();
     rig.bus->plugDevice(kMouse);
     ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 2; }));
-    EXPECT_FALSE(rig.state.CurrentDevice->Reading());
+    EXPECT_FALSE(rig.connection->currentDevice()->Reading());
 
     rig.clickConnect();
     ASSERT_TRUE(processUntil([&] { return !rig.readings.decoded.isEmpty(); }));
     rig.bus->plugDevice({.vendorId = 0x1A2B, .productId = 0x0001});
     ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 3; }));
     EXPECT_EQ(rig.deviceList.current, 0);
-    EXPECT_TRUE(rig.state.CurrentDevice->Reading());
+    EXPECT_TRUE(rig.connection->currentDevice()->Reading());
     const auto decoded = rig.readings.decoded.size();
     EXPECT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= decoded + 2; }));
 }
@@ -469,7 +480,7 @@ TEST(CableConnection, ADeviceChangeWhileAFrameIsDecodedLeavesTheReleasedDeviceAl
     };
     rig.clickConnect();
     ASSERT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= 3; }));
-    EXPECT_TRUE(rig.state.CurrentDevice->Reading());
+    EXPECT_TRUE(rig.connection->currentDevice()->Reading());
 }
 
 TEST(CableConnection, ReadErrorsReachTheHistory)

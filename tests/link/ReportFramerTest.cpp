@@ -14,6 +14,8 @@ struct RecordingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repo
     bool failDecode = false;
     std::vector<QByteArray> decoded, history, usbtxt, usbtxt1;
     int samplingOff = 0, stops = 0, releases = 0;
+    QByteArray frameText;
+    int32_t rangeMax = 855, rangeMin = -50;
 
     bool connectTicked() const override { return true; }
     void releaseConnectToggle() override {}
@@ -23,6 +25,13 @@ struct RecordingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repo
     void startNewRecording() override {}
     void connectionLost() override {}
     void switchOffSamplingInterval() override { ++samplingOff; }
+    void frameClosed(const QByteArray& f) override { frameText = f; }
+    void setMeasuringRange(int32_t max, int32_t min) override
+    {
+        rangeMax = max;
+        rangeMin = min;
+    }
+    int32_t nextRecordNo() const override { return 1; }
     void decodeFrame(const QByteArray& frameText) override
     {
         decoded.push_back(frameText);
@@ -37,15 +46,9 @@ struct RecordingHost : ConnectionControls, FrameDiagnostics, ReadingTarget, Repo
 };
 
 struct Framer : ::testing::Test {
-    ProgramState state;
     RecordingHost host;
-    ReportFramer framer{state, host, host, host, host};
+    ReportFramer framer{host, host, host, host};
 
-    void SetUp() override
-    {
-        state.RangeMax = 855;
-        state.RangeMin = -50;
-    }
     void report(std::vector<uint8_t> data) { framer.handleReport(0, data.data(), uint16_t(data.size())); }
     // Sends the nine digits d1..d9 plus CR LF, split into reports of the given sizes, then an empty report.
     void frame(const char* digits, std::vector<int> split = {3, 5, 3})
@@ -72,10 +75,10 @@ TEST_F(Framer, BuildsTheFrameWithTheLastDigitInFrontAndDecodesLiveFrames)
 {
     frame("125300100");  // status 1, digits 2 5 3 0, type 01
     ASSERT_EQ(host.decoded.size(), 1u);
-    EXPECT_EQ(state.FrameText, QByteArray("A125300100D"));
-    EXPECT_EQ(ReportFramer::typeCode(state.FrameText), "AD01");
-    EXPECT_FALSE(state.BurstPending);
-    EXPECT_TRUE(state.BurstHex.isEmpty());
+    EXPECT_EQ(host.frameText, QByteArray("A125300100D"));
+    EXPECT_EQ(ReportFramer::typeCode(host.frameText), "AD01");
+    EXPECT_FALSE(framer.burstPending());
+    EXPECT_TRUE(framer.burstHex().isEmpty());
     EXPECT_EQ(host.history.size(), 3u);
     EXPECT_EQ(host.releases, 1);
 }
@@ -87,20 +90,20 @@ TEST_F(Framer, TheEdgeCaseBurstFromTheNibbles)
     report({0xF5, 0x34, 0x35, 0x30, 0x31, 0x38});
     report({0xF3, 0x39, 0x0D, 0x0A});
     report({0xF0});
-    EXPECT_EQ(state.FrameText, QByteArray("A123450189D"));
-    EXPECT_EQ(ReportFramer::typeCode(state.FrameText), "AD01");
+    EXPECT_EQ(host.frameText, QByteArray("A123450189D"));
+    EXPECT_EQ(ReportFramer::typeCode(host.frameText), "AD01");
 }
 
 TEST_F(Framer, CountsEmptyReportsAndTreatsCountsAboveNineAsEmpty)
 {
     report({0xF2, 0x31, 0x32});
-    EXPECT_EQ(state.ReportCount, 0);
+    EXPECT_EQ(framer.reportCount(), 0);
     report({0xFA, 1, 2, 3});  // n = 10: no payload, closes the burst
-    EXPECT_FALSE(state.BurstPending);
-    EXPECT_EQ(state.FrameText, "12");
+    EXPECT_FALSE(framer.burstPending());
+    EXPECT_EQ(host.frameText, "12");
     report({0xF0});
     report({});  // Size 0 is not counted
-    EXPECT_EQ(state.ReportCount, 2);
+    EXPECT_EQ(framer.reportCount(), 2);
     EXPECT_TRUE(host.decoded.empty());  // a short frame matches no type
 }
 
@@ -108,7 +111,7 @@ TEST_F(Framer, AReportAnnouncingMoreThanItHoldsContributesWhatItHolds)
 {
     report({0xF9, 0x31, 0x32});
     report({0xF0});
-    EXPECT_EQ(state.FrameText, "12");
+    EXPECT_EQ(host.frameText, "12");
 }
 
 TEST_F(Framer, HistoryLineFormat)
@@ -136,8 +139,8 @@ TEST_F(Framer, AModelFrameSetsTheRangeAndIsNotDecoded)
 {
     frame("030631000");  // model frame, code 3063 in the display digits
     EXPECT_TRUE(host.decoded.empty());
-    EXPECT_EQ(state.RangeMax, 1555);
-    EXPECT_EQ(state.RangeMin, -50);
+    EXPECT_EQ(host.rangeMax, 1555);
+    EXPECT_EQ(host.rangeMin, -50);
     EXPECT_EQ(host.usbtxt1.size(), 1u);
 }
 
@@ -154,9 +157,9 @@ TEST_F(Framer, ModelCodes)
         EXPECT_EQ(range->min, -50);
     }
     EXPECT_FALSE(ReportFramer::modelRange("A030991000D"));
-    state.RangeMax = 1555;
+    host.rangeMax = 1555;
     frame("030991000");
-    EXPECT_EQ(state.RangeMax, 1555);
+    EXPECT_EQ(host.rangeMax, 1555);
 }
 
 TEST_F(Framer, DiagnosticMarkOn100)
@@ -170,8 +173,8 @@ TEST_F(Framer, ADecoderFailureStillClosesTheBurstAndThenReachesTheCaller)
 {
     host.failDecode = true;
     EXPECT_THROW(frame("112C40100"), ProgramError);
-    EXPECT_FALSE(state.BurstPending);
-    EXPECT_TRUE(state.BurstHex.isEmpty());
+    EXPECT_FALSE(framer.burstPending());
+    EXPECT_TRUE(framer.burstHex().isEmpty());
     EXPECT_EQ(host.releases, 1);
     host.failDecode = false;
     frame("125300100");
@@ -193,7 +196,7 @@ TEST_F(Framer, BurstsLongerThanElevenBytesAreCut)
     // A burst that is never closed keeps no more than its frame.
     for (int i = 0; i < 100000; ++i)
         report({0xF9, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-    EXPECT_EQ(state.BurstHex.size(), 22);
+    EXPECT_EQ(framer.burstHex().size(), 22);
     report({0xF0});
-    EXPECT_EQ(state.FrameText, "B123456789A");
+    EXPECT_EQ(host.frameText, "B123456789A");
 }

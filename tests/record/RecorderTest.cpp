@@ -1,6 +1,5 @@
 #include "base/IntegerText.h"
 #include "base/LocaleTexts.h"
-#include "base/ProgramState.h"
 #include "chart/ChartEngine.h"
 #include "chart/TChartControl.h"
 #include "dialogs/MessageCodes.h"
@@ -96,9 +95,7 @@ class RecorderTest : public testing::Test {
 protected:
     RecorderTest() : pager(chart, 100)
     {
-        state.RecordNo = 1;
-        state.RecordLimit = 10000;
-        state.StartTime = LocaleTexts::toDayCount(QDateTime(QDate(2026, 12, 10), QTime(8, 30, 5, 700)));
+        recorder.setStartTime(kStartTime);
         pager.SetYMaximum(100);
         pager.SetYMinimum(-50);
     }
@@ -128,15 +125,16 @@ protected:
     {
         for (const RecordLimitItem& item : kRecordLimitItems)
             if (QByteArray(item.caption) == caption)
-                recorder.chooseRecordLimit(item.limit);
+                recorder.setLimit(item.limit);
     }
 
-    ProgramState state;
+    static inline const double kStartTime =
+        LocaleTexts::toDayCount(QDateTime(QDate(2026, 12, 10), QTime(8, 30, 5, 700)));
     MeasurementTable table;
     ChartEngine chart;
     TChartControl pager;
     FakeControls controls;
-    Recorder recorder{state, table, pager, controls, controls, controls, QLocale::c()};
+    Recorder recorder{table, pager, controls, controls, controls, QLocale::c()};
 };
 
 TEST_F(RecorderTest, FirstReadingAtOnceThenOnePerInterval)
@@ -151,14 +149,14 @@ TEST_F(RecorderTest, FirstReadingAtOnceThenOnePerInterval)
     // Until the next tick readings are not samples and use up no number.
     read(" 25.4", 25.4f);
     EXPECT_EQ(table.rowCount(), 1);
-    EXPECT_EQ(state.RecordNo, 2);
+    EXPECT_EQ(recorder.recordNo(), 2);
 
     recorder.tickSamplingTimer();
     controls.clock = QTime(13, 14, 16);
     read(" 25.5", 25.5f);
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(row(1), (Row{2, "13:14:16", " 25.5", "#"}));
-    EXPECT_EQ(state.RowCount, 2);
+    EXPECT_EQ(recorder.rowCount(), 2);
     EXPECT_EQ(plotted(), 2);
 }
 
@@ -178,7 +176,7 @@ TEST_F(RecorderTest, CountdownRunsOnlyWhileSamplingIsTicked)
     read("4", 0.4f);
     recorder.tickSamplingTimer();
     EXPECT_EQ(table.rowCount(), 3);
-    EXPECT_EQ(state.SampleTick, 3);
+    EXPECT_EQ(recorder.sampleTick(), 3);
 
     // Ticked again: one whole interval first.
     controls.sampling = true;
@@ -193,7 +191,7 @@ TEST_F(RecorderTest, CountdownRunsOnlyWhileSamplingIsTicked)
     // A changed interval box restarts the countdown from its text.
     controls.interval = "2";
     recorder.restartSamplingCountdown();
-    EXPECT_EQ(state.SampleTick, 2);
+    EXPECT_EQ(recorder.sampleTick(), 2);
     controls.interval = "";
     recorder.restartSamplingCountdown();
     read("7", 0.7f);
@@ -215,7 +213,7 @@ TEST_F(RecorderTest, RepeatFilterDropsEqualReadingsButNumbersThem)
     EXPECT_EQ(row(1).no, 6);
     EXPECT_EQ(row(2), (Row{7, "13:14:15", " 25.4", "?"}));
     EXPECT_EQ(plotted(), 3);
-    EXPECT_EQ(state.RowCount, 3);
+    EXPECT_EQ(recorder.rowCount(), 3);
 }
 
 TEST_F(RecorderTest, CloseDataStartsAgainButRemembersTheLastReading)
@@ -228,7 +226,7 @@ TEST_F(RecorderTest, CloseDataStartsAgainButRemembersTheLastReading)
     controls.answer = IDNO;
     recorder.closeData();
     EXPECT_EQ(table.rowCount(), 2);
-    EXPECT_EQ(state.RecordNo, 3);
+    EXPECT_EQ(recorder.recordNo(), 3);
 
     controls.answer = IDYES;
     recorder.closeData();
@@ -237,10 +235,10 @@ TEST_F(RecorderTest, CloseDataStartsAgainButRemembersTheLastReading)
     EXPECT_EQ(controls.questions[1].caption, "Tarvion TQ-612");
     EXPECT_EQ(controls.questions[1].flags, MB_YESNO | MB_ICONQUESTION);
     EXPECT_EQ(table.rowCount(), 0);
-    EXPECT_EQ(state.RecordNo, 1);
-    EXPECT_EQ(state.RowCount, 0);
+    EXPECT_EQ(recorder.recordNo(), 1);
+    EXPECT_EQ(recorder.rowCount(), 0);
     EXPECT_EQ(plotted(), 0);
-    EXPECT_EQ(state.PeakValue, 150.5);
+    EXPECT_EQ(recorder.peakValue(), 150.5);
     EXPECT_EQ(pager.YMaximum(), 200.0);
 
     // The last reading before the clear is still the Repeat filter's reference.
@@ -265,18 +263,18 @@ TEST_P(RecorderLimitTest, PromptComesWithTheLimitRowAndRecordingStops)
     read("99.9", 99.9f);
     EXPECT_EQ(table.rowCount(), 1000);
     EXPECT_EQ(plotted(), 1000);
-    EXPECT_EQ(state.RecordNo, 1001);
+    EXPECT_EQ(recorder.recordNo(), 1001);
     ASSERT_EQ(controls.questions.size(), 1u);
     EXPECT_EQ(controls.questions[0].text, limitText(1000));
     EXPECT_EQ(controls.questions[0].caption, "Tarvion TQ-612");
     EXPECT_EQ(controls.questions[0].flags, MB_OKCANCEL | MB_ICONQUESTION);
     EXPECT_EQ(controls.saves, GetParam() == IDOK ? 1 : 0);
-    EXPECT_EQ(state.RowCount, 1001);
+    EXPECT_EQ(recorder.rowCount(), 1001);
 
     readMany(5);
     EXPECT_EQ(table.rowCount(), 1000);
     EXPECT_EQ(controls.questions.size(), 1u);
-    EXPECT_EQ(state.RecordNo, 1001);
+    EXPECT_EQ(recorder.recordNo(), 1001);
 
     controls.answer = IDYES;
     recorder.closeData();
@@ -318,7 +316,7 @@ TEST_P(RecorderLimitChoiceTest, ALimitAtOrBelowTheRowsRecordedAsksAtOnce)
     chooseLimit(c.limit);
     ASSERT_EQ(controls.questions.size(), c.prompt ? 1u : 0u);
     if (c.prompt) {
-        EXPECT_EQ(controls.questions[0].text, limitText(state.RecordLimit));
+        EXPECT_EQ(controls.questions[0].text, limitText(recorder.recordLimit()));
         EXPECT_EQ(controls.questions[0].flags, MB_OKCANCEL | MB_ICONQUESTION);
     }
     EXPECT_EQ(controls.saves, c.prompt && c.answer == IDOK ? 1 : 0);
@@ -354,7 +352,7 @@ TEST_F(RecorderTest, RaisedLimitResumesAndPromptsAgainAtTheNewLimit)
     EXPECT_EQ(controls.questions.size(), 1u);
     readMany(1);
     EXPECT_EQ(table.rowCount(), 4999);
-    EXPECT_EQ(state.RowCount, 5000 + 1);
+    EXPECT_EQ(recorder.rowCount(), 5000 + 1);
     ASSERT_EQ(controls.questions.size(), 2u);
     EXPECT_EQ(controls.questions[1].text, limitText(5000));
 }
@@ -379,7 +377,8 @@ TEST_F(RecorderTest, NothingIsRecordedWhileThePromptIsOpenOrAfterTheSaveFails)
 
 TEST_F(RecorderTest, RecallDataStampsEveryRowWithTheStartTime)
 {
-    Recorder finnish(state, table, pager, controls, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
+    Recorder finnish(table, pager, controls, controls, controls, QLocale(QLocale::Finnish, QLocale::Finland));
+    finnish.setStartTime(kStartTime);
     controls.sampling = false;
     controls.recall = true;
     finnish.recordReading({"1"});
@@ -412,7 +411,7 @@ TEST_P(RecorderPeakTest, ValueAxisGrowsToTheHundredAboveTheRoundedPeak)
     controls.sampling = false;
     for (float value : GetParam().readings)
         read(QByteArray::number(value), value);
-    EXPECT_EQ(state.PeakValue, GetParam().peak);
+    EXPECT_EQ(recorder.peakValue(), GetParam().peak);
     EXPECT_EQ(pager.YMaximum(), GetParam().yMaximum);
 }
 

@@ -2,7 +2,7 @@
 // disconnect sequences, the baud-rate step, and the simulated thermometer's frames arriving
 // over a pseudo-terminal at 2400 baud.
 #include "base/ProgramError.h"
-#include "base/ProgramState.h"
+
 #include "EventLoopWait.h"
 #include "PseudoTerminal.h"
 #include "serial/SerialDriver.h"
@@ -56,6 +56,10 @@ struct RecordedMenu : SerialMenuItems {
 // Takes every frame; one that holds a "C" fails as the decoder's integer reading does.
 struct RecordedReadings : ReadingTarget {
     QList<QByteArray> frames;
+    QByteArray frameText;
+    void frameClosed(const QByteArray& frame) override { frameText = frame; }
+    void setMeasuringRange(int32_t, int32_t) override {}
+    int32_t nextRecordNo() const override { return 1; }
     void decodeFrame(const QByteArray& frameText) override
     {
         frames << frameText;
@@ -93,7 +97,6 @@ protected:
     }
 
     PseudoTerminal com1;
-    ProgramState state;
     TSerialPortDriver port{nullptr, [this](const QByteArray& name) {
                                return name == "COM1" ? com1.path() : QStringLiteral("/nonexistent/") + name;
                            }};
@@ -101,7 +104,7 @@ protected:
     RecordedMenu menu;
     RecordedReadings readings;
     RecordedMessages messages;
-    SerialLink link{state, port, {panel, menu, readings, messages}};
+    SerialLink link{port, {panel, menu, readings, messages}};
 };
 
 const QByteArray kFrameBytes = bytes({0x0A, 0x31, 0x32, 0x33, 0x34, 0x35, 0x30, 0x31, 0x38, 0x39, 0x0D});
@@ -111,8 +114,8 @@ TEST_F(SerialLinkTest, AFrameGoesToTheDecoderWithTheLineFeedsDigitMovedBehind)
     receive(kFrameBytes);
     // The decoder reads its status from position 2 and its display from 3 to 6: 2 and 3450.
     EXPECT_EQ(readings.frames, QList<QByteArray>{"123450189DA"});
-    EXPECT_EQ(state.FrameText, "123450189DA");
-    EXPECT_TRUE(state.SerialHexText.isEmpty());
+    EXPECT_EQ(readings.frameText, "123450189DA");
+    EXPECT_TRUE(link.pendingDigits().isEmpty());
     // USBtxt follows the digits as they come, then shows the frame.
     EXPECT_EQ(panel.captions.first(), "A");
     EXPECT_EQ(panel.captions[9], "A123450189");
@@ -153,10 +156,10 @@ TEST_F(SerialLinkTest, OnlyFramesInStepAreDecodedButEveryOneReplacesFrameText)
     };
     for (const Case& c : cases) {
         readings.frames.clear();
-        state.SerialHexText.clear();
-        receive(c.block);
+        SerialLink fresh{port, {panel, menu, readings, messages}};
+        fresh.receiveBytes(&port, reinterpret_cast<const uint8_t*>(c.block.constData()), int32_t(c.block.size()));
         EXPECT_EQ(readings.frames, c.decoded) << c.name;
-        EXPECT_EQ(state.FrameText, c.frameText) << c.name;
+        EXPECT_EQ(readings.frameText, c.frameText) << c.name;
     }
 }
 
@@ -165,23 +168,24 @@ TEST_F(SerialLinkTest, ALineWithoutCarriageReturnsKeepsOnlyTheStartOfItsText)
     const QByteArray noise(1'000'000, '\x3A');
     receive("\x0A" + noise.left(9));
     receive(noise);
-    EXPECT_EQ(state.SerialHexText.size(), 64);
+    EXPECT_EQ(link.pendingDigits().size(), 64);
     EXPECT_EQ(panel.captions.size(), 64);  // the display stops following, too
     receive("\x0D");
     // Its first eleven digits decide, as for any frame.
     EXPECT_EQ(readings.frames, QList<QByteArray>{});
-    EXPECT_EQ(state.FrameText, "AAAAAAAAADA");
-    EXPECT_TRUE(state.SerialHexText.isEmpty());
+    EXPECT_EQ(readings.frameText, "AAAAAAAAADA");
+    EXPECT_TRUE(link.pendingDigits().isEmpty());
     receive(kFrameBytes);
     EXPECT_EQ(readings.frames, QList<QByteArray>{"123450189DA"});
 }
 
 TEST_F(SerialLinkTest, EmptyAndNegativeBlocksDoNothing)
 {
-    state.SerialHexText = "A12";
+    receive(bytes({0x0A, 0x31, 0x32}));
+    panel.captions.clear();
     link.receiveBytes(&port, nullptr, 0);
     link.receiveBytes(&port, nullptr, -5);
-    EXPECT_EQ(state.SerialHexText, "A12");
+    EXPECT_EQ(link.pendingDigits(), "A12");
     EXPECT_TRUE(panel.captions.isEmpty());
 }
 
@@ -191,8 +195,8 @@ TEST_F(SerialLinkTest, AConversionFailureDropsTheRestOfTheBlock)
     const QByteArray good = serialFrame("1A2150100");
     EXPECT_THROW(receive(bad + good + "\x0A" + dataBytes("1A2")), ProgramError);
     EXPECT_EQ(readings.frames, QList<QByteArray>{"112C40100DA"});
-    EXPECT_EQ(state.FrameText, "112C40100DA");
-    EXPECT_TRUE(state.SerialHexText.isEmpty());
+    EXPECT_EQ(readings.frameText, "112C40100DA");
+    EXPECT_TRUE(link.pendingDigits().isEmpty());
 
     receive(good);  // the next block starts clean
     EXPECT_EQ(readings.frames.last(), "1A2150100DA");
@@ -278,7 +282,7 @@ TEST_F(SerialLinkTest, TheSimulatedThermometersFramesArriveOverAPseudoTerminal)
     options.liveFrameIntervalUs = 120'000;
     SerialLineThermometer thermometer(options);
     TSerialPortDriver line(nullptr, [&](const QByteArray&) { return thermometer.portPath(); });
-    SerialLink onLine(state, line, {panel, menu, readings, messages});
+    SerialLink onLine(line, {panel, menu, readings, messages});
     onLine.listenAndOpen();
     ASSERT_TRUE(line.IsPortOpen());
     // Watch the blocks on their way to the handler Button3 bound.

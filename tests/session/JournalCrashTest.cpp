@@ -1,9 +1,10 @@
 // A recording killed at random moments: each time, a fresh start offers every row appended up to
 // a quarter of a second before the kill, or more, and restores them exactly.
+#include "AnsweredMessages.h"
 #include "ScreenlessPanels.h"
 #include "dialogs/PlatformMessageBox.h"
 #include "session/MeasurementSession.h"
-#include "session/RecordingJournal.h"
+#include "journal/RecordingJournal.h"
 #include "sim/SimulatedHidBackend.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AnsweredMessages.h"
+#include "base/UserMessages.h"
 #include "chart/ConnectionIndicator.h"
 #include "display/FrameDecoder.h"
 #include "display/FrameDisplay.h"
@@ -67,9 +67,9 @@ struct ScreenlessPanels : FrameDisplay,
     void markSerialConnected(bool) override {}
 
 
-    SessionPorts ports(AnsweredMessages& dialogs)
+    SessionPorts ports(UserMessages& messages)
     {
-        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, dialogs};
+        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, messages};
     }
 };
 

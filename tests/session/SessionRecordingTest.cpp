@@ -6,7 +6,8 @@
 #include "link/CableConnection.h"
 #include "record/MeasurementTable.h"
 #include "session/MeasurementSession.h"
-#include "session/RecordingJournal.h"
+#include "session/ReadingPipeline.h"
+#include "journal/RecordingJournal.h"
 #include "sim/SimulatedHidBackend.h"
 #include "tablefile/TableExport.h"
 #include "tablefile/TableImport.h"
@@ -58,7 +59,7 @@ private slots:
         QVERIFY(panels.framesShown >= rows);
         QCOMPARE(panels.blinks, panels.framesShown);
         QCOMPARE(pages.size(), rows);
-        QCOMPARE(session.state().RecordNo, rows + 1);
+        QCOMPARE(session.recorder().recordNo(), rows + 1);
 
         QTemporaryDir folder;
         // The text report drops a value's leading blank; the packet keeps every byte.
@@ -100,7 +101,7 @@ private slots:
             MeasurementSession earlier(panels.ports(dialogs), bus, {}, folder.path());
             earlier.offerRestore();
             for (const char* frame : {"A1A2530100D", "A1A2540100D", "A1A2550100D"}) {
-                earlier.state().FrameText = frame;
+                earlier.readings().frameClosed(frame);
                 earlier.decodeFrameText();
             }
             for (int i = 0; i < earlier.table().rowCount(); ++i)
@@ -125,7 +126,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QCOMPARE(rowText(later.table(), i), recorded[i]);
         // Numbering goes on after the last restored row, into the same recording.
-        later.state().FrameText = "A1A2560100D";
+        later.readings().frameClosed("A1A2560100D");
         later.decodeFrameText();
         QCOMPARE(*later.table().row(3).no(), 4);
         later.journal()->flush();
@@ -146,7 +147,7 @@ private slots:
                                    blocker.fileName() + QStringLiteral("/journal"));
         session.offerRestore();
         for (const char* frame : {"A1A2530100D", "A1A2540100D", "A1A2550100D"}) {
-            session.state().FrameText = frame;
+            session.readings().frameClosed(frame);
             session.decodeFrameText();
         }
         QTRY_COMPARE(dialogs.messages.size(), 1);
@@ -165,14 +166,14 @@ private slots:
         ScreenlessPanels panels;
         MeasurementSession session(panels.ports(dialogs), bus, {});
         for (const char* frame : {"A1A2530100D", "A1A2540100D"}) {
-            session.state().FrameText = frame;
+            session.readings().frameClosed(frame);
             session.decodeFrameText();
         }
         QCOMPARE(session.table().rowCount(), 2);
         session.startNewRecording();
         QCOMPARE(session.table().rowCount(), 0);
         QCOMPARE(session.chart().series(0).count(), 1);
-        QCOMPARE(session.state().RecordNo, 1);
+        QCOMPARE(session.recorder().recordNo(), 1);
     }
 };
 

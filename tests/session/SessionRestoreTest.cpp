@@ -1,12 +1,12 @@
 // A recording an earlier run left in the journal, offered to a later session and restored whole
 // or not at all, over a real journal in a temporary folder.
 #include "AnsweredMessages.h"
-#include "FaultyVfs.h"
+#include "journal/FaultyVfs.h"
 #include "JournalRowAt.h"
 #include "ScreenlessPanels.h"
 #include "record/MeasurementTable.h"
 #include "session/MeasurementSession.h"
-#include "session/RecordingJournal.h"
+#include "journal/RecordingJournal.h"
 #include "sim/SimulatedHidBackend.h"
 
 #include <QFile>
@@ -117,8 +117,8 @@ private slots:
             QCOMPARE(disk.failures(), 1);
             QVERIFY(appended > 0);
             QCOMPARE(table.rowCount(), 0);
-            QCOMPARE(later.state().RecordNo, 1);
-            QCOMPARE(later.state().RowCount, 0);
+            QCOMPARE(later.recorder().recordNo(), 1);
+            QCOMPARE(later.recorder().rowCount(), 0);
             QCOMPARE(later.chart().series(0).count(), int64_t(1));
             QVERIFY(pagesShown.isEmpty());
             QCOMPARE(dialogs.messages.size(), 1);
@@ -140,8 +140,8 @@ private slots:
         QCOMPARE(table.rowCount(), kRows);
         for (int i = 0; i < kRows; ++i)
             QCOMPARE(rowText(table, i), tableText(written[i]));
-        QCOMPARE(later.state().RecordNo, kRows + 1);
-        QCOMPARE(later.state().RowCount, kRows);
+        QCOMPARE(later.recorder().recordNo(), kRows + 1);
+        QCOMPARE(later.recorder().rowCount(), kRows);
         QCOMPARE(events, QStringList({QStringLiteral("4096 of 5000"), QStringLiteral("close")}));
 
         // On the chart as if just recorded: the same points, page, view and value axis.
@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(chart.axis(AxisId::Horizontal).minimum, recordedChart.axis(AxisId::Horizontal).minimum);
         QCOMPARE(chart.axis(AxisId::Horizontal).maximum, recordedChart.axis(AxisId::Horizontal).maximum);
         QCOMPARE(chart.axis(AxisId::Vertical).maximum, 200.0);
-        QCOMPARE(later.state().PeakValue, double(float(109.9)));
+        QCOMPARE(later.recorder().peakValue(), double(float(109.9)));
     }
 
     // A restored recording as long as the record limit, or longer, records nothing more: the user
@@ -190,7 +190,7 @@ private slots:
         };
         ScreenlessPanels panels;
         MeasurementSession later(panels.ports(dialogs), std::make_shared<SimulatedHidBackend>(), {}, folder.path());
-        later.recorder().chooseRecordLimit(limit);
+        later.recorder().setLimit(limit);
         later.offerRestore({});
 
         QCOMPARE(later.table().rowCount(), rows);
