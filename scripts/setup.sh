@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake g++ pkg-config ninja-build
+  cmake g++ pkg-config ninja-build ccache
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-serialport-dev qt6-svg-dev libqt6opengl6-dev libqt6svg6
   libgl-dev libvulkan-dev
   libudev-dev libexpat1-dev libsqlite3-dev sqlite3
