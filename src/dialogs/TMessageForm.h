@@ -32,8 +32,6 @@ public:
 
     QLabel* image() const { return m_image; }
     QLabel* message() const { return m_message; }
-    QPushButton* cancelButton() const { return m_cancelButton; }
-    const std::vector<QPushButton*>& buttons() const { return m_buttons; }
 
     int32_t helpContext() const { return m_helpContext; }
     void setHelpContext(int32_t context) { m_helpContext = context; }

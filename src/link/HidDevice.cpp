@@ -248,7 +248,7 @@ void THidDevice::StartReader()
     // first frame. A failure here is the reader's to report.
     uint32_t error = 0;
     acquireReadHandle(error);
-    m_reader = new THidDeviceReadThread(this, inputLength, m_readAheadLimit);
+    m_reader = new THidDeviceReadThread(this, inputLength);
     m_reader->start();
 }
 

@@ -3,7 +3,6 @@
 #include "link/HidBackend.h"
 #include "link/HidEvents.h"
 #include "link/HidPnPInfo.h"
-#include "link/HidReportQueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,8 +34,6 @@ public:
     THidDevice(const THidDevice&) = delete;
     THidDevice& operator=(const THidDevice&) = delete;
 
-    // The controller that listed the device; null once the controller has let go of it.
-    THidDeviceController* Controller() const { return m_controller; }
     // Null only while the object is being released.
     const THidPnPInfo* PnPInfo() const { return m_pnpInfo.get(); }
 
@@ -77,10 +74,6 @@ public:
     // Accepted only above 9 and up to 10000.
     void SetWaitSlice(int32_t value);
 
-    // How many reports and read errors the reader may hold for the GUI thread; applies to the
-    // next reader.
-    void SetReadAheadLimit(size_t entries) { m_readAheadLimit = entries; }
-
     const THidDataEvent& ReportHandler() const { return m_reportHandler; }
     // An empty handler stops the reader; a handler starts one when the device may read.
     void SetReportHandler(THidDataEvent handler);
@@ -95,7 +88,6 @@ public:
     // Waits for the reader to end, within one wait slice, also when called from the reader's own
     // handler; what it had read and not yet handed over is dropped.
     void StopReader();
-    bool Reading() const { return m_reader != nullptr; }
 
     // The text for an error code that the error handler received.
     QByteArray ErrorText(uint32_t error) const { return m_backend->errorText(error); }
@@ -140,7 +132,6 @@ private:
     std::optional<HidReportLengths> m_reportLengths;
 
     std::atomic<int32_t> m_waitSlice{100};
-    size_t m_readAheadLimit = HidReportQueue::kDefaultCapacity;
     THidDataEvent m_reportHandler;
     THidDataErrorEvent m_errorHandler;
     THidPlugEvent m_unplugHandler;

@@ -38,11 +38,6 @@ private:
     size_t m_slot;
 };
 
-THidDeviceController::THidDeviceController(QObject* parent)
-    : THidDeviceController(createPlatformHidBackend(), parent)
-{
-}
-
 THidDeviceController::THidDeviceController(std::shared_ptr<HidBackend> backend, QObject* parent)
     : QObject(parent), m_backend(std::move(backend))
 {

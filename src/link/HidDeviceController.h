@@ -17,7 +17,6 @@ class THidDeviceController : public QObject {
     Q_OBJECT
 public:
     // Throws EControllerError when another controller exists.
-    explicit THidDeviceController(QObject* parent);
     THidDeviceController(std::shared_ptr<HidBackend> backend, QObject* parent);
     // Stops the readers of claimed devices and unplugs them (their holders still release them);
     // frees the others.
@@ -27,10 +26,6 @@ public:
     QByteArray Version() const { return kVersion; }
     QUuid HidClassGuid() const;
     bool ChangeReported() const { return m_changeReported; }
-
-    // The listed devices, in discovery order. Claimed ones belong to their holders.
-    int32_t DeviceCount() const { return static_cast<int32_t>(m_devices.size()); }
-    THidDevice* Device(int32_t index) const { return m_devices.value(index); }
 
     // Rescans; fires OnRemoval and OnArrival for the differences, then OnDeviceChange when
     // anything changed or it has never been fired.

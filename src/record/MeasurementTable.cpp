@@ -168,15 +168,6 @@ void MeasurementTable::setField(int field, int32_t number)
     }
 }
 
-void MeasurementTable::clearField(int field)
-{
-    PendingRow& row = pendingFor(field);
-    row.present &= uint8_t(~(1u << field));
-    if (field != No)
-        row.length[field - 1] = 0;
-    row.modified = true;
-}
-
 namespace {
 int fieldOrThrow(QByteArrayView name)
 {

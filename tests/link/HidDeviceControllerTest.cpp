@@ -51,20 +51,25 @@ TEST_F(DeviceList, ListsDevicesInDiscoveryOrderAndHandsEachOutOnce)
     EXPECT_EQ(descriptions, (std::vector<std::string>{"Keyboard (Serial=K1)", "USB to Serial",
                                                       "Device VID=ABCD PID=00EF", "USB to Serial (Serial=0001)"}));
     ASSERT_EQ(claimed.size(), 4u);
-    for (int32_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(claimed[i], controller->Device(i));
-        EXPECT_TRUE(claimed[i]->Claimed());
-        EXPECT_FALSE(claimed[i]->Announcing());
+    for (THidDevice* held : claimed) {
+        EXPECT_TRUE(held->Claimed());
+        EXPECT_FALSE(held->Announcing());
     }
-    EXPECT_EQ(controller->Device(1)->VendorID(), SimulatedHidBackend::kCableVendorId);
+    EXPECT_EQ(claimed[1]->VendorID(), SimulatedHidBackend::kCableVendorId);
     EXPECT_EQ(controller->ClaimByIndex(0), nullptr) << "already claimed";
     EXPECT_EQ(controller->ClaimByIndex(-1), nullptr);
     EXPECT_EQ(controller->ClaimByIndex(4), nullptr);
 
+    // Released, each is listed again in its place, unclaimed.
     for (THidDevice* held : claimed)
         delete held;
-    EXPECT_EQ(controller->DeviceCount(), 4);
-    EXPECT_FALSE(controller->Device(0)->Claimed());
+    for (int32_t i = 0; i < 4; ++i) {
+        THidDevice* again = controller->ClaimByIndex(i);
+        ASSERT_NE(again, nullptr) << i;
+        EXPECT_EQ(DescribeDevice(*again).toStdString(), descriptions[size_t(i)]);
+        delete again;
+    }
+    EXPECT_EQ(controller->ClaimByIndex(4), nullptr);
 }
 
 TEST_F(DeviceList, EnumerationStopsWhenTheHandlerSaysSoOrThereIsNoHandler)
@@ -118,13 +123,10 @@ TEST_F(DeviceList, UnpluggedClaimedDeviceIsReportedOnceAndStaysListedUntilReleas
     std::vector<uint32_t> errors;
     cable->SetErrorHandler([&](THidDevice*, uint32_t error) { errors.push_back(error); });
     cable->SetReportHandler([](THidDevice*, uint8_t, const uint8_t*, uint16_t) {});
-    ASSERT_TRUE(cable->Reading());
 
     bus->unplug(cableId);
     ASSERT_TRUE(processUntil([&] { return !events.empty() && events.back() == "change"; }));
     EXPECT_EQ(events, (std::vector<std::string>{"unplug", "removal of USB to Serial", "change"}));
-    EXPECT_EQ(controller->DeviceCount(), 2);
-    EXPECT_EQ(controller->Device(0), cable);
     EXPECT_FALSE(cable->Attached());
     EXPECT_FALSE(cable->OpenSyncHandle());
     ASSERT_TRUE(processUntil([&] { return !errors.empty(); }));
@@ -133,10 +135,18 @@ TEST_F(DeviceList, UnpluggedClaimedDeviceIsReportedOnceAndStaysListedUntilReleas
     controller->DeviceChange();
     EXPECT_EQ(events.size(), 3u) << "a removal is reported once";
 
-    delete cable;
-    EXPECT_EQ(controller->DeviceCount(), 1);
-    EXPECT_EQ(controller->Device(0), claimed[1]);
+    // The cable keeps its place in front of the mouse until it is released, and then leaves.
     delete claimed[1];
+    THidDevice* mouse = controller->ClaimByIndex(1);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_EQ(DescribeDevice(*mouse), "Mouse");
+    delete cable;
+    delete mouse;
+    mouse = controller->ClaimByIndex(0);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_EQ(DescribeDevice(*mouse), "Mouse");
+    EXPECT_EQ(controller->ClaimByIndex(1), nullptr);
+    delete mouse;
 }
 
 TEST_F(DeviceList, PluggedInDeviceArrivesUnclaimedAndWithoutErrorHandler)
@@ -145,9 +155,11 @@ TEST_F(DeviceList, PluggedInDeviceArrivesUnclaimedAndWithoutErrorHandler)
     makeController();
     const THidDataErrorEvent errorHandler = [](THidDevice*, uint32_t) {};
     controller->SetOnDeviceDataError(errorHandler);
+    THidDevice* arrived = nullptr;
     controller->SetOnArrival([&](THidDevice* device) {
         EXPECT_TRUE(device->Announcing());
         events.push_back("arrival of " + DescribeDevice(*device).toStdString());
+        arrived = device;
     });
     controller->SetOnDeviceChange([&](QObject*) { events.push_back("change"); });
     events.clear();
@@ -155,12 +167,17 @@ TEST_F(DeviceList, PluggedInDeviceArrivesUnclaimedAndWithoutErrorHandler)
     bus->plugCable();
     ASSERT_TRUE(processUntil([&] { return !events.empty() && events.back() == "change"; }));
     EXPECT_EQ(events, (std::vector<std::string>{"arrival of USB to Serial", "change"}));
-    ASSERT_EQ(controller->DeviceCount(), 2);
-    THidDevice* arrived = controller->Device(1);
+    ASSERT_NE(arrived, nullptr);
     EXPECT_FALSE(arrived->Claimed());
     EXPECT_FALSE(arrived->Announcing());
     EXPECT_FALSE(arrived->ErrorHandler());
-    EXPECT_TRUE(controller->Device(0)->ErrorHandler() == errorHandler);
+    THidDevice* mouse = controller->ClaimByIndex(0);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_TRUE(mouse->ErrorHandler() == errorHandler);
+    THidDevice* cable = controller->ClaimByIndex(1);
+    EXPECT_EQ(cable, arrived) << "listed after the devices that were there";
+    delete mouse;
+    delete cable;
 }
 
 TEST_F(DeviceList, ReleasedDeviceIsReplacedByAFreshObjectKeepingItsHandlersAndWaitSlice)
@@ -169,19 +186,26 @@ TEST_F(DeviceList, ReleasedDeviceIsReplacedByAFreshObjectKeepingItsHandlersAndWa
     makeController();
     THidDevice* cable = controller->ClaimByIndex(0);
     ASSERT_NE(cable, nullptr);
-    const THidDataEvent reportHandler = [](THidDevice*, uint8_t, const uint8_t*, uint16_t) {};
+    int reports = 0;
+    const THidDataEvent reportHandler = [&reports](THidDevice*, uint8_t, const uint8_t*, uint16_t) { ++reports; };
     const THidPlugEvent unplugHandler = [](THidDevice*) {};
     cable->SetWaitSlice(250);
     cable->SetReportHandler(reportHandler);
     cable->SetUnplugHandler(unplugHandler);
     cable->SetErrorHandler([](THidDevice*, uint32_t) {});
-    ASSERT_TRUE(cable->Reading());
+    ASSERT_TRUE(processUntil([&] { return reports > 0; }));
 
     delete cable;
-    ASSERT_EQ(controller->DeviceCount(), 1);
-    THidDevice* fresh = controller->Device(0);
+    THidDevice* fresh = nullptr;
+    controller->SetOnEnumerate([&](THidDevice* device, int32_t) {
+        fresh = device;
+        return true;
+    });
+    ASSERT_EQ(controller->EnumerateDevices(), 1);
     EXPECT_FALSE(fresh->Claimed());
-    EXPECT_FALSE(fresh->Reading());
+    reports = 0;
+    processFor(50);
+    EXPECT_EQ(reports, 0) << "an unclaimed device is not read";
     EXPECT_EQ(fresh->WaitSlice(), 250);
     EXPECT_TRUE(fresh->ReportHandler() == reportHandler);
     EXPECT_TRUE(fresh->UnplugHandler() == unplugHandler);
@@ -189,7 +213,7 @@ TEST_F(DeviceList, ReleasedDeviceIsReplacedByAFreshObjectKeepingItsHandlersAndWa
 
     THidDevice* again = controller->ClaimByIndex(0);
     ASSERT_EQ(again, fresh);
-    EXPECT_TRUE(again->Reading()) << "claiming starts the reader of a device that has a report handler";
+    EXPECT_TRUE(processUntil([&] { return reports > 0; })) << "claiming starts the reader of a device that has a report handler";
     delete again;
 }
 
@@ -200,22 +224,24 @@ TEST_F(DeviceList, ControllerHandlersReachOnlyDevicesThatStillHaveThePreviousOne
     makeController();
     THidDevice* own = controller->ClaimByIndex(0);
     THidDevice* shared = controller->ClaimByIndex(1);
-    const THidDataEvent ownHandler = [](THidDevice*, uint8_t, const uint8_t*, uint16_t) {};
+    int ownReports = 0;
+    const THidDataEvent ownHandler = [&ownReports](THidDevice*, uint8_t, const uint8_t*, uint16_t) { ++ownReports; };
     own->SetReportHandler(ownHandler);
     own->SetUnplugHandler([](THidDevice*) {});
 
     // The window binds its method; a handler made anew from the same method is the same one.
     struct Window {
-        void ReadUSBData(THidDevice*, uint8_t, const uint8_t*, uint16_t) {}
+        int reports = 0;
+        void ReadUSBData(THidDevice*, uint8_t, const uint8_t*, uint16_t) { ++reports; }
     } window;
     controller->SetOnDeviceData({&window, &Window::ReadUSBData});
     EXPECT_TRUE(own->ReportHandler() == ownHandler);
     EXPECT_TRUE(shared->ReportHandler() == THidDataEvent(&window, &Window::ReadUSBData));
-    EXPECT_TRUE(shared->Reading());
+    EXPECT_TRUE(processUntil([&] { return window.reports > 0; })) << "the new handler reads";
     controller->SetOnDeviceData({});
     EXPECT_FALSE(shared->ReportHandler());
-    EXPECT_FALSE(shared->Reading());
-    EXPECT_TRUE(own->Reading());
+    ownReports = 0;
+    EXPECT_TRUE(processUntil([&] { return ownReports > 0; })) << "a device's own handler stays";
 
     const THidPlugEvent unplugHandler = [](THidDevice*) {};
     controller->SetOnDeviceUnplug(unplugHandler);
@@ -237,10 +263,16 @@ TEST_F(DeviceList, HandlesOpenOnlyWhileTheDeviceIsAttachedAndClaimedOrAnnounced)
 {
     const auto id = bus->plugCable();
     makeController();
-    THidDevice* device = controller->Device(0);
     const auto opens = [](THidDevice* d) {
         return std::vector<bool>{d->OpenSyncHandle(), d->OpenReadHandle(), d->OpenWriteHandle()};
     };
+    THidDevice* device = nullptr;
+    controller->SetOnEnumerate([&](THidDevice* announced, int32_t) {
+        device = announced;
+        EXPECT_EQ(opens(announced), (std::vector<bool>{true, true, true}));
+        return true;
+    });
+    ASSERT_EQ(controller->EnumerateDevices(), 1);
     EXPECT_EQ(opens(device), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(device->ProductString(), "") << "an unclaimed device reads nothing";
     EXPECT_EQ(device->ReadCaps().InputReportByteLength, 0);
@@ -260,12 +292,14 @@ TEST_F(DeviceList, WaitSliceTakesOnlyValuesAbove9UpTo10000)
 {
     bus->plugCable();
     makeController();
-    THidDevice* device = controller->Device(0);
+    THidDevice* device = controller->ClaimByIndex(0);
+    ASSERT_NE(device, nullptr);
     for (const auto& [value, result] : std::vector<std::pair<int32_t, int32_t>>{
              {9, 100}, {10, 10}, {10000, 10000}, {10001, 10000}, {-5, 10000}, {0, 10000}}) {
         device->SetWaitSlice(value);
         EXPECT_EQ(device->WaitSlice(), result) << value;
     }
+    delete device;
 }
 
 TEST(HidDeviceController, OnlyOneControllerAtATime)
@@ -296,15 +330,19 @@ TEST_F(DeviceList, DevicesThatCannotBeOpenedOrIdentifiedAreLeftOutAndAccessZeroO
     bus->plugCable();
     makeController();
 
-    ASSERT_EQ(controller->DeviceCount(), 2);
     const std::vector<THidDevice*> claimed = claimAll();
+    ASSERT_EQ(claimed.size(), 2u);
     EXPECT_EQ(descriptions, (std::vector<std::string>{"Locked", "USB to Serial"}));
     THidDevice* lockedDevice = claimed[0];
     EXPECT_FALSE(lockedDevice->ReadWriteAccess());
     EXPECT_EQ(lockedDevice->AccessProblem(),
               "No permission to open /dev/simhidraw1 read-write; add a udev rule giving your user access");
-    lockedDevice->SetReportHandler([](THidDevice*, uint8_t, const uint8_t*, uint16_t) {});
-    EXPECT_FALSE(lockedDevice->Reading());
+    // A reader would fail to read and tell the error handler.
+    int calls = 0;
+    lockedDevice->SetErrorHandler([&](THidDevice*, uint32_t) { ++calls; });
+    lockedDevice->SetReportHandler([&](THidDevice*, uint8_t, const uint8_t*, uint16_t) { ++calls; });
+    processFor(100);
+    EXPECT_EQ(calls, 0) << "nothing reads the device";
     const QByteArray feature(10, '\0');
     EXPECT_FALSE(lockedDevice->SendFeatureReport(data(feature), feature.size()));
 
@@ -353,15 +391,19 @@ TEST_F(DeviceList, DestroyingTheControllerStopsReadersAndUnplugsWhatHoldersStill
     makeController();
     THidDevice* held = controller->ClaimByIndex(0);
     int unplugs = 0;
+    int reads = 0;
     held->SetUnplugHandler([&](THidDevice*) { ++unplugs; });
-    held->SetReportHandler([](THidDevice*, uint8_t, const uint8_t*, uint16_t) {});
-    ASSERT_TRUE(held->Reading());
+    held->SetErrorHandler([&](THidDevice*, uint32_t) { ++reads; });
+    held->SetReportHandler([&](THidDevice*, uint8_t, const uint8_t*, uint16_t) { ++reads; });
+    ASSERT_TRUE(processUntil([&] { return reads > 0; }));
 
     controller.reset();
-    EXPECT_FALSE(held->Reading());
     EXPECT_FALSE(held->Attached());
-    EXPECT_EQ(held->Controller(), nullptr);
     EXPECT_EQ(unplugs, 1);
+    // A reader left running would fail on the closed handle and tell the error handler.
+    reads = 0;
+    processFor(100);
+    EXPECT_EQ(reads, 0);
     delete held;
 }
 

@@ -28,7 +28,7 @@ TEST(LinuxHidBackend, ListsWhatTheSystemHasAndNothingWithoutErrorWhereThereIsNot
 
     THidDeviceController controller(std::make_shared<LinuxHidBackend>(), nullptr);
     if (present == 0)
-        EXPECT_EQ(controller.DeviceCount(), 0);
+        EXPECT_EQ(controller.EnumerateDevices(), 0);
     int changes = 0;
     controller.SetOnDeviceChange([&](QObject*) { ++changes; });
     EXPECT_EQ(changes, 1);
@@ -208,9 +208,12 @@ TEST(LinuxHidBackend, DrivesAVirtualCableEndToEnd)
     // And through the device layer, as the window uses it.
     THidDeviceController controller(backend, nullptr);
     THidDevice* cable = nullptr;
-    for (int32_t i = 0; i < controller.DeviceCount() && !cable; ++i)
-        if (controller.Device(i)->PnPInfo()->DevicePath() == info->path)
-            cable = controller.ClaimByIndex(i);
+    controller.SetOnEnumerate([&](THidDevice* device, int32_t index) {
+        if (device->PnPInfo()->DevicePath() == info->path)
+            cable = controller.ClaimByIndex(index);
+        return !cable;
+    });
+    controller.EnumerateDevices();
     ASSERT_NE(cable, nullptr);
     EXPECT_TRUE(cable->ReadWriteAccess());
     EXPECT_EQ(DescribeDevice(*cable), "USB to Serial");

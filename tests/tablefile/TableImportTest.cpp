@@ -166,7 +166,6 @@ TEST_F(TableImport, TextReportComesBackAfterTheRowsAlreadyThere)
     EXPECT_EQ(rowsOf(table), expected);
     EXPECT_EQ(table.changeLogCount(), 9);
     EXPECT_EQ(table.currentRow(), 8);
-    EXPECT_FALSE(table.isAppending());
 }
 
 TEST_F(TableImport, DataPacketComesBackExactly)
@@ -256,7 +255,6 @@ TEST_P(TextReportCases, LoadWholeRowsAndStopAtTheFirstBadLine)
         EXPECT_FALSE(result.stoppedAt);
     }
     // A failing line leaves nothing behind to be completed by a later append.
-    EXPECT_FALSE(table.isAppending());
     table.append();
     table.finishEditing();
     EXPECT_EQ(table.rowCount(), int(c.rows.size()));
@@ -664,7 +662,6 @@ TEST_P(DataPacketCases, AcceptOrFailCleanly)
     MeasurementTable table;
     EXPECT_EQ(load(writeFile(QStringLiteral("case.xml"), c.file), table), c.fails ? 1 : 0);
     EXPECT_EQ(table.rowCount(), c.rows);
-    EXPECT_FALSE(table.isAppending());
 }
 
 QByteArray packetWithFields(const QByteArray& fields, const QByteArray& rows)
