@@ -13,9 +13,13 @@
 //    closes a frame at the first report without payload after it, 10 ms later at the cable's
 //    pace, and a widget paints at the next refresh of the screen: those two are the floor.
 //
+// 4. Wake-ups per second of all the process's threads (voluntary context switches): idle, the
+//    window open with no cable, and recording at the real pace.
+//
 //   build/bench/live_cost [seconds at real pace, default 60] [rows of the large table, default
 //                         10^7 less 10^4]
 //                         [readings for the memory figure, default 10^6; 0 leaves it out]
+//                         [seconds idle, default 30]
 #include "AnsweredMessages.h"
 #include "app/TFCOMM.h"
 #include "record/Recorder.h"
@@ -56,6 +60,54 @@ int64_t heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return int64_t(info.uordblks + info.hblkhd);
+}
+
+// Voluntary context switches of each thread of this process, by name: each is a wake-up after
+// the thread slept.
+std::vector<std::pair<QByteArray, int64_t>> threadWakeups()
+{
+    std::vector<std::pair<QByteArray, int64_t>> threads;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray name;
+        int64_t switches = 0;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Name:"))
+                name = line.mid(5).trimmed();
+            else if (line.startsWith("voluntary_ctxt_switches:"))
+                switches = line.mid(24).trimmed().toLongLong();
+        }
+        threads.emplace_back(name + "/" + task.toLatin1(), switches);
+    }
+    return threads;
+}
+
+// Wake-ups per second between two readings of threadWakeups(), of the threads the filter keeps.
+double wakeupsPerSecond(const std::vector<std::pair<QByteArray, int64_t>>& before,
+                        const std::vector<std::pair<QByteArray, int64_t>>& after, double seconds,
+                        const std::function<bool(const QByteArray&)>& counted)
+{
+    int64_t total = 0;
+    for (const auto& [name, switches] : after) {
+        if (!counted(name))
+            continue;
+        int64_t earlier = 0;
+        for (const auto& [beforeName, beforeSwitches] : before)
+            if (beforeName == name)
+                earlier = beforeSwitches;
+        total += switches - earlier;
+    }
+    return double(total) / seconds;
+}
+
+// The event loop alone, as the program runs it, for the given time: one timer ends it.
+void runFor(double seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // CPU seconds of each thread of this process, by name.
@@ -249,7 +301,23 @@ int main(int argc, char** argv)
     // recording there.
     const int64_t largeRows = argc > 2 ? std::atoll(argv[2]) : 10'000'000 - 10'000;
     const int64_t memoryReadings = argc > 3 ? std::atoll(argv[3]) : 1'000'000;
+    const double idleSeconds = argc > 4 ? std::atof(argv[4]) : 30.0;
     AnsweredMessages dialogs;
+
+    // 4a. Idle: the window open, no cable, nothing to do.
+    double idleWakeups = 0;
+    {
+        auto bus = std::make_shared<SimulatedHidBackend>(
+            SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::RealTime, 1.0});
+        TFCOMM window(dialogs, bus);
+        window.show();
+        runFor(1.0);  // start-up settles
+        const auto before = threadWakeups();
+        runFor(idleSeconds);
+        idleWakeups = wakeupsPerSecond(before, threadWakeups(), idleSeconds, [](const QByteArray&) { return true; });
+        std::printf("idle for %.0f s, no cable: %.2f wake-ups per second\n", idleSeconds, idleWakeups);
+        std::fflush(stdout);
+    }
 
     // 1. Memory per reading, frames back to back.
     double perReading = 0;
@@ -277,6 +345,7 @@ int main(int argc, char** argv)
     // 2. CPU at the real pace, and 3. latency with a small table; then with a large one.
     double cpuPercent = 0;
     double p99Large = 0;
+    double recordingWakeups = 0;
     for (const int64_t rows : {int64_t(1'000), largeRows}) {
         SimulatedCable::Options cable;
         cable.thermometer.changePerSecond = 5;  // every frame changes the LCD's digits
@@ -289,12 +358,15 @@ int main(int argc, char** argv)
         std::printf("%lld rows in the table (filled in %.1f s)\n", (long long)rows, fill.elapsed() / 1000.0);
         LcdPaints paints(*live.stamping);
         const auto cpuBefore = threadCpu();
+        const auto wakeupsBefore = threadWakeups();
         QElapsedTimer clock;
         clock.start();
         const double seconds = rows == 1'000 ? realPaceSeconds : std::min(realPaceSeconds, 20.0);
-        connectAndRun(*live.window, [&] { return clock.elapsed() >= seconds * 1000; });
+        named<QToolButton>(*live.window, "USBCon")->click();
+        runFor(seconds);
         const double wall = clock.elapsed() / 1000.0;
         const auto cpuAfter = threadCpu();
+        const auto wakeupsAfter = threadWakeups();
         named<QToolButton>(*live.window, "USBCon")->click();
         double program = 0, reader = 0;
         for (const auto& [name, cpu] : cpuAfter) {
@@ -306,6 +378,11 @@ int main(int argc, char** argv)
             (name.startsWith("THidDeviceRead") ? reader : program) += cpu - earlier;
         }
         if (rows == 1'000) {
+            auto isReader = [](const QByteArray& name) { return name.startsWith("THidDeviceRead"); };
+            recordingWakeups = wakeupsPerSecond(wakeupsBefore, wakeupsAfter, wall, [](const QByteArray&) { return true; });
+            std::printf("wake-ups per second recording: %.1f, of which the reader thread with the simulated cable "
+                        "%.1f\n",
+                        recordingWakeups, wakeupsPerSecond(wakeupsBefore, wakeupsAfter, wall, isReader));
             cpuPercent = 100.0 * program / wall;
             std::printf("cpu over %.0f s at real pace: program %.2f %%, reader thread with the simulated cable %.2f %%; "
                         "%d rows recorded\n",
@@ -317,6 +394,8 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         p99Large = std::max(p99Large, p99);
     }
+    std::printf("wakeups per second idle: %.2f\n", idleWakeups);
+    std::printf("wakeups per second recording: %.1f\n", recordingWakeups);
     std::printf("memory per reading: %.0f B\n", perReading);
     std::printf("cpu at real pace: %.2f %%\n", cpuPercent);
     std::printf("report to LCD p99: %.2f ms\n", p99Large);

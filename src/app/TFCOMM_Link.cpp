@@ -38,7 +38,7 @@ void TFCOMM::ClearBtnClick()
 
 void TFCOMM::ConTimerTimer()
 {
-    m_session->cable().tickWatchdog();
+    m_session->cable().checkWatchdog();
 }
 
 void TFCOMM::SetFeatureClick()

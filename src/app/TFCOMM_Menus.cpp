@@ -30,7 +30,6 @@ QTimer* startedTimer(QObject* owner, const char* name, int intervalMs)
 
 void TFCOMM::createComponents()
 {
-    handle(startedTimer(this, "ConTimer", 10), &QTimer::timeout, &TFCOMM::ConTimerTimer);
     handle(startedTimer(this, "Trecord", 1000), &QTimer::timeout, &TFCOMM::TrecordTimer);
 
     using namespace FileDialogs;

@@ -5,21 +5,34 @@
 #include "link/HidDevice.h"
 #include "link/HidDeviceController.h"
 
+#include <QTimer>
+
+#include <chrono>
 #include <utility>
 
 namespace {
 const QByteArray kCableLine = "USB to Serial";
 const QString kNotConnected = QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
-// The watchdog checks on every third tick of its 10 ms timer.
+// Reports without payload before a check gives the meter up: about 30 s of an idle cable.
 constexpr int32_t kSilentReports = 3000;
 // About 18 s of check ticks between polls that keep a long recording alive.
 constexpr int32_t kKeepAliveTicks = 600;
 }  // namespace
 
-CableConnection::CableConnection(std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports,
-                                 QObject* parent)
-    : QObject(parent), m_ports(ports)
+int64_t CableConnection::steadyMilliseconds()
 {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+CableConnection::CableConnection(std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports,
+                                 QObject* parent, Clock clock)
+    : QObject(parent), m_ports(ports), m_clock(std::move(clock)), m_grid(m_clock())
+{
+    m_watchdogTimer = new QTimer(this);
+    m_watchdogTimer->setObjectName(QStringLiteral("ConTimer"));
+    m_watchdogTimer->setSingleShot(true);
+    m_watchdogTimer->setTimerType(Qt::PreciseTimer);
     m_controller = new THidDeviceController(std::move(backend), this);
     m_controller->setObjectName(QStringLiteral("HidCtl"));
     m_controller->SetOnArrival({this, &CableConnection::noteArrival});
@@ -159,6 +172,20 @@ void CableConnection::frameReport(THidDevice* device, uint8_t reportId, const ui
 {
     m_reportDevice = device;
     m_reportGeneration = m_deviceListGeneration;
+    // The checks due before this report see the count it had then.
+    advanceWatchdog();
+    const bool silentBefore = m_framer.reportCount() >= kSilentReports;
+    struct Reschedule {
+        CableConnection& connection;
+        bool silentBefore;
+        // Only when the count crosses the limit: a report that leaves the deadlines as they
+        // were does not restart the timer.
+        ~Reschedule()
+        {
+            if ((connection.m_framer.reportCount() >= kSilentReports) != silentBefore)
+                connection.scheduleWatchdog();
+        }
+    } reschedule{*this, silentBefore};
     m_framer.handleReport(reportId, data, size);
 }
 
@@ -207,6 +234,23 @@ void CableConnection::sendPoll()
 
 void CableConnection::connectOrDisconnect()
 {
+    // The toggle has just flipped: its caption follows at once, and the watchdog's deadlines
+    // follow the connection.
+    advanceWatchdog();
+    showConnectCaption();
+    try {
+        runConnectSequence();
+    } catch (...) {
+        showConnectCaption();
+        scheduleWatchdog();
+        throw;
+    }
+    showConnectCaption();
+    scheduleWatchdog();
+}
+
+void CableConnection::runConnectSequence()
+{
     followReadButton();
     sendFeatureReport();
     m_framer.restartReportCount();
@@ -242,38 +286,75 @@ void CableConnection::connectOrDisconnect()
     }
 }
 
-void CableConnection::tickWatchdog()
+void CableConnection::frameDecoded()
 {
-    if (m_IdleTicks == 2) {
-        // Keep-alive: while connected, poll the cable every kKeepAliveTicks checks so an
-        // instrument that would fall asleep keeps sending through a long recording.
-        if (m_ports.connection.connectTicked())
-            ++m_WatchdogTicks;
+    advanceWatchdog();
+    m_grid.restartCycle(m_clock());
+    scheduleWatchdog();
+}
+
+void CableConnection::checkWatchdog()
+{
+    advanceWatchdog();
+    showConnectCaption();
+    scheduleWatchdog();
+}
+
+void CableConnection::advanceWatchdog()
+{
+    const int64_t through = m_grid.lastTickAt(m_clock());
+    const int64_t checks = m_grid.checksBetween(m_checkedThrough, through);
+    // Marked first: the warning below runs an event loop, in which these ticks are not due again.
+    m_checkedThrough = std::max(m_checkedThrough, through);
+    if (checks == 0)
+        return;
+    // Keep-alive: while connected, poll the cable every kKeepAliveTicks checks so an instrument
+    // that would fall asleep keeps sending through a long recording. A check run late counts
+    // every check it stands for, but polls once.
+    if (m_ports.connection.connectTicked()) {
+        m_WatchdogTicks += int32_t(std::min<int64_t>(checks, kKeepAliveTicks));
         if (m_WatchdogTicks >= kKeepAliveTicks) {
-            m_WatchdogTicks = 0;
+            m_WatchdogTicks %= kKeepAliveTicks;
             sendPoll();
         }
-        if (m_framer.reportCount() >= kSilentReports) {
-            m_framer.restartReportCount();
-            releaseConnection();
-            if (m_CurrentDevice)
-                m_CurrentDevice->SetReportHandler({});
-            m_ports.readings.connectionLost();
-            m_ports.messages.tell(
-                QStringLiteral("USB interface cable is securely connected, please check if the meter is ready."),
-                MessageTone::Warning);
-        }
-        m_IdleTicks = 0;
-    } else {
-        ++m_IdleTicks;
     }
-    showConnectCaption();
+    if (m_framer.reportCount() >= kSilentReports) {
+        m_framer.restartReportCount();
+        releaseConnection();
+        if (m_CurrentDevice)
+            m_CurrentDevice->SetReportHandler({});
+        m_ports.readings.connectionLost();
+        m_ports.messages.tell(
+            QStringLiteral("USB interface cable is securely connected, please check if the meter is ready."),
+            MessageTone::Warning);
+    }
+}
+
+void CableConnection::scheduleWatchdog()
+{
+    const int64_t never = INT64_MAX;
+    int64_t due = never;
+    if (m_framer.reportCount() >= kSilentReports)
+        due = m_grid.nthCheckAfter(m_checkedThrough, 1);
+    if (m_ports.connection.connectTicked())
+        due = std::min(due, m_grid.nthCheckAfter(m_checkedThrough, kKeepAliveTicks - m_WatchdogTicks));
+    if (due == never) {
+        m_watchdogDue.reset();
+        m_watchdogTimer->stop();
+        return;
+    }
+    m_watchdogDue = m_grid.timeOfTick(due);
+    const int64_t wait = *m_watchdogDue - m_clock();
+    m_watchdogTimer->start(int(std::clamp<int64_t>(wait, 0, INT32_MAX)));
 }
 
 void CableConnection::releaseConnection()
 {
+    advanceWatchdog();
     m_ports.connection.releaseConnectToggle();
     m_ports.connection.setDownloadEnabled(true);
+    showConnectCaption();
+    scheduleWatchdog();
 }
 
 void CableConnection::showConnectCaption()

@@ -2,14 +2,18 @@
 
 #include "link/CableConnectionPorts.h"
 #include "link/ReportFramer.h"
+#include "link/WatchdogGrid.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class HidBackend;
+class QTimer;
 class THidDevice;
 class THidDeviceController;
 
@@ -20,19 +24,24 @@ class THidDeviceController;
 class CableConnection : public QObject, private ReportFramer::Cable {
     Q_OBJECT
 public:
+    // Milliseconds of a clock that never goes back; the watchdog's ticks are counted on it.
+    using Clock = std::function<int64_t()>;
+    static int64_t steadyMilliseconds();
+
     // backend: the platform's (createPlatformHidBackend()) or a simulated bus. Lists the devices
     // present at once, through the ports. Throws EControllerError when another HID controller
     // exists.
-    CableConnection(std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports, QObject* parent);
+    CableConnection(std::shared_ptr<HidBackend> backend, const CableConnectionPorts& ports, QObject* parent,
+                    Clock clock = &CableConnection::steadyMilliseconds);
     // Gives the claimed devices back and stops their readers; calls no port.
     ~CableConnection() override;
 
     THidDeviceController* controller() const { return m_controller; }
     // The cable selected in the device list when it was last looked up; owned by the list.
     THidDevice* currentDevice() const { return m_CurrentDevice; }
-    // A frame was decoded, from either link: the meter is talking, so the watchdog's idle count
-    // starts again.
-    void frameDecoded() { m_IdleTicks = 0; }
+    // A frame was decoded, from either link: the meter is talking, so the watchdog's three-tick
+    // cycle starts again.
+    void frameDecoded();
     ReportFramer& framer() { return m_framer; }
 
     // Connects when the connect toggle is down (offering to empty the table first when a
@@ -41,9 +50,16 @@ public:
     // Binds or unbinds the cable's report handler as the Read button stands.
     void followReadButton();
     void clearHistory();
-    // One tick of the 10 ms ConTimer: the silent-meter watchdog, the keep-alive poll and the
-    // toggle's caption.
-    void tickWatchdog();
+    // The watchdog (ConTimer): runs the checks of every 10 ms tick up to now, as a timer ticking
+    // every 10 ms and checking every third tick would have run them (the silent meter given up,
+    // the keep-alive poll), shows the toggle's caption, and sets the watchdog timer for the next
+    // check that can change anything. Nothing is due while no connection is up.
+    void checkWatchdog();
+    // Single-shot; its timeout must run checkWatchdog(). Its owner connects it, so that a
+    // failure reaches the user as every other handler's does.
+    QTimer* watchdogTimer() const { return m_watchdogTimer; }
+    // When, on the clock, the watchdog timer is due; none while it waits for nothing.
+    std::optional<int64_t> watchdogDue() const { return m_watchdogDue; }
     void sendFeatureReport();
     void sendCommand(uint8_t value);
     void sendPoll();
@@ -71,8 +87,12 @@ private:
     void showConnectCaption();
     // However the connection ends, the toggle comes up and a download may be chosen again.
     void releaseConnection();
+    void runConnectSequence();
     // Says what the cable's going while connected cut short, once the connection is released.
     void tellCableUnplugged();
+    // Runs the checks of the ticks up to now; safe to call again from within a check.
+    void advanceWatchdog();
+    void scheduleWatchdog();
 
     // ReportFramer::Cable
     void sendStopCommand() override;
@@ -81,8 +101,12 @@ private:
     CableConnectionPorts m_ports;
     ReportFramer m_framer{m_ports.connection, m_ports.diagnostics, m_ports.readings, *this};
     THidDevice* m_CurrentDevice = nullptr;
-    int32_t m_IdleTicks = 0;      // watchdog ticks since the last decoded frame, up to 2
-    int32_t m_WatchdogTicks = 0;  // idle checks since the last keep-alive poll
+    Clock m_clock;
+    WatchdogGrid m_grid;
+    int64_t m_checkedThrough = -1;  // the last tick whose check has run
+    int32_t m_WatchdogTicks = 0;    // checks while connected since the last keep-alive poll
+    QTimer* m_watchdogTimer = nullptr;  // ConTimer
+    std::optional<int64_t> m_watchdogDue;
     THidDeviceController* m_controller = nullptr;
     std::vector<ListedDevice> m_listedDevices;
     // Bumped whenever the device list is rebuilt: a report handler that outlived a rebuild

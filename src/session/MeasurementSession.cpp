@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QTimer>
 
 #include <charconv>
 #include <vector>
@@ -69,6 +70,15 @@ MeasurementSession::MeasurementSession(const SessionPorts& ports, std::shared_pt
                                   this);
     m_cable->setObjectName(QStringLiteral("CableConnection"));
     m_readings->setOnFrameDecoded([cable = m_cable] { cable->frameDecoded(); });
+    // The watchdog sleeps until its next check can change anything; a failure of what it sends
+    // is reported like any handler's.
+    connect(m_cable->watchdogTimer(), &QTimer::timeout, this, [this] {
+        try {
+            m_cable->checkWatchdog();
+        } catch (const std::exception& error) {
+            ErrorReport::show(m_ports.messages, error);
+        }
+    });
     UserMessages& messages = m_ports.messages;
     m_cable->controller()->SetOnHandlerFailure([&messages](const QString& failure) { ErrorReport::show(messages, failure); });
 

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <random>
 #include <vector>
 
 using Received = SimulatedHidBackend::ReceivedReport;
@@ -142,7 +145,8 @@ struct Rig {
     void start()
     {
         connection = std::make_unique<CableConnection>(
-            bus, CableConnectionPorts{topBar, deviceList, diagnostics, readings, messages}, nullptr);
+            bus, CableConnectionPorts{topBar, deviceList, diagnostics, readings, messages}, nullptr,
+            [this] { return clockMs; });
     }
     // As the toggle does: it flips, then runs its click handler.
     void clickConnect()
@@ -158,11 +162,16 @@ struct Rig {
         for (int i = 0; i < count; ++i)
             connection->framer().handleReport(0, &empty, 1);
     }
+    // Time passes tick by tick, and the watchdog runs on each, as the old free-running timer ran.
     void tick(int times)
     {
-        for (int i = 0; i < times; ++i)
-            connection->tickWatchdog();
+        for (int i = 0; i < times; ++i) {
+            clockMs += WatchdogGrid::kTickMs;
+            connection->checkWatchdog();
+        }
     }
+
+    int64_t clockMs = 0;
 
     std::shared_ptr<SimulatedHidBackend> bus = std::make_shared<SimulatedHidBackend>(
         SimulatedHidBackend::Options{SimulatedHidBackend::Pacing::Fast, 1.0});
@@ -225,8 +234,161 @@ TEST(CableConnection, TheWatchdogGivesUpOnASilentMeterAndKeepsALiveOneAwake)
         EXPECT_EQ(rig.topBar.connected, connected);
         if (c.connected)
             EXPECT_EQ(bool(rig.connection->currentDevice()->ReportHandler()), connected);
-        EXPECT_EQ(rig.topBar.captions.size(), qsizetype(c.ticks));
         EXPECT_EQ(rig.topBar.captions.back(), connected ? QStringLiteral("USB Disconnect") : QStringLiteral("USB Connect"));
+    }
+}
+
+// The watchdog sleeps until the next check that can change anything: the keep-alive poll while
+// connected, the check after a silent meter's 3000th empty report; nothing while disconnected.
+TEST(CableConnection, TheWatchdogWakesOnlyForTheNextCheckThatMatters)
+{
+    Rig rig;
+    rig.cable = rig.bus->plugCable();
+    rig.start();
+    QTimer* timer = rig.connection->watchdogTimer();
+    EXPECT_FALSE(timer->isActive());
+
+    rig.clickConnect();
+    ASSERT_TRUE(timer->isActive());
+    // Checks fall on ticks 2, 5, 8, ...: the 600th on tick 1799, which comes at 18000 ms.
+    EXPECT_EQ(timer->interval(), 18000);
+    EXPECT_EQ(rig.topBar.captions.back(), QStringLiteral("USB Disconnect"));
+
+    // A frame at 55 ms, after the first check (tick 2, at 30 ms), starts the cycle on tick 5:
+    // the 599 checks still due end on tick 1801.
+    rig.clockMs = 55;
+    rig.connection->frameDecoded();
+    EXPECT_EQ(timer->interval(), 18020 - 55);
+
+    rig.clickConnect();
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(rig.topBar.captions.back(), QStringLiteral("USB Connect"));
+}
+
+// Driven by its deadlines alone, the watchdog polls and gives up on exactly the ticks on which a
+// timer ticking every 10 ms and checking every third tick did, whatever comes between them.
+TEST(CableConnection, TheWatchdogsDeadlinesMatchTheTickingTimer)
+{
+    enum class Event { Frame, EmptyReports, Connect, Disconnect };
+    struct Step {
+        int64_t at;
+        Event event;
+        int reports;
+    };
+    struct Outcome {
+        std::vector<int64_t> polls, givenUp;  // tick indices
+        bool operator==(const Outcome&) const = default;
+        std::string text() const
+        {
+            std::string result = "polls";
+            for (int64_t tick : polls)
+                result += " " + std::to_string(tick);
+            result += ", given up";
+            for (int64_t tick : givenUp)
+                result += " " + std::to_string(tick);
+            return result;
+        }
+    };
+    // The timer as it ran: every tick, IdleTicks counts to 2, and on 2 the checks run.
+    auto ticking = [](const std::vector<Step>& steps, int64_t end) {
+        Outcome outcome;
+        int idle = 0, watchdogTicks = 0, reportCount = 0;
+        bool connected = false;
+        size_t next = 0;
+        for (int64_t tick = 0;; ++tick) {
+            const int64_t at = (tick + 1) * WatchdogGrid::kTickMs;
+            for (; next < steps.size() && steps[next].at < at; ++next) {
+                const Step& step = steps[next];
+                if (step.event == Event::Frame)
+                    idle = 0;
+                else if (step.event == Event::EmptyReports && connected)
+                    reportCount += step.reports;
+                else if (step.event == Event::Connect || step.event == Event::Disconnect) {
+                    reportCount = watchdogTicks = 0;
+                    connected = step.event == Event::Connect;
+                }
+            }
+            if (at > end)
+                return outcome;
+            if (idle == 2) {
+                if (connected && ++watchdogTicks >= 600) {
+                    watchdogTicks = 0;
+                    outcome.polls.push_back(tick);
+                }
+                if (reportCount >= 3000) {
+                    reportCount = 0;
+                    connected = false;
+                    outcome.givenUp.push_back(tick);
+                }
+                idle = 0;
+            } else {
+                ++idle;
+            }
+        }
+    };
+
+    std::mt19937 random(612);
+    for (int script = 0; script < 60; ++script) {
+        SCOPED_TRACE(script);
+        std::vector<Step> steps;
+        int64_t at = 1;
+        bool connected = false;
+        for (int i = 0; i < 40; ++i) {
+            at += std::uniform_int_distribution<int64_t>(1, random() % 4 == 0 ? 40000 : 400)(random);
+            const int kind = int(random() % 8);
+            Event event = kind < 4 ? Event::Frame : kind < 6 ? Event::EmptyReports : Event::Connect;
+            if (event == Event::Connect && connected)
+                event = Event::Disconnect;
+            if (event == Event::Connect || event == Event::Disconnect)
+                connected = !connected;
+            steps.push_back({at, event, int(random() % 3200)});
+        }
+        const int64_t end = at + 60000;
+
+        Rig rig;
+        rig.cable = rig.bus->plugDevice({.product = QStringLiteral("USB to Serial"),
+                                         .reportLengths = {0, SimulatedCable::kOutputReportByteLength,
+                                                           SimulatedCable::kFeatureReportByteLength}});
+        rig.start();
+        Outcome deadlines;
+        int64_t due = -1;
+        auto noteDue = [&] { due = rig.connection->watchdogDue().value_or(-1); };
+        auto runDueUntil = [&](int64_t until) {
+            while (due >= 0 && due <= until) {
+                rig.clockMs = due;
+                const size_t sent = rig.received().size();
+                const size_t told = rig.messages.notices.size();
+                rig.connection->checkWatchdog();
+                const int64_t tick = rig.clockMs / WatchdogGrid::kTickMs - 1;
+                if (rig.received().size() > sent)
+                    deadlines.polls.push_back(tick);
+                if (rig.messages.notices.size() > told)
+                    deadlines.givenUp.push_back(tick);
+                noteDue();
+            }
+        };
+        const uint8_t empty = 0;
+        for (const Step& step : steps) {
+            runDueUntil(step.at);
+            rig.clockMs = step.at;
+            if (step.event == Event::Frame) {
+                rig.connection->frameDecoded();
+            } else if (step.event == Event::EmptyReports) {
+                THidDevice* cable = rig.connection->currentDevice();
+                if (cable && cable->ReportHandler())
+                    for (int i = 0; i < step.reports; ++i)
+                        cable->ReportHandler()(cable, 0, &empty, 1);
+            } else if ((step.event == Event::Connect) != rig.topBar.connected) {
+                rig.clickConnect();
+            } else {
+                continue;  // the toggle was released by the watchdog meanwhile
+            }
+            noteDue();
+        }
+        runDueUntil(end);
+
+        EXPECT_EQ(deadlines.text(), ticking(steps, end).text());
+
     }
 }
 

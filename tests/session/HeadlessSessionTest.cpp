@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -50,9 +49,6 @@ private slots:
         MeasurementSession session(panels.ports(messages), bus, {}, folder.path());
         QCOMPARE(panels.devices, QList<QByteArray>{"USB to Serial"});
         panels.selectedRow = 0;
-        QTimer watchdog;
-        connect(&watchdog, &QTimer::timeout, &session, [&session] { session.cable().tickWatchdog(); });
-        watchdog.start(10);
 
         panels.connect = true;
         session.cable().connectOrDisconnect();

@@ -34,10 +34,6 @@ private slots:
         QList<int32_t> pages;
         connect(&session, &MeasurementSession::pageShown, this, [&pages](int32_t page) { pages << page; });
 
-        // The window's ConTimer: the watchdog and the keep-alive poll.
-        QTimer watchdog;
-        connect(&watchdog, &QTimer::timeout, &session, [&session] { session.cable().tickWatchdog(); });
-        watchdog.start(10);
 
         panels.connect = true;
         session.cable().connectOrDisconnect();

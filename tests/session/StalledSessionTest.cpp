@@ -23,14 +23,9 @@ private slots:
         m_panels = std::make_unique<ScreenlessPanels>();
         m_session = std::make_unique<MeasurementSession>(m_panels->ports(m_dialogs), m_bus, ComPortPaths{});
         m_panels->selectedRow = 0;
-        // The window's ConTimer: the watchdog and the keep-alive poll.
-        m_watchdog = std::make_unique<QTimer>();
-        connect(m_watchdog.get(), &QTimer::timeout, m_session.get(), [this] { m_session->cable().tickWatchdog(); });
-        m_watchdog->start(10);
     }
     void cleanup()
     {
-        m_watchdog.reset();
         m_session.reset();
         m_panels.reset();
         m_dialogs.reset();
@@ -84,7 +79,6 @@ private:
     AnsweredMessages m_dialogs;
     std::unique_ptr<ScreenlessPanels> m_panels;
     std::unique_ptr<MeasurementSession> m_session;
-    std::unique_ptr<QTimer> m_watchdog;
 };
 
 QTEST_GUILESS_MAIN(StalledSessionTest)
