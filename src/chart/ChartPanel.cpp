@@ -9,12 +9,14 @@
 #include "widgets/WidgetFactory.h"
 
 #include <QComboBox>
-#include <QDate>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace WidgetFactory;
 
@@ -186,5 +188,10 @@ void ChartPanel::applyPageSize()
 
 void ChartPanel::showDate()
 {
-    m_date->setText(QString::fromLocal8Bit(LocaleTexts::shortDateText(QDate::currentDate(), QLocale::system())));
+    const QDateTime now = QDateTime::currentDateTime();
+    m_date->setText(QString::fromLocal8Bit(LocaleTexts::shortDateText(now.date(), QLocale::system())));
+    // The label shows the date only, so it need not be looked at again before midnight; at
+    // least once a minute all the same, in case the clock or the time zone is changed.
+    const qint64 untilMidnight = now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 0)));
+    m_dateTimer->setInterval(int(std::clamp<qint64>(untilMidnight + 50, 50, 60'000)));
 }
