@@ -40,6 +40,9 @@ public:
     ~TFCOMM() override;
 
     MeasurementSession& session() const { return *m_session; }
+    // The named open or save dialog (OpenDialog1, OpenDialog2, SaveDialog1, SaveDialog2,
+    // SavePictureDialog1), made the first time it is asked for; null for another name.
+    QFileDialog* fileDialog(const QString& name);
     const DialGauge& gauge() const { return *m_gauge; }
     const LimitSettings& limitSettings() const { return *m_limitSettings; }
     // The report preview is open.
@@ -165,8 +168,6 @@ private:
     QTableView* m_grid = nullptr;  // DBGrid1
     ChartPanel* m_chart = nullptr;
     MainMenu* m_menu = nullptr;
-    QFileDialog* m_saveDialog = nullptr;  // SaveDialog1
-    QFileDialog* m_openDialog = nullptr;  // OpenDialog1
     TForm1* m_about = nullptr;            // Form1
 
     // The measurement behind the panels; the table's grid model belongs to the session's table.

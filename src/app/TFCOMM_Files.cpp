@@ -26,7 +26,7 @@ void TFCOMM::connectFileHandlers()
 
 void TFCOMM::saveasClick()
 {
-    const QString fileName = FileDialogs::askSaveName(m_saveDialog);
+    const QString fileName = FileDialogs::askSaveName(fileDialog(QStringLiteral("SaveDialog1")));
     if (fileName.isEmpty())
         return;
     // Rows recorded while the save runs are not in the file, so only those before it count as saved.
@@ -39,7 +39,7 @@ void TFCOMM::saveasClick()
 
 void TFCOMM::SpeedButton2Click()
 {
-    const QString fileName = FileDialogs::askOpenName(m_openDialog);
+    const QString fileName = FileDialogs::askOpenName(fileDialog(QStringLiteral("OpenDialog1")));
     if (fileName.isEmpty())
         return;
     LoadTableShowingProgress(this, m_messages, m_session->table(), fileName);

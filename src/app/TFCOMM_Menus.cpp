@@ -31,13 +31,22 @@ QTimer* startedTimer(QObject* owner, const char* name, int intervalMs)
 void TFCOMM::createComponents()
 {
     handle(startedTimer(this, "Trecord", 1000), &QTimer::timeout, &TFCOMM::TrecordTimer);
+}
 
+// Each file dialog keeps a thread that watches the folders it lists, so a dialog is made when
+// it is first wanted, not at start-up; it then keeps the folder and name the user chose last.
+QFileDialog* TFCOMM::fileDialog(const QString& name)
+{
+    if (auto* made = findChild<QFileDialog*>(name, Qt::FindDirectChildrenOnly))
+        return made;
     using namespace FileDialogs;
-    m_openDialog = createOpenDialog(this, QStringLiteral("OpenDialog1"), OpenFilter);
-    m_saveDialog = createSaveDialog(this, QStringLiteral("SaveDialog1"), SaveFilter, QStringLiteral("xls"));
-    createSaveDialog(this, QStringLiteral("SavePictureDialog1"), PictureFilter, QStringLiteral("bmp"));
-    createOpenDialog(this, QStringLiteral("OpenDialog2"), OpenFilter);
-    createSaveDialog(this, QStringLiteral("SaveDialog2"), SaveFilter, QStringLiteral("xls"));
+    if (name == QLatin1String("OpenDialog1") || name == QLatin1String("OpenDialog2"))
+        return createOpenDialog(this, name, OpenFilter);
+    if (name == QLatin1String("SaveDialog1") || name == QLatin1String("SaveDialog2"))
+        return createSaveDialog(this, name, SaveFilter, QStringLiteral("xls"));
+    if (name == QLatin1String("SavePictureDialog1"))
+        return createSaveDialog(this, name, PictureFilter, QStringLiteral("bmp"));
+    return nullptr;
 }
 
 void TFCOMM::connectHandlers()

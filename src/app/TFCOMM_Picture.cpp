@@ -14,5 +14,5 @@ void TFCOMM::connectPictureHandlers()
 
 void TFCOMM::BtSaveClick()
 {
-    saveChartPicture(findChild<QFileDialog*>(QStringLiteral("SavePictureDialog1")), *m_chart->view(), m_messages);
+    saveChartPicture(fileDialog(QStringLiteral("SavePictureDialog1")), *m_chart->view(), m_messages);
 }

@@ -151,9 +151,13 @@ private slots:
             {"SaveDialog2", QFileDialog::AcceptSave, "xls", {"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}},
             {"SavePictureDialog1", QFileDialog::AcceptSave, "bmp", {"Bitmaps (*.bmp)"}},
         };
+        // None is made before it is wanted: each would keep a thread watching folders.
+        QVERIFY(window.findChildren<QFileDialog*>().isEmpty());
         for (const auto& expected : dialogs) {
-            auto* dialog = window.findChild<QFileDialog*>(QString::fromLatin1(expected.name));
+            auto* dialog = window.fileDialog(QString::fromLatin1(expected.name));
             QVERIFY2(dialog, expected.name);
+            QCOMPARE(dialog->objectName(), QString::fromLatin1(expected.name));
+            QCOMPARE(window.fileDialog(QString::fromLatin1(expected.name)), dialog);
             QCOMPARE(dialog->acceptMode(), expected.mode);
             QCOMPARE(dialog->defaultSuffix(), QString::fromLatin1(expected.suffix));
             QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
@@ -211,7 +215,7 @@ private slots:
     void choosingAnotherTypeChangesTheAddedExtension()
     {
         TFCOMM window(windowDialogs());
-        QFileDialog* save = named<QFileDialog>(window, "SaveDialog1");
+        QFileDialog* save = window.fileDialog(QStringLiteral("SaveDialog1"));
         auto* types = save->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QVERIFY(types);
         QTest::keyClick(types, Qt::Key_Down);
