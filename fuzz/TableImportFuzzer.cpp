@@ -57,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (failed && tableFileFormat(path) == TableFileFormat::DataPacket && table.rowCount() != 1)
         std::abort();
     for (int i = 0; i < table.rowCount(); ++i) {
+        // A text may be spelt out into the row object, so the row outlives the views.
+        const MeasurementRow row = table.row(i);
         for (int field = MeasurementTable::Time; field <= MeasurementTable::Unit; ++field) {
-            const std::optional<QByteArrayView> text = table.row(i).text(field);
+            const std::optional<QByteArrayView> text = row.text(field);
             if (text && text->size() > MeasurementTable::kTextFieldSize)
                 std::abort();
         }

@@ -8,14 +8,11 @@
 #include <climits>
 #include <cstring>
 
-using measurement_storage::RowHead;
-
-static_assert(sizeof(RowHead) == 12, "a row's head is what a row costs besides its texts");
-
 namespace {
 
 constexpr QByteArrayView kFieldNames[MeasurementTable::kFieldCount] = {"No", "Time", "Value", "Unit"};
-constexpr qsizetype kMaxRowText = 3 * MeasurementTable::kTextFieldSize;
+// The most a row kept as written puts into a text page: its No and three full texts.
+constexpr qsizetype kMaxWrittenRow = 4 + 3 * MeasurementTable::kTextFieldSize;
 
 QByteArrayView cut(QByteArrayView text)
 {
@@ -63,42 +60,87 @@ int MeasurementTable::fieldIndex(QByteArrayView name)
     return -1;
 }
 
-void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3])
+uint64_t MeasurementTable::textEnd() const
+{
+    return m_textPages.empty() ? 0
+                               : (uint64_t(m_textPages.size() - 1) << kTextPageShift) + uint64_t(m_textPageUsed);
+}
+
+qsizetype MeasurementTable::writtenSize(uint64_t word)
+{
+    const bool noInPage = (word & 2) && (int64_t(word) >> measurement_storage::kWrittenNoShift) ==
+                                            measurement_storage::kNoInPage;
+    return (noInPage ? 4 : 0) + qsizetype((word >> 5) & 31) + qsizetype((word >> 10) & 31) +
+           qsizetype((word >> 15) & 31);
+}
+
+void MeasurementTable::store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&given)[3])
 {
     if (m_rowCount == INT_MAX)
         throw ProgramError("The measurement table is full");
-    if (m_textPageUsed > kTextPageSize - kMaxRowText) {
-        // A row's texts never straddle two pages; the few bytes left at the end stay unused.
-        m_textPages.push_back(std::make_unique_for_overwrite<char[]>(size_t(kTextPageSize)));
-        m_textPageUsed = 0;
-    }
-    const uint64_t position = (uint64_t(m_textPages.size() - 1) << kTextPageShift) + uint64_t(m_textPageUsed);
     const int slot = m_rowCount & (kChunkRows - 1);
     if (slot == 0) {
         m_chunks.push_back(std::make_unique_for_overwrite<Chunk>());
-        m_chunks.back()->textStart = position;
+        Chunk& chunk = *m_chunks.back();
+        chunk.textStart = textEnd();
+        chunk.textPagesAtStart = uint32_t(m_textPages.size());
+        chunk.textPageUsedAtStart = uint32_t(m_textPageUsed);
+        chunk.noBase = 0;
+        chunk.noBaseSlot = -1;
     }
     Chunk& chunk = *m_chunks.back();
-    RowHead& head = chunk.heads[slot];
-    char* const start = m_textPages.back().get() + m_textPageUsed;
-    char* out = start;
-    head.textOffset = uint32_t(position - chunk.textStart);
-    head.no = no.value_or(0);
-    head.present = no ? 1 : 0;
+    uint8_t present = no ? 1 : 0;
+    QByteArrayView texts[3];
     for (int i = 0; i < 3; ++i) {
-        const QByteArrayView text = texts[i] ? cut(*texts[i]) : QByteArrayView();
-        out = copyText(out, text);
-        head.length[i] = uint8_t(text.size());
-        if (texts[i])
-            head.present |= uint8_t(1u << (i + 1));
+        if (given[i]) {
+            texts[i] = cut(*given[i]);
+            present |= uint8_t(1u << (i + 1));
+        }
     }
-    m_textPageUsed += out - start;
+    int64_t noDelta = 0;
+    if (no) {
+        if (chunk.noBaseSlot < 0) {
+            chunk.noBase = int64_t(*no) - slot;
+            chunk.noBaseSlot = slot;
+        }
+        noDelta = int64_t(*no) - chunk.noBase - slot;
+    }
+    uint64_t word = m_shapes.encode(present, noDelta, texts, m_rowCount);
+    if (word == 0)
+        word = storeAsWritten(chunk, present, no.value_or(0), noDelta, texts);
+    chunk.words[slot] = word;
 
     const int index = m_rowCount++;
     if (m_openBatches > 0)
         return;
     emit rowsAppended(index, index);
     setCurrentRow(index, false);
+}
+
+uint64_t MeasurementTable::storeAsWritten(Chunk& chunk, uint8_t present, int32_t no, int64_t noDelta,
+                                          const QByteArrayView (&texts)[3])
+{
+    using namespace measurement_storage;
+    const bool noInPage = (present & 1) && (noDelta <= kNoInPage || noDelta >= -kNoInPage);
+    const qsizetype size = (noInPage ? 4 : 0) + texts[0].size() + texts[1].size() + texts[2].size();
+    // A row's texts never straddle two pages; the few bytes left at the end stay unused. Even a
+    // row without texts points into a page that is there.
+    if (kTextPageSize - m_textPageUsed < std::max<qsizetype>(size, 1)) {
+        m_textPages.push_back(std::make_unique_for_overwrite<char[]>(size_t(kTextPageSize)));
+        m_textPageUsed = 0;
+    }
+    const uint64_t position = textEnd();
+    char* out = m_textPages.back().get() + m_textPageUsed;
+    if (noInPage) {
+        std::memcpy(out, &no, sizeof no);
+        out += sizeof no;
+    }
+    for (const QByteArrayView& text : texts)
+        out = copyText(out, text);
+    m_textPageUsed += size;
+    const int64_t noField = noInPage ? kNoInPage : noDelta;
+    return uint64_t(present) << 1 | uint64_t(texts[0].size()) << 5 | uint64_t(texts[1].size()) << 10 |
+           uint64_t(texts[2].size()) << 15 | (position - chunk.textStart) << 20 | uint64_t(noField) << kWrittenNoShift;
 }
 
 MeasurementTable::AppendBatch::AppendBatch(MeasurementTable& table) : m_table(table)
@@ -246,6 +288,7 @@ void MeasurementTable::empty()
     m_textPages.clear();
     m_textPages.shrink_to_fit();
     m_textPageUsed = kTextPageSize;
+    m_shapes.clear();
     m_rowCount = 0;
     m_batchFirstRow = 0;
     ++m_generation;
@@ -259,17 +302,32 @@ void MeasurementTable::removeRowsFrom(int first)
         return;
     const int last = m_rowCount - 1;
     // Texts are stored in the order the rows were appended, so those of the rows that stay end
-    // where the texts of the last of them end.
+    // where the texts of the last of them kept as written end, or where its chunk started.
     if (first == 0) {
         m_textPages.clear();
         m_textPageUsed = kTextPageSize;
     } else {
-        const Chunk& chunk = *m_chunks[size_t(first - 1) >> kChunkShift];
-        const RowHead& kept = chunk.heads[(first - 1) & (kChunkRows - 1)];
-        const uint64_t position = chunk.textStart + kept.textOffset;
-        m_textPages.resize(size_t(position >> kTextPageShift) + 1);
-        m_textPageUsed = qsizetype(position & (kTextPageSize - 1)) + kept.length[0] + kept.length[1] + kept.length[2];
+        Chunk& chunk = *m_chunks[size_t(first - 1) >> kChunkShift];
+        const int lastSlot = (first - 1) & (kChunkRows - 1);
+        size_t pages = chunk.textPagesAtStart;
+        qsizetype used = chunk.textPageUsedAtStart;
+        for (int slot = lastSlot; slot >= 0; --slot) {
+            const uint64_t word = chunk.words[slot];
+            if (!(word & 1)) {
+                const uint64_t position = chunk.textStart + ((word >> 20) & 0xFFFFFFFF);
+                pages = size_t(position >> kTextPageShift) + 1;
+                used = qsizetype(position & (kTextPageSize - 1)) + writtenSize(word);
+                break;
+            }
+        }
+        m_textPages.resize(pages);
+        m_textPageUsed = used;
+        if (chunk.noBaseSlot > lastSlot) {
+            chunk.noBase = 0;
+            chunk.noBaseSlot = -1;
+        }
     }
+    m_shapes.removeFrom(first);
     m_chunks.resize(size_t(first + kChunkRows - 1) >> kChunkShift);
     m_rowCount = first;
     m_batchFirstRow = std::min(m_batchFirstRow, first);
@@ -284,6 +342,7 @@ qsizetype MeasurementTable::memoryUsage() const
     qsizetype bytes = qsizetype(sizeof(*this));
     bytes += qsizetype(m_chunks.capacity() * sizeof(m_chunks[0]) + m_chunks.size() * sizeof(Chunk));
     bytes += qsizetype(m_textPages.capacity() * sizeof(m_textPages[0])) + qsizetype(m_textPages.size()) * kTextPageSize;
+    bytes += m_shapes.memoryUsage();
     if (m_pending)
         bytes += qsizetype(sizeof(PendingRow));
     return bytes;
@@ -292,10 +351,12 @@ qsizetype MeasurementTable::memoryUsage() const
 qsizetype MeasurementTable::growthBound(qsizetype rows, qsizetype textBytes) const
 {
     // Each count is one higher for the chunk and the page in use, which may be full already,
-    // and the lists of both may double their capacity to take the new ones.
+    // and the lists of both may double their capacity to take the new ones. Rows that do not fit
+    // a shape may put their No into a page beside their texts, and the shapes may be made.
     const qsizetype chunks = rows / kChunkRows + 1;
-    const qsizetype pages = textBytes / (kTextPageSize - kMaxRowText) + 1;
+    const qsizetype pages = (textBytes + 4 * rows) / (kTextPageSize - kMaxWrittenRow) + 1;
     const qsizetype lists = 2 * qsizetype(sizeof(m_chunks[0])) *
                             (qsizetype(m_chunks.size()) + chunks + qsizetype(m_textPages.size()) + pages);
-    return chunks * qsizetype(sizeof(Chunk)) + pages * kTextPageSize + lists;
+    const qsizetype shapes = measurement_storage::RowShapes::kMemoryUsageMax - m_shapes.memoryUsage();
+    return chunks * qsizetype(sizeof(Chunk)) + pages * kTextPageSize + lists + shapes;
 }

@@ -1,34 +1,22 @@
 #pragma once
 
+#include "record/CompactRow.h"
+
 #include <QByteArrayView>
 #include <QObject>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
 
-namespace measurement_storage {
-
-// 12 bytes per row; the row's three texts follow one another in a text page, at textOffset
-// bytes past where the texts of its chunk start.
-struct RowHead {
-    uint32_t textOffset;
-    int32_t no;
-    uint8_t length[3];  // Time, Value, Unit
-    uint8_t present;    // bit n set: field n holds a value
-};
-
-}  // namespace measurement_storage
-
-// One row of the measurement table as read back. The texts point into the table and stay
-// valid until the table is emptied.
+// One row of the measurement table as read back. A text may be decoded into the row object
+// itself, so a text is valid only as long as the row object it came from, and only until the
+// table is emptied or loses that row.
 class MeasurementRow {
 public:
-    std::optional<int32_t> no() const
-    {
-        return (m_head->present & 1) ? std::optional<int32_t>(m_head->no) : std::nullopt;
-    }
+    std::optional<int32_t> no() const { return (m_present & 1) ? std::optional<int32_t>(m_no) : std::nullopt; }
     std::optional<QByteArrayView> time() const { return text(1); }
     std::optional<QByteArrayView> value() const { return text(2); }
     std::optional<QByteArrayView> unit() const { return text(3); }
@@ -36,19 +24,41 @@ public:
     // field 1 = Time, 2 = Value, 3 = Unit.
     std::optional<QByteArrayView> text(int field) const
     {
-        if (!(m_head->present & (1u << field)))
+        if (!(m_present & (1u << field)))
             return std::nullopt;
-        const char* p = m_text;
-        for (int i = 0; i < field - 1; ++i)
-            p += m_head->length[i];
-        return QByteArrayView(p, m_head->length[field - 1]);
+        if (m_shape) {
+            switch (field) {
+            case 1: return m_shape->decodeTime(m_word, m_time);
+            case 2: return m_shape->decodeValue(m_word, m_value);
+            default: return m_shape->unit();
+            }
+        }
+        const qsizetype timeLength = qsizetype(m_word >> 5) & 31, valueLength = qsizetype(m_word >> 10) & 31;
+        switch (field) {
+        case 1: return QByteArrayView(m_text, timeLength);
+        case 2: return QByteArrayView(m_text + timeLength, valueLength);
+        default: return QByteArrayView(m_text + timeLength + valueLength, qsizetype(m_word >> 15) & 31);
+        }
     }
 
 private:
     friend class MeasurementTable;
-    MeasurementRow(const measurement_storage::RowHead* head, const char* text) : m_head(head), m_text(text) {}
-    const measurement_storage::RowHead* m_head;
-    const char* m_text;
+    MeasurementRow(uint64_t word, const measurement_storage::RowShape* shape, const char* text, int32_t no,
+                   uint8_t present)
+        : m_word(word), m_shape(shape), m_text(text), m_no(no), m_present(present)
+    {
+    }
+
+    // Where a compact row's Time and Value are spelt out when asked for; each field has its
+    // own place, so asking for one leaves the view of another intact. Aligned, so that reading
+    // a text just stored takes it straight from the store.
+    alignas(16) mutable char m_time[16];
+    mutable char m_value[8];
+    uint64_t m_word;
+    const measurement_storage::RowShape* m_shape;  // null for a row kept as written
+    const char* m_text;                            // the texts of a row kept as written
+    int32_t m_no;
+    uint8_t m_present;
 };
 
 // The in-memory measurement table: the fields No (32-bit signed), Time, Value and Unit (texts
@@ -56,8 +66,9 @@ private:
 // empty text. Rows stay in the order they were appended; there is no deletion but emptying.
 //
 // Ten million rows must fit comfortably and appending must not slow down as the table grows,
-// so nothing is ever reallocated: rows live in fixed-size chunks and their texts are packed
-// into fixed-size pages, instead of one allocation per cell.
+// so nothing is ever reallocated: rows live in fixed-size chunks, one 64-bit word each (see
+// CompactRow.h), and the texts of rows that are not the program's usual ones are packed into
+// fixed-size pages, instead of one allocation per cell.
 //
 // Rows are added either in one call (appendRow) or through an edit buffer: append(), then set
 // fields one at a time, then post(). A row left in the buffer is completed by the next
@@ -80,9 +91,25 @@ public:
     // Random access for the grid and the exporters; index must be below rowCount().
     MeasurementRow row(int index) const
     {
+        using namespace measurement_storage;
         const Chunk& chunk = *m_chunks[size_t(index) >> kChunkShift];
-        const measurement_storage::RowHead& head = chunk.heads[index & (kChunkRows - 1)];
-        return MeasurementRow(&head, textAt(chunk.textStart + head.textOffset));
+        const int slot = index & (kChunkRows - 1);
+        const uint64_t word = chunk.words[slot];
+        const int64_t no = chunk.noBase + slot;
+        if (word & 1) {
+            const RowShape& shape = m_shapes.data()[(word >> 1) & (kShapeCount - 1)];
+            return MeasurementRow(word, &shape, nullptr, int32_t(no + (int64_t(word) >> kCompactNoShift)),
+                                  shape.present);
+        }
+        const char* text = textAt(chunk.textStart + ((word >> 20) & 0xFFFFFFFF));
+        const int64_t noDelta = int64_t(word) >> kWrittenNoShift;
+        int32_t written = 0;
+        if (noDelta == kNoInPage) {
+            std::memcpy(&written, text, sizeof written);
+            text += sizeof written;
+        }
+        return MeasurementRow(word, nullptr, text, noDelta == kNoInPage ? written : int32_t(no + noDelta),
+                              uint8_t(word >> 1) & 15);
     }
 
     // Appends and posts a complete row in one step; texts longer than 20 bytes are cut, and a
@@ -165,13 +192,24 @@ private:
     // position >> kTextPageShift, at the position's low bits in it. A chunk's rows have theirs
     // within a few pages, so a row keeps 32 bits of it where a pointer would take 64.
     struct Chunk {
-        uint64_t textStart;                              // the position of its first row's texts
-        measurement_storage::RowHead heads[kChunkRows];  // left uninitialised until written
+        uint64_t textStart;  // the position where the texts of its rows start
+        // What the text pages held when the chunk was started, to go back to.
+        uint32_t textPagesAtStart;
+        uint32_t textPageUsedAtStart;
+        // The No of a row is noBase + its slot + what its word adds, so a No counting up with
+        // the rows adds nothing. Set by the first row with a No (noBaseSlot), 0 until then.
+        int64_t noBase;
+        int32_t noBaseSlot;
+        uint64_t words[kChunkRows];  // left uninitialised until written
     };
     const char* textAt(uint64_t position) const
     {
         return m_textPages[size_t(position >> kTextPageShift)].get() + (position & (kTextPageSize - 1));
     }
+    uint64_t textEnd() const;
+    static qsizetype writtenSize(uint64_t word);
+    uint64_t storeAsWritten(Chunk& chunk, uint8_t present, int32_t no, int64_t noDelta,
+                            const QByteArrayView (&texts)[3]);
     struct PendingRow;
 
     void store(std::optional<int32_t> no, const std::optional<QByteArrayView> (&texts)[3]);
@@ -180,6 +218,7 @@ private:
     PendingRow& pendingFor(int field);
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
+    measurement_storage::RowShapes m_shapes;
     std::vector<std::unique_ptr<char[]>> m_textPages;
     qsizetype m_textPageUsed = kTextPageSize;  // bytes used in the last page
     int m_rowCount = 0;
