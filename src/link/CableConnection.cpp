@@ -5,6 +5,7 @@
 #include "link/HidDevice.h"
 #include "link/HidDeviceController.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <chrono>
@@ -174,18 +175,13 @@ void CableConnection::frameReport(THidDevice* device, uint8_t reportId, const ui
     m_reportGeneration = m_deviceListGeneration;
     // The checks due before this report see the count it had then.
     advanceWatchdog();
+    // Rescheduled only when the count crosses the limit, also when decoding fails: a report that
+    // leaves the deadlines as they were does not restart the timer.
     const bool silentBefore = m_framer.reportCount() >= kSilentReports;
-    struct Reschedule {
-        CableConnection& connection;
-        bool silentBefore;
-        // Only when the count crosses the limit: a report that leaves the deadlines as they
-        // were does not restart the timer.
-        ~Reschedule()
-        {
-            if ((connection.m_framer.reportCount() >= kSilentReports) != silentBefore)
-                connection.scheduleWatchdog();
-        }
-    } reschedule{*this, silentBefore};
+    const auto reschedule = qScopeGuard([this, silentBefore] {
+        if ((m_framer.reportCount() >= kSilentReports) != silentBefore)
+            scheduleWatchdog();
+    });
     m_framer.handleReport(reportId, data, size);
 }
 
@@ -235,18 +231,14 @@ void CableConnection::sendPoll()
 void CableConnection::connectOrDisconnect()
 {
     // The toggle has just flipped: its caption follows at once, and the watchdog's deadlines
-    // follow the connection.
+    // follow the connection, also when the sequence fails part-way.
     advanceWatchdog();
     showConnectCaption();
-    try {
-        runConnectSequence();
-    } catch (...) {
+    const auto followConnection = qScopeGuard([this] {
         showConnectCaption();
         scheduleWatchdog();
-        throw;
-    }
-    showConnectCaption();
-    scheduleWatchdog();
+    });
+    runConnectSequence();
 }
 
 void CableConnection::runConnectSequence()
